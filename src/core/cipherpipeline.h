@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/result.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace velko {
+
+// Key derivation digest handed to `openssl enc -md`.
+enum class Digest { Sha256, Md5 };
+
+// Lock and unlock through the `openssl enc` tool: a cipher stage and a Base64
+// stage per operation. The keyword reaches the tool on a pipe (descriptor 3),
+// plaintext never touches the disk, and the document is replaced atomically.
+class CipherPipeline
+{
+public:
+    static QString defaultToolPath() { return QStringLiteral("/usr/bin/openssl"); }
+
+    // toolPath: the openssl executable. rc5ModulePath: our RC5 provider module;
+    // empty means look for it next to the running program.
+    explicit CipherPipeline(QString toolPath = defaultToolPath(), QString rc5ModulePath = {});
+
+    // Enciphers `rtf` with the cipher option and keyword into the document at
+    // `documentPath`. Gives the Base64 text written there.
+    Result<QByteArray> encipher(const QByteArray& rtf, const QString& cipherOption,
+                                const QString& keyword, const QString& documentPath) const;
+
+    // Deciphers the document with one cipher and one digest. Fails with
+    // WrongKeyword unless the result is a complete RTF document.
+    Result<QByteArray> decipher(const QString& documentPath, const QString& cipherOption,
+                                const QString& keyword, Digest digest = Digest::Sha256) const;
+
+    struct Unlocked
+    {
+        QByteArray rtf;
+        QString cipherOption; // the option that opened the document
+        Digest digest;
+    };
+    // Tries `preferredCipher` first (SHA-256, then MD5), then the other three
+    // options in pop-up order, each with both digests.
+    Result<Unlocked> decipherAnyCipher(const QString& documentPath, const QString& preferredCipher,
+                                       const QString& keyword) const;
+
+    // Whether the tool can use the cipher option here.
+    Status checkCipherAvailable(const QString& cipherOption) const;
+
+    QString toolPath() const { return m_toolPath; }
+    QString rc5ModulePath() const { return m_rc5ModulePath; }
+
+private:
+    QString m_toolPath;
+    QString m_rc5ModulePath;
+};
+
+// Where the RC5 provider module is found for the running program: next to
+// the executable in the build tree, or under lib/velko in an installed tree.
+QString findRc5ModulePath();
+
+} // namespace velko
