@@ -23,6 +23,7 @@ enum class ErrorCode {
     MailNoClient,      // no mail client is set up
     MailFailed,        // the mail client could not be handed the message
     Internal,          // anything else (scratch folder, pipes...)
+    NetworkFailed,     // a web request got no usable answer: no connection, time-out, bad URL or body
 };
 
 struct Error
