@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/result.h"
+
+#include <QByteArray>
+#include <QNetworkRequest>
+#include <QString>
+
+namespace velko {
+
+// One finished HTTP exchange: the status of the final answer (redirections
+// followed) and its body with any content coding undone.
+struct HttpAnswer
+{
+    int statusCode = 0;
+    QByteArray body;
+    QByteArray contentType;
+};
+
+// Sends a GET for the request and waits, blocking the calling thread, until
+// the final answer has arrived or timeoutMs have passed. Works on any thread:
+// it makes its own QNetworkAccessManager and runs a local event loop that
+// takes no user input. No answer (refused, time-out, bad URL, a body whose
+// coding cannot be undone) is ErrorCode::NetworkFailed.
+Result<HttpAnswer> getSynchronously(QNetworkRequest request, int timeoutMs);
+
+// Undoes the content codings named in a Content-Encoding value ("gzip",
+// "x-gzip", "deflate" with or without its zlib wrapper, "identity"), last
+// applied first. Unknown codings and damaged data are errors.
+Result<QByteArray> undoContentCoding(const QByteArray& body, const QByteArray& contentEncoding);
+
+// The body as text in the charset named by the Content-Type value, UTF-8
+// when it names none or one we do not know.
+QString decodeAnswerText(const QByteArray& body, const QByteArray& contentType);
+
+} // namespace velko

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QNetworkRequest>
+#include <QString>
+
+#include <optional>
+
+// The translation service's host; every request goes to "http://" + host
+// unless a caller gives another base URL.
+inline const QString kTranslationServiceHost = QStringLiteral("translate.google.com");
+
+struct TranslatorOptions
+{
+    // Scheme, host and optional port (and path prefix) put before each request path.
+    QString baseUrl = QStringLiteral("http://") + kTranslationServiceHost;
+    // How long to wait for the whole exchange before giving up.
+    int timeoutMs = 60000;
+};
+
+// The translation client. No instances: everything is a class operation.
+class translator
+{
+public:
+    translator() = delete;
+
+    static inline const QString kUnableToTranslate = QStringLiteral("Unable to translate text");
+    static constexpr int kFixedRequestTimeoutMs = 10000;
+
+    // Asks the service to translate text into language (a language code such
+    // as "de") and returns the translation, or "Unable to translate text" when
+    // no answer came, the final status was not 200 or the answer has no
+    // translation in it. Blocks the calling thread; safe on any thread.
+    static QString translateText(const QString& text, const QString& language);
+    static QString translateText(const QString& text, const QString& language,
+                                 const TranslatorOptions& options);
+
+    // The escaped request URL text: base and path as fixed parts, the language
+    // and the text escaped as query values.
+    static QString translationUrlText(const QString& text, const QString& language,
+                                      const QString& baseUrl);
+    // The translation inside an answer: after two leading characters, up to the
+    // first `",`, with each `\n ` (n in either case) turned into CR LF.
+    static std::optional<QString> parseAnswer(const QString& answer);
+
+    // The window's fixed request: "/translate_t#en|fr|hi there all" under
+    // baseUrl, escaped whole, answered from the cache when it can be, 10 s.
+    static QNetworkRequest fixedBulgarianRequest(const QString& baseUrl);
+    // Sends the fixed request, waits for it and discards whatever comes back.
+    static void sendFixedBulgarianRequest(const QString& baseUrl);
+
+    // Percent-escapes every character outside letters, digits, the marks
+    // -_.!~*'() and the reserved ;/?:@&=+$, (UTF-8 bytes for non-ASCII).
+    static QString escapeUrlText(const QString& urlText);
+};
