@@ -1,0 +1,68 @@
+#include "app/appcontroller.h"
+
+#include "core/useraccount.h"
+#include "engine/engine.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLineEdit>
+#include <QMainWindow>
+
+namespace velko {
+
+AppController::AppController(QObject* parent) : QObject(parent) {}
+
+void AppController::awakeFromNib()
+{
+    theMainWindow->installEventFilter(this);
+}
+
+void AppController::applicationWillFinishLaunching() {}
+
+void AppController::applicationDidFinishLaunching()
+{
+    currentUser->setText(fullUserName());
+    QDir::setCurrent(homeDirectory());
+}
+
+bool AppController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == theMainWindow && event->type() == QEvent::Close) {
+        if (!windowShouldClose()) {
+            event->ignore();
+            return true;
+        }
+        if (applicationShouldTerminateAfterLastWindowClosed())
+            emit terminateRequested();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool AppController::windowShouldClose()
+{
+    return true;
+}
+
+// --- The unlock-on-open window's cipher pop-up ------------------------------
+
+void AppController::btnPopUpCipherBlowfishSelected()
+{
+    state->selectedCipher = kCipherBlowfish;
+}
+
+void AppController::btnPopUpCipherDES3Selected()
+{
+    state->selectedCipher = kCipherDes3;
+}
+
+void AppController::btnPopUpCipherRC5Selected()
+{
+    state->selectedCipher = kCipherRc5;
+}
+
+void AppController::btnPopUpCipherRC4Selected()
+{
+    state->selectedCipher = kCipherRc4;
+}
+
+} // namespace velko

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "core/documentstate.h"
+
+#include <QObject>
+
+class QComboBox;
+class QCoreApplication;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QMessageBox;
+class QWidget;
+
+namespace velko {
+
+class Engine;
+class VelkoTextView;
+
+// The application's delegate: launch steps, the closing policy, and files
+// handed over by the desktop with the unlock-on-open window.
+class AppController : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AppController(QObject* parent = nullptr);
+
+    // --- Outlets, wired by the window layout ---------------------------------
+    DocumentState* state = nullptr;
+    Engine* engine = nullptr;
+    QMainWindow* theMainWindow = nullptr;
+    VelkoTextView* VelkoField = nullptr;
+    QLabel* openedFileNameLabel = nullptr;
+    QLineEdit* currentUser = nullptr;
+
+    QWidget* windowUnlockFileWithKeyword = nullptr;
+    QLineEdit* fieldKeyWord = nullptr;
+    QComboBox* btnPopUpButtonOpen = nullptr;
+
+    // --- Lifecycle -------------------------------------------------------------
+    void awakeFromNib();
+    void applicationWillFinishLaunching();
+    void applicationDidFinishLaunching();
+    bool applicationShouldTerminateAfterLastWindowClosed() const { return true; }
+
+    // A file handed over by the desktop (full path). Always answers true.
+    bool application(QCoreApplication* sender, const QString& openFile);
+
+public slots:
+    void btnOpenLockedFileOK();
+    void btnOpenLockedFileCancel();
+
+    void btnPopUpCipherBlowfishSelected();
+    void btnPopUpCipherDES3Selected();
+    void btnPopUpCipherRC5Selected();
+    void btnPopUpCipherRC4Selected();
+
+signals:
+    // The application is asked to end.
+    void terminateRequested();
+
+protected:
+    // As the document window's delegate: closing it ends the application.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool windowShouldClose();
+};
+
+} // namespace velko

@@ -1,0 +1,55 @@
+#include "app/layout_util.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QWidget>
+
+namespace velko {
+
+QWidget* createToolWindow(QWidget* parent, const QString& objectName, const QString& title)
+{
+    auto* window = new QWidget(parent, Qt::Tool);
+    window->setObjectName(objectName);
+    window->setWindowTitle(title);
+    window->setAccessibleName(title);
+    window->hide();
+    return window;
+}
+
+ButtonRow createButtonRow(QWidget* window, const QString& okText, const QString& cancelText)
+{
+    auto* box = new QDialogButtonBox(window);
+    QPushButton* ok = box->addButton(okText, QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = box->addButton(cancelText, QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+    ok->setAutoDefault(true);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    escape->setContext(Qt::WindowShortcut);
+    QObject::connect(escape, &QShortcut::activated, cancel, &QPushButton::click);
+    return {box, ok, cancel};
+}
+
+QLineEdit* createKeywordField(QWidget* parent, const QString& objectName,
+                              const QString& accessibleName)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(objectName);
+    field->setAccessibleName(accessibleName);
+    field->setEchoMode(QLineEdit::Password);
+    auto* toggle = field->addAction(QIcon::fromTheme(QStringLiteral("view-reveal-symbolic")),
+                                    QLineEdit::TrailingPosition);
+    toggle->setObjectName(objectName + QStringLiteral("ShowToggle"));
+    toggle->setCheckable(true);
+    toggle->setText(QObject::tr("Show keyword"));
+    toggle->setToolTip(QObject::tr("Show or hide the keyword"));
+    QObject::connect(toggle, &QAction::toggled, field, [field, toggle](bool shown) {
+        field->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+        toggle->setText(shown ? QObject::tr("Hide keyword") : QObject::tr("Show keyword"));
+    });
+    return field;
+}
+
+} // namespace velko

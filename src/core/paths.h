@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace velko {
+
+// The folder where save panels start: the user's desktop folder when it
+// exists, else Documents, else home. Never created.
+QString desktopFolder();
+
+// `path` made absolute against the current directory, cleaned.
+QString absolutePath(const QString& path);
+
+} // namespace velko

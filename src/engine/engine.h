@@ -1,0 +1,142 @@
+#pragma once
+
+#include "core/cipherpipeline.h"
+#include "core/documentstate.h"
+#include "core/result.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QUrl>
+
+class QAbstractAnimation;
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QMessageBox;
+class QPlainTextEdit;
+class QWidget;
+
+namespace velko {
+
+class VelkoTextView;
+
+// Controller of the document window: every document command, the about box,
+// the keyword windows, the send-mail window and the shake.
+class Engine : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Engine(QObject* parent = nullptr);
+    ~Engine() override;
+
+    // --- Outlets, wired by the window layout ---------------------------------
+    DocumentState* state = nullptr;
+    QMainWindow* mainWindow = nullptr;
+    VelkoTextView* VelkoField = nullptr;
+    QLabel* setFileNameLabel = nullptr;
+    QComboBox* cipherPopUpButton = nullptr;
+    QCheckBox* chkBoxShowEncryptedOutputAfterEncryption = nullptr;
+
+    QWidget* aboutWindowOpen = nullptr;
+
+    QWidget* windowEnterKeyWord = nullptr;
+    QLineEdit* textfieldKeyword = nullptr;
+    QLineEdit* textfieldKeyword2 = nullptr;
+
+    QWidget* windowUnlockKeyword = nullptr;
+    QLineEdit* textFieldKeywordUnlock = nullptr;
+
+    QWidget* sendMailWindow = nullptr;
+    QLineEdit* mailRecipientMail = nullptr;
+    QLineEdit* mailSenderName = nullptr;
+    QLineEdit* mailAttachmentFileName = nullptr;
+    QPlainTextEdit* mailAdditionalTextMessageField = nullptr;
+
+    // --- Seams for tests -------------------------------------------------------
+    // The pipeline every lock and unlock goes through.
+    CipherPipeline pipeline;
+    // Base URL of the translation service ("http://host"); empty: the default.
+    QUrl translationBaseUrl;
+    // The xdg-email executable used to hand messages to the mail client.
+    QString mailToolPath = QStringLiteral("xdg-email");
+
+public slots:
+    // File commands
+    void btnNewAction();
+    void btnOpenAction();
+    void btnSaveAction();
+    void btnSaveAsAction();
+    void btnClearAction();
+    void btnQuitAction();
+    // Opens a file from the Open Recent menu, as the open panel's answer would.
+    void openRecentDocument(const QString& path);
+
+    // Secure
+    void btnSecureText();
+    void btnCancelEnterKeyword();
+    void btnOKEnterKeyword();
+
+    // Unlock
+    void btnUnlockText();
+    void btnUnlockTextCancel();
+    void btnUnlockTextOk();
+
+    // The document window's cipher pop-up
+    void btnPopUpCipherBlowfishSelected();
+    void btnPopUpCipherDES3Selected();
+    void btnPopUpCipherRC5Selected();
+    void btnPopUpCipherRC4Selected();
+
+    // Mail
+    void btnSendMail();
+    void btnSendByMail();
+    void btnSendMailCancel();
+
+    // Translation
+    void btnTranslateToBulgarian();
+
+    // About box
+    void btnShowAboutBox();
+    void btnAboutBoxClose();
+
+public:
+    // --- Answers of alerts and panels ----------------------------------------
+    void saveAsPlainTextDocument(QMessageBox* alert, int returnCode, void* contextInfo);
+    void saveDialog(QFileDialog* panel, int returnCode, void* contextInfo);
+    void openAnotherWithouthSaving(QMessageBox* alert, int returnCode, void* contextInfo);
+    void openDialog(QFileDialog* panel, int returnCode, void* contextInfo);
+    void NewDocumentAlert(QMessageBox* alert, int returnCode, void* contextInfo);
+    void QuitAlert(QMessageBox* alert, int returnCode, void* contextInfo);
+    void saveBeforeOpen(QMessageBox* alert, int returnCode, void* contextInfo);
+    void mailSendDocumentNotSavedAlert(QMessageBox* alert, int returnCode, void* contextInfo);
+
+    // The shake of a window whose frame is `frame`; the caller owns the result
+    // until it is started on a window.
+    QAbstractAnimation* shakeAnimation(QWidget* window, const QRect& frame);
+
+    // --- Shared by the commands ----------------------------------------------
+    // Shows a warning alert on the document window telling what failed.
+    void showFailure(const QString& what, const Error& error);
+    // Label text and window title both show `path`.
+    void showPathInLabelAndTitle(const QString& path);
+    // Points the pop-up at `option` and stores it in `cipher`.
+    void selectCipher(const QString& option);
+    // Puts a file's deciphered or read RTF into the view, as a command does.
+    Status replaceTextWithRtf(const QByteArray& rtf);
+
+signals:
+    // The application is asked to end (Quit, or its alert's OK).
+    void terminateRequested();
+
+private:
+    // Recent-documents menu and other feature state may be added here by the
+    // feature that owns it.
+    QPointer<QAbstractAnimation> m_shake;
+    QPointer<QWidget> m_quitAlertWindow;
+};
+
+} // namespace velko

@@ -1,0 +1,21 @@
+#pragma once
+
+class QWidget;
+
+namespace velko {
+
+// Secondary windows live as tool windows of the document window: the window
+// manager keeps them above it and minimises them with it, and while attached
+// they move with it (also during a title-bar drag on X11).
+
+// Attaches `child` above `parent`, shows it where it was last placed relative
+// to the parent, makes it the active window and raises it. Attaching a window
+// that is already attached only raises it again.
+void attachChildWindow(QWidget* parent, QWidget* child);
+
+// Detaches and hides `child`. Does nothing for a window that is not attached.
+void detachChildWindow(QWidget* parent, QWidget* child);
+
+bool isChildWindowAttached(const QWidget* parent, const QWidget* child);
+
+} // namespace velko

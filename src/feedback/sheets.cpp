@@ -1,0 +1,97 @@
+#include "feedback/sheets.h"
+
+#include <QFileInfo>
+#include <QPushButton>
+
+namespace velko {
+
+QMessageBox* createAlertSheet(QWidget* window, const AlertSpec& spec)
+{
+    auto* alert = new QMessageBox(window);
+    alert->setIcon(QMessageBox::Warning);
+    alert->setWindowModality(Qt::WindowModal);
+    alert->setText(spec.messageText);
+    alert->setInformativeText(spec.informativeText);
+    alert->setWindowTitle(spec.messageText);
+    for (int i = 0; i < spec.buttons.size(); ++i) {
+        const bool last = i == spec.buttons.size() - 1;
+        const auto role = i == 0 ? QMessageBox::AcceptRole
+                                 : (last ? QMessageBox::RejectRole : QMessageBox::ActionRole);
+        QPushButton* button = alert->addButton(spec.buttons.at(i), role);
+        button->setAccessibleName(spec.buttons.at(i));
+        button->setProperty("velkoOrder", i);
+        if (i == 0)
+            alert->setDefaultButton(button);
+        if (last)
+            alert->setEscapeButton(button);
+    }
+    return alert;
+}
+
+int alertReturnCode(QMessageBox* alert)
+{
+    QAbstractButton* clicked = alert->clickedButton();
+    // Closing the alert any other way counts as its last button.
+    if (!clicked)
+        return kAlertFirstButtonReturn + int(alert->buttons().size()) - 1;
+    return kAlertFirstButtonReturn + clicked->property("velkoOrder").toInt();
+}
+
+QFileDialog* createPanel(QWidget* parent, const PanelSpec& spec)
+{
+    auto* panel = new QFileDialog(parent);
+    const QString filter = spec.fileType == QLatin1String("srtf")
+                               ? QObject::tr("Secure documents (*.srtf)")
+                               : QObject::tr("Rich Text documents (*.%1)").arg(spec.fileType);
+    panel->setNameFilter(filter);
+    if (!spec.directory.isEmpty())
+        panel->setDirectory(spec.directory);
+    if (spec.kind == PanelKind::Save) {
+        panel->setAcceptMode(QFileDialog::AcceptSave);
+        panel->setFileMode(QFileDialog::AnyFile);
+        panel->setDefaultSuffix(spec.fileType);
+        if (!spec.fileName.isEmpty())
+            panel->selectFile(spec.fileName);
+        panel->setWindowTitle(QObject::tr("Save"));
+    } else {
+        panel->setAcceptMode(QFileDialog::AcceptOpen);
+        panel->setFileMode(QFileDialog::ExistingFile);
+        panel->setWindowTitle(QObject::tr("Open"));
+    }
+    panel->setProperty("velkoFileType", spec.fileType);
+    panel->setProperty("velkoSave", spec.kind == PanelKind::Save);
+    return panel;
+}
+
+QString chosenPath(QFileDialog* panel)
+{
+    const QStringList files = panel->selectedFiles();
+    if (files.isEmpty())
+        return {};
+    QString path = files.first();
+    const QString fileType = panel->property("velkoFileType").toString();
+    if (panel->property("velkoSave").toBool() && !fileType.isEmpty() &&
+        QFileInfo(path).suffix().compare(fileType, Qt::CaseInsensitive) != 0)
+        path += QLatin1Char('.') + fileType;
+    return path;
+}
+
+QString chosenPath(QFileDialog* panel, const PanelSpec&)
+{
+    return chosenPath(panel);
+}
+
+int runModalPanel(QWidget* parent, const PanelSpec& spec, QString* path)
+{
+    QFileDialog* panel = createPanel(parent, spec);
+    panel->setWindowModality(Qt::ApplicationModal);
+    const int result = panel->exec();
+    const QString chosen = chosenPath(panel);
+    delete panel;
+    if (result != QDialog::Accepted || chosen.isEmpty())
+        return kPanelCancel;
+    *path = chosen;
+    return kPanelOK;
+}
+
+} // namespace velko

@@ -1,0 +1,88 @@
+#include "feedback/velkotextview.h"
+
+#include "rtf/rtf.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace velko {
+
+VelkoTextView::VelkoTextView(QWidget* parent) : QTextEdit(parent)
+{
+    setAcceptRichText(true);
+    adoptDocument(document());
+}
+
+void VelkoTextView::adoptDocument(QTextDocument* doc)
+{
+    connect(doc, &QTextDocument::contentsChange, this, &VelkoTextView::onContentsChange);
+}
+
+void VelkoTextView::onContentsChange(int, int charsRemoved, int charsAdded)
+{
+    if (m_codeChangeDepth > 0)
+        return;
+    if (charsRemoved == 0 && charsAdded == 0)
+        return;
+    emit userTextChanged();
+}
+
+void VelkoTextView::clearFromCode()
+{
+    CodeChange change(this);
+    clear();
+    document()->setModified(false);
+}
+
+void VelkoTextView::setPlainTextFromCode(const QString& text)
+{
+    CodeChange change(this);
+    setPlainText(text);
+    document()->setModified(false);
+}
+
+Status VelkoTextView::setRtfFromCode(const QByteArray& rtf)
+{
+    auto* replacement = new QTextDocument(this);
+    replacement->setDefaultFont(document()->defaultFont());
+    const Status status = rtf::read(rtf, replacement);
+    if (!status) {
+        delete replacement;
+        return status;
+    }
+    CodeChange change(this);
+    QTextDocument* previous = document();
+    replacement->setModified(false);
+    setDocument(replacement);
+    adoptDocument(replacement);
+    if (previous->parent() == this)
+        previous->deleteLater();
+    moveCursor(QTextCursor::Start);
+    return {};
+}
+
+void VelkoTextView::setWholeTextColorFromCode(const QColor& color)
+{
+    CodeChange change(this);
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    QTextCharFormat format;
+    format.setForeground(color);
+    cursor.mergeCharFormat(format);
+    // New typing continues in the same colour.
+    QTextCharFormat current = currentCharFormat();
+    current.setForeground(color);
+    setCurrentCharFormat(current);
+}
+
+QByteArray VelkoTextView::rtfOfWholeText() const
+{
+    return rtf::write(*document());
+}
+
+bool VelkoTextView::isEmpty() const
+{
+    return document()->characterCount() <= 1;
+}
+
+} // namespace velko

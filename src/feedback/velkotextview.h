@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/result.h"
+
+#include <QTextEdit>
+
+namespace velko {
+
+// The document's rich-text view. Every change the user makes (typing,
+// deleting, pasting, dropping, undo and redo, formatting) is reported through
+// userTextChanged(). Text that a command puts in goes through the *FromCode
+// members or a CodeChange scope and is never reported.
+class VelkoTextView : public QTextEdit
+{
+    Q_OBJECT
+public:
+    explicit VelkoTextView(QWidget* parent = nullptr);
+
+    // Marks changes made while it lives as the program's own.
+    class CodeChange
+    {
+    public:
+        explicit CodeChange(VelkoTextView* view) : m_view(view) { ++m_view->m_codeChangeDepth; }
+        ~CodeChange() { --m_view->m_codeChangeDepth; }
+        CodeChange(const CodeChange&) = delete;
+        CodeChange& operator=(const CodeChange&) = delete;
+
+    private:
+        VelkoTextView* m_view;
+    };
+
+    void clearFromCode();
+    void setPlainTextFromCode(const QString& text);
+    // Replaces the whole text with the rich text of `rtf`. The view is left
+    // as it was when the data cannot be read.
+    Status setRtfFromCode(const QByteArray& rtf);
+    void setWholeTextColorFromCode(const QColor& color);
+
+    QByteArray rtfOfWholeText() const;
+    bool isEmpty() const;
+
+signals:
+    void userTextChanged();
+
+private:
+    void adoptDocument(QTextDocument* document);
+    void onContentsChange(int position, int charsRemoved, int charsAdded);
+
+    int m_codeChangeDepth = 0;
+};
+
+} // namespace velko
