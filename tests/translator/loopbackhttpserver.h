@@ -1,0 +1,159 @@
+#pragma once
+
+// A small HTTP/1.1 server on 127.0.0.1 for tests of code that waits
+// synchronously for an answer. It runs on its own thread, so a client that
+// blocks the test's thread in a local event loop still gets served.
+//
+// Answers are chosen by the longest registered prefix of the request target;
+// an empty answer means "accept, read, never answer". Each connection gets one
+// answer and is then closed.
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPair>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+#include <memory>
+
+class LoopbackHttpServer
+{
+public:
+    struct Request
+    {
+        QByteArray method;
+        QByteArray target;
+        QList<QPair<QByteArray, QByteArray>> headers;
+    };
+
+    LoopbackHttpServer()
+    {
+        m_thread.start();
+        m_context->moveToThread(&m_thread);
+        QMetaObject::invokeMethod(
+            m_context.get(), [this] { listen(); }, Qt::BlockingQueuedConnection);
+    }
+
+    ~LoopbackHttpServer()
+    {
+        QMetaObject::invokeMethod(
+            m_context.get(), [this] { delete m_server; }, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+
+    bool isListening() const { return m_port != 0; }
+    quint16 port() const { return m_port; }
+    QString baseUrl(const QString& prefix = {}) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(prefix);
+    }
+
+    void setAnswer(const QByteArray& targetPrefix, const QByteArray& rawAnswer)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_answers.insert(targetPrefix, rawAnswer);
+    }
+
+    QList<Request> requests() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_requests;
+    }
+
+    void clearRequests()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_requests.clear();
+    }
+
+    // A whole HTTP/1.1 answer with Content-Length (none for 204 and 304).
+    static QByteArray answer(int status, const QByteArray& body = {},
+                             const QList<QPair<QByteArray, QByteArray>>& headers = {})
+    {
+        QByteArray raw = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\n";
+        for (const auto& [name, value] : headers)
+            raw += name + ": " + value + "\r\n";
+        if (status != 204 && status != 304)
+            raw += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        raw += "Connection: close\r\n\r\n";
+        if (status != 204 && status != 304)
+            raw += body;
+        return raw;
+    }
+
+    static QByteArray redirect(int status, const QByteArray& location)
+    {
+        return answer(status, {}, {{"Location", location}});
+    }
+
+private:
+    void listen()
+    {
+        m_server = new QTcpServer;
+        QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this] { accept(); });
+        if (m_server->listen(QHostAddress::LocalHost, 0))
+            m_port = m_server->serverPort();
+    }
+
+    void accept()
+    {
+        while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+            auto buffer = std::make_shared<QByteArray>();
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
+                buffer->append(socket->readAll());
+                const qsizetype end = buffer->indexOf("\r\n\r\n");
+                if (end >= 0 && !socket->property("seen").toBool()) {
+                    socket->setProperty("seen", true);
+                    serve(socket, buffer->left(end));
+                }
+            });
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    }
+
+    void serve(QTcpSocket* socket, const QByteArray& head)
+    {
+        const QList<QByteArray> lines = head.split('\n');
+        const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+        Request request{requestLine.value(0), requestLine.value(1), {}};
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const qsizetype colon = lines[i].indexOf(':');
+            if (colon > 0)
+                request.headers.append({lines[i].left(colon), lines[i].mid(colon + 1).trimmed()});
+        }
+
+        QByteArray rawAnswer;
+        {
+            QMutexLocker lock(&m_mutex);
+            m_requests.append(request);
+            qsizetype longest = -1;
+            for (auto it = m_answers.cbegin(); it != m_answers.cend(); ++it) {
+                if (request.target.startsWith(it.key()) && it.key().size() > longest) {
+                    longest = it.key().size();
+                    rawAnswer = it.value();
+                }
+            }
+            if (longest < 0)
+                rawAnswer = answer(404, "no such test route");
+        }
+        if (rawAnswer.isEmpty())
+            return; // hold the connection open, say nothing
+        socket->write(rawAnswer);
+        socket->disconnectFromHost();
+    }
+
+    QThread m_thread;
+    std::unique_ptr<QObject> m_context = std::make_unique<QObject>();
+    QTcpServer* m_server = nullptr;
+    quint16 m_port = 0;
+
+    mutable QMutex m_mutex;
+    QHash<QByteArray, QByteArray> m_answers;
+    QList<Request> m_requests;
+};
