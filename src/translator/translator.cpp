@@ -7,6 +7,8 @@
 
 Q_LOGGING_CATEGORY(lcTranslator, "velko.translator", QtInfoMsg)
 
+namespace velko {
+
 namespace {
 
 const QString kTranslatePath = QStringLiteral("/translate_a/t?client=t&sl=auto&tl=");
@@ -53,13 +55,11 @@ QString translator::translateText(const QString& text, const QString& language,
     QNetworkRequest request(QUrl(urlEncodedString, QUrl::StrictMode));
     setTranslationHeaders(request);
 
-    const velko::Result<velko::HttpAnswer> answer =
-        velko::getSynchronously(request, options.timeoutMs);
+    const Result<HttpAnswer> answer = getSynchronously(request, options.timeoutMs);
     if (!answer || answer.value().statusCode != 200)
         return kUnableToTranslate;
 
-    const QString answerText =
-        velko::decodeAnswerText(answer.value().body, answer.value().contentType);
+    const QString answerText = decodeAnswerText(answer.value().body, answer.value().contentType);
     return parseAnswer(answerText).value_or(kUnableToTranslate);
 }
 
@@ -91,7 +91,7 @@ QNetworkRequest translator::fixedBulgarianRequest(const QString& baseUrl)
 void translator::sendFixedBulgarianRequest(const QString& baseUrl)
 {
     // Whatever comes back, or nothing, is of no use to anyone.
-    (void)velko::getSynchronously(fixedBulgarianRequest(baseUrl), kFixedRequestTimeoutMs);
+    (void)getSynchronously(fixedBulgarianRequest(baseUrl), kFixedRequestTimeoutMs);
 }
 
 QString translator::escapeUrlText(const QString& urlText)
@@ -99,3 +99,5 @@ QString translator::escapeUrlText(const QString& urlText)
     return QString::fromLatin1(
         QUrl::toPercentEncoding(urlText, QByteArrayLiteral("-_.!~*'();/?:@&=+$,")));
 }
+
+} // namespace velko

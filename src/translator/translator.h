@@ -5,6 +5,8 @@
 
 #include <optional>
 
+namespace velko {
+
 // The translation service's host; every request goes to "http://" + host
 // unless a caller gives another base URL.
 inline const QString kTranslationServiceHost = QStringLiteral("translate.google.com");
@@ -42,6 +44,9 @@ public:
     // first `",`, with each `\n ` (n in either case) turned into CR LF.
     static std::optional<QString> parseAnswer(const QString& answer);
 
+    // "http://" + the service's host.
+    static QString defaultBaseUrl() { return TranslatorOptions{}.baseUrl; }
+
     // The window's fixed request: "/translate_t#en|fr|hi there all" under
     // baseUrl, escaped whole, answered from the cache when it can be, 10 s.
     static QNetworkRequest fixedBulgarianRequest(const QString& baseUrl);
@@ -52,3 +57,5 @@ public:
     // -_.!~*'() and the reserved ;/?:@&=+$, (UTF-8 bytes for non-ASCII).
     static QString escapeUrlText(const QString& urlText);
 };
+
+} // namespace velko

@@ -8,6 +8,8 @@
 
 #include <zlib.h>
 
+using namespace velko;
+
 namespace {
 
 // windowBits 31: gzip wrapper, 15: zlib wrapper, -15: raw deflate.
