@@ -268,6 +268,8 @@ void TranslatorTest::noServerListening()
     const TranslatorOptions options{QStringLiteral("http://127.0.0.1:%1").arg(freePort), 5000};
     QCOMPARE(translator::translateText("hello", "de", options), kUnable);
     QVERIFY(clock.elapsed() < 4000);
+    QCOMPARE(translator::translateText("hello", "de", {QStringLiteral("no scheme"), 5000}),
+             kUnable);
 }
 
 void TranslatorTest::silentServerTimesOut()
