@@ -39,6 +39,11 @@ public:
         QString cipherOption; // the option that opened the document
         Digest digest;
     };
+    // Deciphers with one cipher, trying SHA-256 and then MD5 key derivation
+    // (documents written by tools older than OpenSSL 1.1 used MD5).
+    Result<Unlocked> decipherEitherDigest(const QString& documentPath, const QString& cipherOption,
+                                          const QString& keyword) const;
+
     // Tries `preferredCipher` first (SHA-256, then MD5), then the other three
     // options in pop-up order, each with both digests.
     Result<Unlocked> decipherAnyCipher(const QString& documentPath, const QString& preferredCipher,
@@ -51,6 +56,24 @@ public:
     QString rc5ModulePath() const { return m_rc5ModulePath; }
 
 private:
+    struct Attempt
+    {
+        QString cipherOption;
+        Digest digest;
+    };
+    Result<Unlocked> decipherAttempts(const QString& documentPath, const QList<Attempt>& attempts,
+                                      const QString& keyword) const;
+    Result<QStringList> providersFor(const QString& cipherOption) const;
+    Status runEncipherStages(const QByteArray& rtf, const QString& cipherOption,
+                             const QStringList& providers, const QByteArray& keywordLine,
+                             const QString& outputPath) const;
+    Status runBase64Decode(const QByteArray& base64, const QString& outputPath) const;
+    Result<QByteArray> runDecipherStage(const QString& cipherPath, const Attempt& attempt,
+                                        const QStringList& providers,
+                                        const QByteArray& keywordLine) const;
+    Error stageFailure(const QString& cipherOption, const QByteArray& toolMessages,
+                       ErrorCode otherwise) const;
+
     QString m_toolPath;
     QString m_rc5ModulePath;
 };

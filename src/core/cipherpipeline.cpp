@@ -1,0 +1,452 @@
+#include "core/cipherpipeline.h"
+
+#include "core/cipheroption.h"
+#include "core/keywordpipe.h"
+#include "core/opensslcommand.h"
+#include "core/pendingfile.h"
+#include "core/securetext.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace velko {
+
+using openssl::Direction;
+
+namespace {
+
+const QString kRc5ModuleName = QStringLiteral("velkorc5.so");
+
+// What the tool reports about itself, asked once per tool path.
+struct ToolFacts
+{
+    QMutex mutex;
+    QHash<QString, int> majorVersions;
+    QHash<QString, bool> cipherAvailable; // keyed by tool, module and cipher
+};
+
+ToolFacts& toolFacts()
+{
+    static ToolFacts facts;
+    return facts;
+}
+
+QProcessEnvironment childEnvironment()
+{
+    return openssl::childEnvironment(QProcessEnvironment::systemEnvironment());
+}
+
+Error startFailure(const QString& toolPath, const QProcess& process)
+{
+    return makeError(ErrorCode::ToolMissing,
+                     QStringLiteral("Cannot start %1: %2").arg(toolPath, process.errorString()));
+}
+
+// The tool's messages without its routine warning about key derivation.
+QString toolMessages(const QByteArray& standardError)
+{
+    QStringList kept;
+    const QList<QByteArray> lines = standardError.split('\n');
+    for (const QByteArray& raw : lines) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith("*** WARNING : deprecated key derivation") ||
+            line.startsWith("Using -iter or -pbkdf2"))
+            continue;
+        kept << QString::fromLocal8Bit(line);
+    }
+    return kept.join(QLatin1Char('\n')).left(600);
+}
+
+// Runs `openssl version` once per tool path.
+Result<int> toolMajorVersion(const QString& toolPath)
+{
+    ToolFacts& facts = toolFacts();
+    {
+        QMutexLocker lock(&facts.mutex);
+        const auto known = facts.majorVersions.constFind(toolPath);
+        if (known != facts.majorVersions.cend())
+            return *known;
+    }
+    if (!QFileInfo(toolPath).isExecutable())
+        return makeError(ErrorCode::ToolMissing,
+                         QStringLiteral("%1 is missing or not executable.").arg(toolPath));
+    QProcess process;
+    process.setProcessEnvironment(childEnvironment());
+    process.start(toolPath, {QStringLiteral("version")}, QIODevice::ReadOnly);
+    if (!process.waitForStarted(-1))
+        return startFailure(toolPath, process);
+    process.waitForFinished(-1);
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return makeError(ErrorCode::ToolMissing,
+                         QStringLiteral("%1 version failed: %2")
+                             .arg(toolPath, toolMessages(process.readAllStandardError())));
+    // A tool that is not OpenSSL (LibreSSL, say) knows no providers.
+    const int major = openssl::parseMajorVersion(process.readAllStandardOutput()).value_or(1);
+    QMutexLocker lock(&facts.mutex);
+    facts.majorVersions.insert(toolPath, major);
+    return major;
+}
+
+bool isWholeRun(const QProcess& process)
+{
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+Error keywordDescriptorError()
+{
+    return makeError(ErrorCode::Internal,
+                     QStringLiteral("The keyword pipe could not be placed on descriptor 3."));
+}
+
+// A private folder for ciphertext between stages: mode 0700, removed with
+// everything in it when the operation ends, however it ends.
+Result<QString> createScratchFile(const QTemporaryDir& dir, const QString& name)
+{
+    const QString path = dir.filePath(name);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return makeError(ErrorCode::Internal,
+                         QStringLiteral("Cannot create a scratch file in %1.").arg(dir.path()));
+    ::close(fd);
+    return path;
+}
+
+} // namespace
+
+QString findRc5ModulePath()
+{
+    if (!QCoreApplication::instance())
+        return {};
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QStringList candidates{
+        programDir + QStringLiteral("/ossl-modules/"),
+        programDir + QStringLiteral("/../lib/velko/ossl-modules/"),
+        programDir + QStringLiteral("/../" VELKO_INSTALL_LIBDIR "/velko/ossl-modules/"),
+    };
+    for (const QString& folder : candidates) {
+        const QFileInfo module(folder + kRc5ModuleName);
+        if (module.isFile())
+            return module.canonicalFilePath();
+    }
+    return {};
+}
+
+CipherPipeline::CipherPipeline(QString toolPath, QString rc5ModulePath)
+    : m_toolPath(std::move(toolPath)),
+      m_rc5ModulePath(rc5ModulePath.isEmpty() ? findRc5ModulePath() : std::move(rc5ModulePath))
+{
+}
+
+Result<QStringList> CipherPipeline::providersFor(const QString& cipherOption) const
+{
+    if (!isCipherOption(cipherOption))
+        return makeError(ErrorCode::CipherUnavailable,
+                         QStringLiteral("Unknown cipher option %1.").arg(cipherOption));
+    const Result<int> major = toolMajorVersion(m_toolPath);
+    if (!major)
+        return major.error();
+    const bool haveModule = !m_rc5ModulePath.isEmpty() && QFileInfo(m_rc5ModulePath).isFile();
+    if (major.value() >= 3 && cipherOption == kCipherRc5 && !haveModule)
+        return makeError(ErrorCode::CipherUnavailable,
+                         QStringLiteral("The RC5 module %1 was not found next to the program.")
+                             .arg(m_rc5ModulePath.isEmpty() ? kRc5ModuleName : m_rc5ModulePath));
+    return openssl::providerArguments(major.value(), haveModule ? m_rc5ModulePath : QString());
+}
+
+Status CipherPipeline::checkCipherAvailable(const QString& cipherOption) const
+{
+    const Result<QStringList> providers = providersFor(cipherOption);
+    if (!providers)
+        return providers.error();
+
+    const QString key =
+        m_toolPath + QLatin1Char('\n') + m_rc5ModulePath + QLatin1Char('\n') + cipherOption;
+    ToolFacts& facts = toolFacts();
+    {
+        QMutexLocker lock(&facts.mutex);
+        const auto known = facts.cipherAvailable.constFind(key);
+        if (known != facts.cipherAvailable.cend() && *known)
+            return {};
+    }
+    QProcess process;
+    process.setProcessEnvironment(childEnvironment());
+    process.start(m_toolPath, openssl::availabilityArguments(cipherOption, providers.value()),
+                  QIODevice::ReadOnly);
+    if (!process.waitForStarted(-1))
+        return startFailure(m_toolPath, process);
+    process.waitForFinished(-1);
+    if (!isWholeRun(process))
+        return makeError(ErrorCode::CipherUnavailable,
+                         QStringLiteral("%1 cannot use %2: %3")
+                             .arg(m_toolPath, cipherDisplayName(cipherOption),
+                                  toolMessages(process.readAllStandardError())));
+    QMutexLocker lock(&facts.mutex);
+    facts.cipherAvailable.insert(key, true);
+    return {};
+}
+
+Error CipherPipeline::stageFailure(const QString& cipherOption, const QByteArray& standardError,
+                                   ErrorCode otherwise) const
+{
+    const Status available = checkCipherAvailable(cipherOption);
+    if (!available)
+        return available.error();
+    return makeError(otherwise, toolMessages(standardError));
+}
+
+// ---- encipher ---------------------------------------------------------------
+
+Result<QByteArray> CipherPipeline::encipher(const QByteArray& rtf, const QString& cipherOption,
+                                            const QString& keyword,
+                                            const QString& documentPath) const
+{
+    // 1. The keyword must reach the tool intact.
+    const Result<QByteArray> line = openssl::keywordLine(keyword);
+    if (!line)
+        return line.error();
+    // 2. Only a complete RTF document can be unlocked again.
+    if (!isCompleteRtf(rtf))
+        return makeError(ErrorCode::NotRtf,
+                         QStringLiteral("The data is not a complete RTF document."));
+    // 3. The tool and the providers it needs for this cipher.
+    const Result<QStringList> providers = providersFor(cipherOption);
+    if (!providers)
+        return providers.error();
+    // 4. A temporary file beside the document takes the Base64 text.
+    PendingFile document(documentPath);
+    if (const Status created = document.create(); !created)
+        return created.error();
+    // 5. Cipher stage piped into the Base64 stage.
+    const Status ran = runEncipherStages(rtf, cipherOption, providers.value(), line.value(),
+                                         document.temporaryPath());
+    if (!ran)
+        return ran.error();
+    // 6. Read the text back; nothing written is a failure too.
+    Result<QByteArray> text = document.readBack();
+    if (!text)
+        return text.error();
+    if (text.value().isEmpty())
+        return makeError(ErrorCode::ToolFailed, QStringLiteral("The Base64 stage wrote nothing."));
+    // 7. Only now replace the document.
+    if (const Status committed = document.commit(); !committed)
+        return committed.error();
+    return text;
+}
+
+Status CipherPipeline::runEncipherStages(const QByteArray& rtf, const QString& cipherOption,
+                                         const QStringList& providers,
+                                         const QByteArray& keywordLine,
+                                         const QString& outputPath) const
+{
+    Result<KeywordPipe> keyword = KeywordPipe::create(keywordLine);
+    if (!keyword)
+        return keyword.error();
+
+    const QProcessEnvironment environment = childEnvironment();
+    QProcess cipherStage;
+    QProcess base64Stage;
+    cipherStage.setProcessEnvironment(environment);
+    base64Stage.setProcessEnvironment(environment);
+    cipherStage.setStandardOutputProcess(&base64Stage);
+    base64Stage.setStandardOutputFile(outputPath, QIODevice::Truncate);
+    keyword.value().attachTo(cipherStage);
+
+    cipherStage.start(m_toolPath, openssl::cipherStageArguments(Direction::Encipher, cipherOption,
+                                                                Digest::Sha256, providers));
+    base64Stage.start(m_toolPath, openssl::base64StageArguments(Direction::Encipher));
+    const bool cipherStarted = cipherStage.waitForStarted(-1);
+    keyword.value().closeReadEnd();
+    const bool base64Started = base64Stage.waitForStarted(-1);
+    if (!cipherStarted || !base64Started) {
+        cipherStage.kill();
+        base64Stage.kill();
+        cipherStage.waitForFinished(-1);
+        base64Stage.waitForFinished(-1);
+        return startFailure(m_toolPath, cipherStarted ? base64Stage : cipherStage);
+    }
+
+    // Only the cipher stage needs feeding; its output flows to the Base64
+    // stage through a pipe and from there into the file.
+    cipherStage.write(rtf);
+    cipherStage.closeWriteChannel();
+    cipherStage.waitForFinished(-1);
+    base64Stage.waitForFinished(-1);
+
+    if (cipherStage.exitStatus() == QProcess::NormalExit &&
+        cipherStage.exitCode() == KeywordPipe::kWrongDescriptorExit)
+        return keywordDescriptorError();
+    if (!isWholeRun(cipherStage))
+        return stageFailure(cipherOption, cipherStage.readAllStandardError(),
+                            ErrorCode::ToolFailed);
+    if (!isWholeRun(base64Stage))
+        return makeError(ErrorCode::ToolFailed,
+                         QStringLiteral("The Base64 stage failed: %1")
+                             .arg(toolMessages(base64Stage.readAllStandardError())));
+    return {};
+}
+
+// ---- decipher ---------------------------------------------------------------
+
+Result<QByteArray> CipherPipeline::decipher(const QString& documentPath,
+                                            const QString& cipherOption, const QString& keyword,
+                                            Digest digest) const
+{
+    Result<Unlocked> unlocked = decipherAttempts(documentPath, {{cipherOption, digest}}, keyword);
+    if (!unlocked)
+        return unlocked.error();
+    return std::move(unlocked.value().rtf);
+}
+
+Result<CipherPipeline::Unlocked> CipherPipeline::decipherEitherDigest(const QString& documentPath,
+                                                                      const QString& cipherOption,
+                                                                      const QString& keyword) const
+{
+    return decipherAttempts(documentPath,
+                            {{cipherOption, Digest::Sha256}, {cipherOption, Digest::Md5}}, keyword);
+}
+
+Result<CipherPipeline::Unlocked> CipherPipeline::decipherAnyCipher(const QString& documentPath,
+                                                                   const QString& preferredCipher,
+                                                                   const QString& keyword) const
+{
+    QStringList order = allCipherOptions();
+    if (order.removeOne(preferredCipher))
+        order.prepend(preferredCipher);
+    QList<Attempt> attempts;
+    for (const QString& option : order)
+        attempts << Attempt{option, Digest::Sha256} << Attempt{option, Digest::Md5};
+    return decipherAttempts(documentPath, attempts, keyword);
+}
+
+Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString& documentPath,
+                                                                  const QList<Attempt>& attempts,
+                                                                  const QString& keyword) const
+{
+    // 1. The keyword must reach the tool intact.
+    const Result<QByteArray> line = openssl::keywordLine(keyword);
+    if (!line)
+        return line.error();
+    // 2. Read the document and lay its Base64 text out the way the tool
+    //    decodes it reliably.
+    QFile file(documentPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return makeError(
+            ErrorCode::FileRead,
+            QStringLiteral("Cannot read %1: %2").arg(documentPath, file.errorString()));
+    const Result<QByteArray> base64 = normaliseBase64(file.readAll());
+    file.close();
+    if (!base64)
+        return base64.error();
+    // 3. Decode once into a private scratch folder.
+    const Result<int> major = toolMajorVersion(m_toolPath);
+    if (!major)
+        return major.error();
+    const QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/velko-XXXXXX"));
+    if (!scratch.isValid())
+        return makeError(
+            ErrorCode::Internal,
+            QStringLiteral("Cannot create a scratch folder: %1").arg(scratch.errorString()));
+    const Result<QString> cipherPath = createScratchFile(scratch, QStringLiteral("cipher.bin"));
+    if (!cipherPath)
+        return cipherPath.error();
+    if (const Status decoded = runBase64Decode(base64.value(), cipherPath.value()); !decoded)
+        return decoded.error();
+    if (QFileInfo(cipherPath.value()).size() == 0)
+        return makeError(ErrorCode::WrongKeyword,
+                         QStringLiteral("The document's Base64 text decodes to nothing."));
+    // 4. Each cipher and digest in turn until one gives a complete RTF.
+    std::optional<Error> firstWrong;
+    std::optional<Error> firstUnavailable;
+    for (const Attempt& attempt : attempts) {
+        const Result<QStringList> providers = providersFor(attempt.cipherOption);
+        Result<QByteArray> rtf = providers ? runDecipherStage(cipherPath.value(), attempt,
+                                                              providers.value(), line.value())
+                                           : Result<QByteArray>(providers.error());
+        if (rtf)
+            return Unlocked{std::move(rtf.value()), attempt.cipherOption, attempt.digest};
+        switch (rtf.error().code) {
+        case ErrorCode::WrongKeyword:
+            if (!firstWrong)
+                firstWrong = rtf.error();
+            break;
+        case ErrorCode::CipherUnavailable:
+            if (!firstUnavailable)
+                firstUnavailable = rtf.error();
+            break;
+        default:
+            return rtf.error();
+        }
+    }
+    return firstWrong ? *firstWrong : *firstUnavailable;
+}
+
+Status CipherPipeline::runBase64Decode(const QByteArray& base64, const QString& outputPath) const
+{
+    QProcess process;
+    process.setProcessEnvironment(childEnvironment());
+    process.setStandardOutputFile(outputPath, QIODevice::Truncate);
+    process.start(m_toolPath, openssl::base64StageArguments(Direction::Decipher));
+    if (!process.waitForStarted(-1))
+        return startFailure(m_toolPath, process);
+    process.write(base64);
+    process.closeWriteChannel();
+    process.waitForFinished(-1);
+    if (!isWholeRun(process))
+        return makeError(ErrorCode::WrongKeyword,
+                         QStringLiteral("The document's Base64 text cannot be decoded: %1")
+                             .arg(toolMessages(process.readAllStandardError())));
+    return {};
+}
+
+Result<QByteArray> CipherPipeline::runDecipherStage(const QString& cipherPath,
+                                                    const Attempt& attempt,
+                                                    const QStringList& providers,
+                                                    const QByteArray& keywordLine) const
+{
+    Result<KeywordPipe> keyword = KeywordPipe::create(keywordLine);
+    if (!keyword)
+        return keyword.error();
+
+    QProcess process;
+    process.setProcessEnvironment(childEnvironment());
+    process.setStandardInputFile(cipherPath);
+    keyword.value().attachTo(process);
+    process.start(m_toolPath,
+                  openssl::cipherStageArguments(Direction::Decipher, attempt.cipherOption,
+                                                attempt.digest, providers));
+    const bool started = process.waitForStarted(-1);
+    keyword.value().closeReadEnd();
+    if (!started)
+        return startFailure(m_toolPath, process);
+    // The deciphered RTF comes back on standard output, never via a file.
+    process.waitForFinished(-1);
+
+    if (process.exitStatus() == QProcess::NormalExit &&
+        process.exitCode() == KeywordPipe::kWrongDescriptorExit)
+        return keywordDescriptorError();
+    if (process.exitStatus() != QProcess::NormalExit)
+        return makeError(ErrorCode::ToolFailed,
+                         QStringLiteral("%1 stopped: %2").arg(m_toolPath, process.errorString()));
+    if (process.exitCode() != 0)
+        return stageFailure(attempt.cipherOption, process.readAllStandardError(),
+                            ErrorCode::WrongKeyword);
+    QByteArray rtf = process.readAllStandardOutput();
+    // A wrong keyword may still exit 0 (always with RC4): only a complete
+    // RTF document counts as opened.
+    if (!isCompleteRtf(rtf))
+        return makeError(ErrorCode::WrongKeyword,
+                         QStringLiteral("The deciphered data is not a complete RTF document."));
+    return rtf;
+}
+
+} // namespace velko

@@ -1,0 +1,165 @@
+// The pure parts of the cipher pipeline: what the tool is told, the keyword
+// line, the Base64 layout and the complete-RTF check.
+#include "core/opensslcommand.h"
+#include "core/securetext.h"
+
+#include <QtTest>
+
+using namespace velko;
+
+class TestPipelineParts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void completeRtf_data();
+    void completeRtf();
+    void base64Layout_data();
+    void base64Layout();
+    void keywordLine_data();
+    void keywordLine();
+    void commandLines();
+    void toolVersion_data();
+    void toolVersion();
+};
+
+void TestPipelineParts::completeRtf_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("complete");
+    QTest::newRow("minimal") << QByteArray("{\\rtf1 hello}") << true;
+    QTest::newRow("nested groups")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f0 Helvetica;}}\\f0 x}") << true;
+    QTest::newRow("trailing line feed and NUL") << QByteArray("{\\rtf1 x}\r\n\0", 13) << true;
+    QTest::newRow("escaped braces") << QByteArray("{\\rtf1 a\\{b\\}c}") << true;
+    QTest::newRow("escaped backslash before close") << QByteArray("{\\rtf1 a\\\\}") << true;
+    QTest::newRow("hex escape of a brace") << QByteArray("{\\rtf1 \\'7d}") << true;
+    QTest::newRow("binary data holding braces")
+        << QByteArray("{\\rtf1{\\pict\\bin4 }}{{}}") << true;
+    QTest::newRow("binary data, no space") << QByteArray("{\\rtf1{\\pict\\bin2{{}}") << true;
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("not rtf") << QByteArray("hello world") << false;
+    QTest::newRow("rtf prefix of a cut document") << QByteArray("{\\rtf1{\\b bold}") << false;
+    QTest::newRow("escaped close does not close") << QByteArray("{\\rtf1 a\\}") << false;
+    QTest::newRow("binary data running past the end") << QByteArray("{\\rtf1\\bin10 abc}") << false;
+    QTest::newRow("garbage after the document") << QByteArray("{\\rtf1 x}\x93\x11") << false;
+    QTest::newRow("extra close") << QByteArray("{\\rtf1 x}}") << false;
+    QTest::newRow("backslash at the end") << QByteArray("{\\rtf1 x\\") << false;
+}
+
+void TestPipelineParts::completeRtf()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, complete);
+    QCOMPARE(isCompleteRtf(data), complete);
+}
+
+void TestPipelineParts::base64Layout_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("expected"); // empty: refused
+
+    const QByteArray line64(64, 'A');
+    QTest::newRow("one long line") << QByteArray(64 + 64 + 10, 'A')
+                                   << line64 + '\n' + line64 + '\n' + QByteArray(10, 'A') + '\n';
+    QTest::newRow("crlf lines") << QByteArray("U2Fs\r\ndGVk\r\n") << QByteArray("U2FsdGVk\n");
+    QTest::newRow("spaces and tabs") << QByteArray(" U2 Fs\tdGVk \n\n") << QByteArray("U2FsdGVk\n");
+    QTest::newRow("exactly 64") << line64 << line64 + '\n';
+    QTest::newRow("padding kept") << QByteArray("QQ==\n") << QByteArray("QQ==\n");
+    QTest::newRow("foreign characters") << QByteArray("U2Fs*dGVk") << QByteArray();
+    QTest::newRow("only whitespace") << QByteArray(" \r\n\n") << QByteArray();
+}
+
+void TestPipelineParts::base64Layout()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, expected);
+    const Result<QByteArray> normalised = normaliseBase64(input);
+    if (expected.isEmpty()) {
+        QVERIFY(!normalised);
+        QCOMPARE(normalised.error().code, ErrorCode::WrongKeyword);
+    } else {
+        QVERIFY(normalised);
+        QCOMPARE(normalised.value(), expected);
+    }
+}
+
+void TestPipelineParts::keywordLine_data()
+{
+    QTest::addColumn<QString>("keyword");
+    QTest::addColumn<QByteArray>("line"); // empty: refused
+
+    QTest::newRow("empty") << QString() << QByteArray("\n");
+    QTest::newRow("spaces and quotes")
+        << QStringLiteral(" a \"b\" 'c' ") << QByteArray(" a \"b\" 'c' \n");
+    QTest::newRow("leading dash") << QStringLiteral("-pass") << QByteArray("-pass\n");
+    QTest::newRow("utf-8") << QStringLiteral("Größe €")
+                           << QByteArray("Gr\xc3\xb6\xc3\x9f"
+                                         "e \xe2\x82\xac\n");
+    QTest::newRow("1023 bytes") << QString(1023, QLatin1Char('k')) << QByteArray(1023, 'k') + '\n';
+    QTest::newRow("1024 bytes") << QString(1024, QLatin1Char('k')) << QByteArray();
+    QTest::newRow("600 characters, 1200 bytes") << QString(600, QChar(0xe9)) << QByteArray();
+    QTest::newRow("line feed") << QStringLiteral("one\ntwo") << QByteArray();
+    QTest::newRow("carriage return") << QStringLiteral("one\rtwo") << QByteArray();
+    QTest::newRow("null character") << QString(QChar(0)) + QStringLiteral("x") << QByteArray();
+}
+
+void TestPipelineParts::keywordLine()
+{
+    QFETCH(QString, keyword);
+    QFETCH(QByteArray, line);
+    const Result<QByteArray> made = openssl::keywordLine(keyword);
+    if (line.isEmpty()) {
+        QVERIFY(!made);
+        QCOMPARE(made.error().code, ErrorCode::KeywordRefused);
+        QVERIFY(!made.error().detail.isEmpty());
+    } else {
+        QVERIFY(made);
+        QCOMPARE(made.value(), line);
+    }
+}
+
+void TestPipelineParts::commandLines()
+{
+    const QString module = QStringLiteral("/opt/velko/ossl-modules/velkorc5.so");
+    const QStringList providers = openssl::providerArguments(3, module);
+    QCOMPARE(providers,
+             (QStringList{"-provider", "legacy", "-provider", module, "-provider", "default"}));
+    QVERIFY(openssl::providerArguments(1, module).isEmpty());
+
+    const QStringList encipher = openssl::cipherStageArguments(
+        openssl::Direction::Encipher, QStringLiteral("-rc5"), Digest::Sha256, providers);
+    QCOMPARE(encipher.mid(0, 4), (QStringList{"enc", "-rc5", "-md", "sha256"}));
+    QCOMPARE(encipher.mid(encipher.size() - 2), (QStringList{"-pass", "fd:3"}));
+    QVERIFY(!encipher.contains(QStringLiteral("-in")));
+    const QStringList decipher = openssl::cipherStageArguments(
+        openssl::Direction::Decipher, QStringLiteral("-rc4"), Digest::Md5, {});
+    QCOMPARE(decipher, (QStringList{"enc", "-d", "-rc4", "-md", "md5", "-pass", "fd:3"}));
+
+    QProcessEnvironment base;
+    base.insert(QStringLiteral("OPENSSL_MODULES"), QStringLiteral("/elsewhere"));
+    base.insert(QStringLiteral("OPENSSL_CONF"), QStringLiteral("/etc/fips.cnf"));
+    const QProcessEnvironment child = openssl::childEnvironment(base);
+    QVERIFY(!child.contains(QStringLiteral("OPENSSL_MODULES")));
+    QCOMPARE(child.value(QStringLiteral("OPENSSL_CONF")), QStringLiteral("/dev/null"));
+}
+
+void TestPipelineParts::toolVersion_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<int>("major"); // -1: not recognised
+    QTest::newRow("3.0") << QByteArray("OpenSSL 3.0.19 27 Jan 2026 (Library: OpenSSL 3.0.19)\n")
+                         << 3;
+    QTest::newRow("1.1.1") << QByteArray("OpenSSL 1.1.1w  11 Sep 2023\n") << 1;
+    QTest::newRow("libressl") << QByteArray("LibreSSL 3.8.2\n") << -1;
+}
+
+void TestPipelineParts::toolVersion()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(int, major);
+    QCOMPARE(openssl::parseMajorVersion(output).value_or(-1), major);
+}
+
+QTEST_GUILESS_MAIN(TestPipelineParts)
+#include "tst_pipelineparts.moc"
