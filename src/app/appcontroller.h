@@ -65,6 +65,16 @@ protected:
 
 private:
     bool windowShouldClose();
+
+    // Files handed over by the desktop: the steps after a question.
+    void openPlainFile(const QString& path);
+    void unlockHandedOverFile();
+    void openHandedOverFileAnyway(QMessageBox* alert, int returnCode, void* contextInfo);
+    void unlockHandedOverFileAnyway(QMessageBox* alert, int returnCode, void* contextInfo);
+    void QuitAlert(QMessageBox* alert, int returnCode, void* contextInfo);
+    QString m_lockedFilePath;   // the file the unlock-on-open window unlocks
+    QString m_pendingPlainPath; // a plain file waiting for Open's question
+    bool m_askingBeforeOpen = false;
 };
 
 } // namespace velko

@@ -1,18 +1,178 @@
-// Files handed over by the desktop.
+// Files handed over by the desktop, and the unlock-on-open window.
 #include "app/appcontroller.h"
+
+#include "app/documentkind.h"
+#include "core/documentfile.h"
+#include "core/recentdocuments.h"
+#include "core/useraccount.h"
+#include "engine/alerts.h"
+#include "engine/engine.h"
+#include "feedback/childwindow.h"
+#include "feedback/colors.h"
+#include "feedback/sheets.h"
+#include "feedback/velkofield_delegate.h"
+#include "feedback/velkotextview.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+
+#include <utility>
 
 namespace velko {
 
-bool AppController::application(QCoreApplication*, const QString&)
+namespace {
+
+// Whether `data` can be an RTF document at all: "{\rtf" after blanks.
+bool beginsLikeRtf(const QByteArray& data)
 {
+    return data.trimmed().startsWith("{\\rtf");
+}
+
+} // namespace
+
+bool AppController::application(QCoreApplication*, const QString& openFile)
+{
+    // 1. Scratch files of the pipeline live in the home directory, also when
+    //    this request is what started the application.
+    QDir::setCurrent(homeDirectory());
+    // 2. Remember the request.
+    state->openedFileNameByDoubleClick = QString(openFile);
+    // 3. Secure or plain: decided by the file itself, not by folder names.
+    if (documentKindOfFile(openFile) == DocumentKind::Secure) {
+        m_lockedFilePath = openFile;
+        attachChildWindow(theMainWindow, windowUnlockFileWithKeyword);
+        windowUnlockFileWithKeyword->setWindowTitle(openFile);
+        return true;
+    }
+    // Plain path: unsaved edits are never replaced without asking. A second
+    // request while the question is open replaces the file it is about.
+    if (state->textChanged) {
+        m_pendingPlainPath = openFile;
+        if (!m_askingBeforeOpen) {
+            m_askingBeforeOpen = true;
+            beginAlertSheet(theMainWindow, alerts::openAnother(), this,
+                            &AppController::openHandedOverFileAnyway);
+        }
+        return true;
+    }
+    openPlainFile(openFile);
     return true;
 }
 
-void AppController::btnOpenLockedFileOK() {}
+void AppController::openHandedOverFileAnyway(QMessageBox*, int returnCode, void*)
+{
+    m_askingBeforeOpen = false;
+    const QString path = std::exchange(m_pendingPlainPath, QString());
+    if (returnCode != kAlertFirstButtonReturn)
+        return;
+    openPlainFile(path);
+}
+
+void AppController::openPlainFile(const QString& path)
+{
+    const QString failure = tr("The document could not be opened.");
+    // 1. Read the file; a file that cannot be read or is not RTF changes
+    //    nothing.
+    const Result<QByteArray> data = readDocumentFile(path);
+    if (!data) {
+        engine->showFailure(failure, data.error());
+        return;
+    }
+    if (!beginsLikeRtf(data.value())) {
+        engine->showFailure(failure, makeError(ErrorCode::NotRtf, path));
+        return;
+    }
+    // 2. Its rich text replaces the view's text (not an edit).
+    const Status shown = engine->replaceTextWithRtf(data.value());
+    if (!shown) {
+        engine->showFailure(failure, shown.error());
+        return;
+    }
+    // 3. Label and title show the path; the document is a clean plain one.
+    engine->showPathInLabelAndTitle(path);
+    state->fileName = QString(path);
+    setLabelColor(openedFileNameLabel, colors::blue());
+    VelkoField->setReadOnly(false);
+    state->textChanged = false;
+    state->textColorSetToOrangeAfterEncryption = false;
+    state->isLastSavedASecureFile = false;
+    // 4. The desktop's recent documents; a failure there loses nothing.
+    const Status noted = addRecentDocument(path);
+    Q_UNUSED(noted);
+}
+
+void AppController::btnOpenLockedFileOK()
+{
+    // Unsaved edits are asked about first, on the window whose OK was
+    // pressed, so a second press cannot ask twice.
+    if (state->textChanged) {
+        beginAlertSheet(windowUnlockFileWithKeyword, alerts::openAnother(), this,
+                        &AppController::unlockHandedOverFileAnyway);
+        return;
+    }
+    unlockHandedOverFile();
+}
+
+void AppController::unlockHandedOverFileAnyway(QMessageBox*, int returnCode, void*)
+{
+    if (returnCode != kAlertFirstButtonReturn)
+        return;
+    unlockHandedOverFile();
+}
+
+void AppController::unlockHandedOverFile()
+{
+    const QString path = m_lockedFilePath;
+    const QString failure = tr("The document could not be unlocked.");
+    // 1. The keyword, unchanged (it may be empty).
+    const QString keyword = fieldKeyWord->text();
+    // 2. Decipher: this window's cipher first, then the others.
+    const Result<CipherPipeline::Unlocked> unlocked =
+        engine->pipeline.decipherAnyCipher(path, state->selectedCipher, keyword);
+    if (!unlocked) {
+        fieldKeyWord->clear();
+        engine->showFailure(failure, unlocked.error());
+        return;
+    }
+    // 3. The deciphered rich text replaces the view's text (not an edit).
+    const Status shown = engine->replaceTextWithRtf(unlocked.value().rtf);
+    if (!shown) {
+        fieldKeyWord->clear();
+        engine->showFailure(failure, shown.error());
+        return;
+    }
+    // 4. The document is the secure file, as the document window's Unlock
+    //    leaves it; its cipher is the one a later Secure uses.
+    engine->selectCipher(unlocked.value().cipherOption);
+    engine->showPathInLabelAndTitle(path);
+    state->fileName = path;
+    setLabelColor(openedFileNameLabel, colors::blue());
+    VelkoField->setReadOnly(false);
+    state->isLastSavedASecureFile = true;
+    state->textChanged = false;
+    state->textColorSetToOrangeAfterEncryption = false;
+    // 5. Empty the field and close the window.
+    fieldKeyWord->clear();
+    detachChildWindow(theMainWindow, windowUnlockFileWithKeyword);
+}
 
 void AppController::btnOpenLockedFileCancel()
 {
+    // Ends the application; unsaved edits get Quit's question first.
+    if (state->textChanged) {
+        beginAlertSheet(windowUnlockFileWithKeyword, alerts::quit(), this,
+                        &AppController::QuitAlert);
+        return;
+    }
     emit terminateRequested();
+}
+
+void AppController::QuitAlert(QMessageBox*, int returnCode, void*)
+{
+    if (returnCode == kAlertFirstButtonReturn)
+        emit terminateRequested();
 }
 
 } // namespace velko

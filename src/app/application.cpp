@@ -1,21 +1,93 @@
 #include "app/application.h"
 
 #include "app/appcontroller.h"
+#include "app/commandline.h"
 #include "app/layout.h"
+#include "app/singleinstance.h"
 #include "engine/engine.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMainWindow>
 
+#include <cstdio>
+
 namespace velko {
+
+namespace {
+
+// Prints the answer to --help, --version or a bad argument. Returns the
+// exit status, or -1 when the program should go on.
+int answerCommandLine(const CommandLine& commandLine)
+{
+    if (!commandLine.error.isEmpty()) {
+        std::fprintf(stderr, "velko: %s\n\n%s", qPrintable(commandLine.error),
+                     qPrintable(commandLineHelp()));
+        return 2;
+    }
+    if (commandLine.showHelp) {
+        std::fputs(qPrintable(commandLineHelp()), stdout);
+        return 0;
+    }
+    if (commandLine.showVersion) {
+        std::printf("velko %s\n", VELKO_VERSION);
+        return 0;
+    }
+    return -1;
+}
+
+// Receives the requests of later launches for the running window.
+class RequestReceiver : public QObject
+{
+public:
+    RequestReceiver(Layout* layout, QObject* parent) : QObject(parent), m_layout(layout) {}
+
+    void open(const QStringList& paths, const QString& activationToken)
+    {
+        activate(activationToken);
+        for (const QString& path : paths)
+            m_layout->appController->application(qApp, path);
+    }
+
+    void activate(const QString& activationToken)
+    {
+        // The platform raises the window on behalf of the launch that asked.
+        if (!activationToken.isEmpty()) {
+            qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+            qputenv("DESKTOP_STARTUP_ID", activationToken.toUtf8());
+        }
+        QMainWindow* window = m_layout->mainWindow.get();
+        if (window->isMinimized())
+            window->showNormal();
+        window->raise();
+        window->activateWindow();
+    }
+
+private:
+    Layout* m_layout;
+};
+
+} // namespace
 
 int runApplication(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velko"));
     QApplication::setApplicationVersion(QStringLiteral(VELKO_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("velko"));
+    QApplication::setDesktopFileName(kApplicationId);
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // Files named at start, made absolute before the launch steps move the
+    // current directory home.
+    const CommandLine commandLine = parseCommandLine(app.arguments(), QDir::currentPath());
+    const int answered = answerCommandLine(commandLine);
+    if (answered >= 0)
+        return answered;
+
+    // A running instance takes the files over; this launch then ends.
+    SingleInstance instance;
+    if (instance.start(commandLine.paths) == SingleInstance::Role::Secondary)
+        return 0;
 
     std::unique_ptr<Layout> layout = buildLayout();
     AppController* controller = layout->appController;
@@ -23,11 +95,18 @@ int runApplication(int argc, char* argv[])
                      Qt::QueuedConnection);
     QObject::connect(layout->engine, &Engine::terminateRequested, &app, &QApplication::quit,
                      Qt::QueuedConnection);
+    auto* receiver = new RequestReceiver(layout.get(), layout->mainWindow.get());
+    QObject::connect(&instance, &SingleInstance::openRequested, receiver, &RequestReceiver::open);
+    QObject::connect(&instance, &SingleInstance::activateRequested, receiver,
+                     &RequestReceiver::activate);
 
     controller->awakeFromNib();
     controller->applicationWillFinishLaunching();
     layout->mainWindow->show();
     controller->applicationDidFinishLaunching();
+    // One open request per file, in order, once the window exists.
+    for (const QString& path : commandLine.paths)
+        controller->application(&app, path);
     return app.exec();
 }
 
