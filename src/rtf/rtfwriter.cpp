@@ -1,0 +1,448 @@
+#include "rtf/rtfwriter.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
+
+#include <cmath>
+
+namespace velko::rtf {
+
+namespace {
+
+int twips(qreal points)
+{
+    return int(std::lround(points * 20));
+}
+
+// RTF list number formats (\levelnfc) for the Qt list styles.
+int numberFormat(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListDecimal:
+        return 0;
+    case QTextListFormat::ListUpperRoman:
+        return 1;
+    case QTextListFormat::ListLowerRoman:
+        return 2;
+    case QTextListFormat::ListUpperAlpha:
+        return 3;
+    case QTextListFormat::ListLowerAlpha:
+        return 4;
+    default:
+        return 23; // bullet
+    }
+}
+
+char16_t bulletFor(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListCircle:
+        return u'\u25E6';
+    case QTextListFormat::ListSquare:
+        return u'\u25AA';
+    default:
+        return u'\u2022';
+    }
+}
+
+QString familyOf(const QTextCharFormat& format)
+{
+    const QStringList families = format.property(QTextFormat::FontFamilies).toStringList();
+    if (!families.isEmpty() && !families.first().isEmpty())
+        return families.first();
+    return format.property(QTextFormat::FontFamily).toString();
+}
+
+QString hrefOf(const QTextCharFormat& format)
+{
+    return format.anchorHref();
+}
+
+} // namespace
+
+RtfWriter::RtfWriter(const QTextDocument& document) : m_document(document)
+{
+    const QFont font = document.defaultFont();
+    m_defaultFamily = font.family();
+    if (font.pointSizeF() > 0)
+        m_defaultHalfPoints = int(std::lround(font.pointSizeF() * 2));
+    m_indentWidth = document.indentWidth();
+    m_colors.append(QColor()); // index 0: automatic
+    fontIndex(m_defaultFamily);
+}
+
+QByteArray RtfWriter::write(int from, int to)
+{
+    const int end = m_document.characterCount() - 1; // the last paragraph mark is not text
+    from = qBound(0, from, end);
+    to = qBound(from, to, end);
+
+    collectTables(from, to);
+
+    m_out.clear();
+    m_out.reserve(qsizetype(to - from) * 3 / 2 + 1024);
+    m_state = CharState{};
+    m_state.halfPoints = 24;
+    for (QTextBlock block = m_document.findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        if (block.position() == to && block.position() != from)
+            break;
+        writeBlock(block, from, to);
+        const int separator = block.position() + block.length() - 1;
+        if (separator >= to)
+            break;
+        m_out += "\\par\n";
+        m_needDelimiter = false;
+    }
+
+    QByteArray result;
+    result.reserve(m_out.size() + 4096);
+    writeHeader(result);
+    result += m_out;
+    result += "}";
+    m_out.clear();
+    return result;
+}
+
+void RtfWriter::collectTables(int from, int to)
+{
+    for (QTextBlock block = m_document.findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        if (const QTextList* list = block.textList(); list && !m_listIndex.contains(list)) {
+            m_listIndex.insert(list, int(m_lists.size()));
+            m_lists.append(list);
+        }
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() + fragment.length() <= from || fragment.position() >= to)
+                continue;
+            stateFor(fragment.charFormat());
+        }
+    }
+}
+
+int RtfWriter::fontIndex(const QString& family)
+{
+    const auto found = m_fontIndex.constFind(family);
+    if (found != m_fontIndex.cend())
+        return *found;
+    const int index = int(m_fonts.size());
+    m_fonts.append(family);
+    m_fontIndex.insert(family, index);
+    return index;
+}
+
+int RtfWriter::colorIndex(const QColor& color)
+{
+    const QRgb rgb = color.rgb();
+    const auto found = m_colorIndex.constFind(rgb);
+    if (found != m_colorIndex.cend())
+        return *found;
+    const int index = int(m_colors.size());
+    m_colors.append(QColor::fromRgb(rgb));
+    m_colorIndex.insert(rgb, index);
+    return index;
+}
+
+RtfWriter::CharState RtfWriter::stateFor(const QTextCharFormat& format)
+{
+    CharState state;
+    const QString family = familyOf(format);
+    state.font = family.isEmpty() ? 0 : fontIndex(family);
+    state.halfPoints = m_defaultHalfPoints;
+    if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
+        state.halfPoints = qBound(2, int(std::lround(format.fontPointSize() * 2)), 3276);
+    state.bold = format.fontWeight() >= QFont::DemiBold;
+    state.italic = format.fontItalic();
+    state.underline = format.fontUnderline();
+    state.strike = format.fontStrikeOut();
+    if (format.hasProperty(QTextFormat::ForegroundBrush) &&
+        format.foreground().style() != Qt::NoBrush)
+        state.foreground = colorIndex(format.foreground().color());
+    if (format.hasProperty(QTextFormat::BackgroundBrush) &&
+        format.background().style() != Qt::NoBrush)
+        state.background = colorIndex(format.background().color());
+    switch (format.verticalAlignment()) {
+    case QTextCharFormat::AlignSuperScript:
+        state.verticalAlignment = 1;
+        break;
+    case QTextCharFormat::AlignSubScript:
+        state.verticalAlignment = 2;
+        break;
+    default:
+        break;
+    }
+    return state;
+}
+
+void RtfWriter::writeHeader(QByteArray& out) const
+{
+    out += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
+    for (int i = 0; i < m_fonts.size(); ++i) {
+        out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset0 ";
+        appendEscaped(out, QString(m_fonts.at(i)).remove(u';')); // ';' ends the name
+        out += ";}";
+    }
+    out += "}\n{\\colortbl;";
+    for (int i = 1; i < m_colors.size(); ++i) {
+        const QColor& c = m_colors.at(i);
+        out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) +
+               "\\blue" + QByteArray::number(c.blue()) + ";";
+    }
+    out += "}\n";
+    if (!m_lists.isEmpty())
+        writeListTables(out);
+}
+
+void RtfWriter::writeListTables(QByteArray& out) const
+{
+    out += "{\\*\\listtable";
+    for (int i = 0; i < m_lists.size(); ++i) {
+        const QTextListFormat format = m_lists.at(i)->format();
+        const int nfc = numberFormat(format.style());
+        out += "\n{\\list\\listtemplateid" + QByteArray::number(i + 1) + "\\listhybrid";
+        for (int level = 0; level < 9; ++level) {
+            out += "{\\listlevel\\levelnfc" + QByteArray::number(nfc) + "\\levelnfcn" +
+                   QByteArray::number(nfc) + "\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1";
+            if (nfc == 23) {
+                out += "{\\leveltext\\'01";
+                appendEscaped(out, QString(QChar(bulletFor(format.style()))));
+                out += ";}{\\levelnumbers;}";
+            } else {
+                const QString prefix = format.numberPrefix();
+                const QString suffix = format.hasProperty(QTextFormat::ListNumberSuffix)
+                                           ? format.numberSuffix()
+                                           : QStringLiteral(".");
+                const int length = int(qMin<qsizetype>(prefix.size() + suffix.size() + 1, 255));
+                out += "{\\leveltext\\'" + QByteArray::number(length, 16).rightJustified(2, '0');
+                appendEscaped(out, prefix);
+                out += "\\'" + QByteArray::number(level, 16).rightJustified(2, '0');
+                appendEscaped(out, suffix);
+                out += ";}{\\levelnumbers\\'" +
+                       QByteArray::number(prefix.size() + 1, 16).rightJustified(2, '0') + ";}";
+            }
+            out += "\\fi-360\\li" + QByteArray::number(720 * (level + 1)) + "}";
+        }
+        out += "{\\listname ;}\\listid" + QByteArray::number(i + 1) + "}";
+    }
+    out += "}\n{\\*\\listoverridetable";
+    for (int i = 0; i < m_lists.size(); ++i) {
+        out += "{\\listoverride\\listid" + QByteArray::number(i + 1) + "\\listoverridecount0\\ls" +
+               QByteArray::number(i + 1) + "}";
+    }
+    out += "}\n";
+}
+
+QByteArray RtfWriter::paragraphProperties(const QTextBlock& block) const
+{
+    const QTextBlockFormat format = block.blockFormat();
+    QByteArray out = "\\pard";
+    const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
+    if (alignment & Qt::AlignHCenter)
+        out += "\\qc";
+    else if (alignment & Qt::AlignJustify)
+        out += "\\qj";
+    else if (alignment & (Qt::AlignRight | Qt::AlignTrailing))
+        out += "\\qr";
+
+    const QTextList* list = block.textList();
+    const int listIndent = list ? list->format().indent() : 0;
+    const int levels = format.indent();
+    const int left = twips(format.leftMargin() + (levels + listIndent) * m_indentWidth);
+    if (left != 0)
+        out += "\\li" + QByteArray::number(left);
+    if (const int right = twips(format.rightMargin()); right != 0)
+        out += "\\ri" + QByteArray::number(right);
+    if (const int first = twips(format.textIndent()); first != 0)
+        out += "\\fi" + QByteArray::number(first);
+    if (const int before = twips(format.topMargin()); before != 0)
+        out += "\\sb" + QByteArray::number(before);
+    if (const int after = twips(format.bottomMargin()); after != 0)
+        out += "\\sa" + QByteArray::number(after);
+    switch (format.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+        out +=
+            "\\sl" + QByteArray::number(std::lround(format.lineHeight() * 240 / 100)) + "\\slmult1";
+        break;
+    case QTextBlockFormat::FixedHeight:
+        out += "\\sl-" + QByteArray::number(twips(format.lineHeight())) + "\\slmult0";
+        break;
+    case QTextBlockFormat::MinimumHeight:
+        out += "\\sl" + QByteArray::number(twips(format.lineHeight())) + "\\slmult0";
+        break;
+    default:
+        break;
+    }
+    // Indent levels travel as a word other readers ignore; \li above already
+    // holds the distance they stand for.
+    if (levels > 0)
+        out += "\\velkoindent" + QByteArray::number(levels);
+    if (list) {
+        out += "\\ls" + QByteArray::number(m_listIndex.value(list) + 1) + "\\ilvl" +
+               QByteArray::number(qBound(0, listIndent - 1, 8));
+    }
+    return out;
+}
+
+void RtfWriter::writeBlock(const QTextBlock& block, int from, int to)
+{
+    const QByteArray properties = paragraphProperties(block);
+    if (properties != m_lastParagraph) {
+        m_out += properties;
+        m_needDelimiter = true;
+        m_lastParagraph = properties;
+    }
+    if (const QTextList* list = block.textList(); list && block.position() >= from) {
+        // The number or bullet as plain text, for readers without list support.
+        m_out += "{\\listtext ";
+        m_needDelimiter = false;
+        const int style = list->format().style();
+        const bool bullet = numberFormat(QTextListFormat::Style(style)) == 23;
+        appendEscaped(m_out, bullet ? QString(QChar(bulletFor(QTextListFormat::Style(style))))
+                                    : list->itemText(block));
+        m_out += "\\tab}";
+    }
+
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int start = qMax(fragment.position(), from);
+        const int end = qMin(fragment.position() + fragment.length(), to);
+        if (start >= end)
+            continue;
+        const QTextCharFormat format = fragment.charFormat();
+        const QString href = hrefOf(format);
+        if (m_inLink && href != m_linkHref)
+            closeLink();
+        if (!m_inLink && !href.isEmpty())
+            openLink(href);
+        writeCharState(stateFor(format));
+        const QString text = fragment.text();
+        writeText(QStringView(text).sliced(start - fragment.position(), end - start));
+    }
+    if (m_inLink)
+        closeLink();
+}
+
+void RtfWriter::writeCharState(const CharState& state)
+{
+    if (state == m_state)
+        return;
+    if (state.font != m_state.font)
+        writeControl("f", state.font);
+    if (state.halfPoints != m_state.halfPoints)
+        writeControl("fs", state.halfPoints);
+    if (state.bold != m_state.bold)
+        writeControl(state.bold ? "b" : "b0");
+    if (state.italic != m_state.italic)
+        writeControl(state.italic ? "i" : "i0");
+    if (state.underline != m_state.underline)
+        writeControl(state.underline ? "ul" : "ulnone");
+    if (state.strike != m_state.strike)
+        writeControl(state.strike ? "strike" : "strike0");
+    if (state.foreground != m_state.foreground)
+        writeControl("cf", state.foreground);
+    if (state.background != m_state.background)
+        writeControl("chcbpat", state.background);
+    if (state.verticalAlignment != m_state.verticalAlignment) {
+        static const char* const words[] = {"nosupersub", "super", "sub"};
+        writeControl(words[state.verticalAlignment]);
+    }
+    m_state = state;
+}
+
+void RtfWriter::openLink(const QString& href)
+{
+    // A field argument in quotes: backslashes doubled, quotes as in URLs.
+    QString target = href;
+    target.replace(u'\\', QLatin1String("\\\\"));
+    target.replace(u'"', QLatin1String("%22"));
+    m_out += "{\\field{\\*\\fldinst{HYPERLINK \"";
+    appendEscaped(m_out, target);
+    m_out += "\"}}{\\fldrslt{";
+    m_needDelimiter = false;
+    m_stateBeforeLink = m_state;
+    m_inLink = true;
+    m_linkHref = href;
+}
+
+void RtfWriter::closeLink()
+{
+    m_out += "}}}";
+    m_needDelimiter = false;
+    m_state = m_stateBeforeLink;
+    m_inLink = false;
+    m_linkHref.clear();
+}
+
+void RtfWriter::writeControl(const char* word)
+{
+    m_out += '\\';
+    m_out += word;
+    m_needDelimiter = true;
+}
+
+void RtfWriter::writeControl(const char* word, int parameter)
+{
+    writeControl(word);
+    m_out += QByteArray::number(parameter);
+}
+
+void RtfWriter::writeText(QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    if (m_needDelimiter) {
+        m_out += ' ';
+        m_needDelimiter = false;
+    }
+    appendEscaped(m_out, text);
+}
+
+void RtfWriter::appendEscaped(QByteArray& out, QStringView text)
+{
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c >= 0x20 && c < 0x7f) {
+            if (c == '\\' || c == '{' || c == '}')
+                out += '\\';
+            out += char(c);
+            continue;
+        }
+        switch (c) {
+        case u'\t':
+            out += "\\tab ";
+            continue;
+        case u'\u2028':
+        case u'\n':
+        case u'\v':
+            out += "\\line ";
+            continue;
+        case u'\u00A0':
+            out += "\\~";
+            continue;
+        case u'\u00AD':
+            out += "\\-";
+            continue;
+        case u'\uFFFC': // an embedded object: RTF text cannot hold it
+            continue;
+        default:
+            break;
+        }
+        if (c < 0x20)
+            continue;
+        out += "\\u";
+        out += QByteArray::number(c > 32767 ? int(c) - 65536 : int(c));
+        if (c >= 0xA0 && c <= 0xFF) {
+            // Latin-1 and code page 1252 agree here: a fallback older readers show right.
+            static const char hex[] = "0123456789abcdef";
+            out += "\\'";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += '?';
+        }
+    }
+}
+
+} // namespace velko::rtf
