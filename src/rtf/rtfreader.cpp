@@ -624,7 +624,10 @@ void RtfReader::controlWord(const RtfToken& token)
     const int value = token.parameter;
     switch (entry->word) {
     case Word::Unicode:
-        unicodeChar(char16_t(value < 0 ? value + 65536 : value));
+        if (value >= -32768 && value <= 65535)
+            unicodeChar(char16_t(value < 0 ? value + 65536 : value));
+        else
+            m_skipChars = group.unicodeSkip; // no such character; its fallback still goes
         return;
     case Word::UnicodeSkip:
         group.unicodeSkip = qBound(0, value, 64);
