@@ -1,7 +1,9 @@
 #include "app/appcontroller.h"
 
 #include "core/useraccount.h"
+#include "engine/alerts.h"
 #include "engine/engine.h"
+#include "feedback/sheets.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -40,7 +42,11 @@ bool AppController::eventFilter(QObject* watched, QEvent* event)
 
 bool AppController::windowShouldClose()
 {
-    return true;
+    if (!state->textChanged)
+        return true;
+    // Unsaved edits: ask as Quit does; its OK ends the application.
+    beginAlertSheet(theMainWindow, alerts::quit(), engine, &Engine::QuitAlert);
+    return false;
 }
 
 // --- The unlock-on-open window's cipher pop-up ------------------------------

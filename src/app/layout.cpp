@@ -1,6 +1,7 @@
 #include "app/layout.h"
 
 #include "app/appcontroller.h"
+#include "app/layout_recent.h"
 #include "engine/engine.h"
 #include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"
@@ -213,6 +214,7 @@ std::unique_ptr<Layout> buildLayout()
     buildMailWindow(*layout);
     buildUnlockOnOpenWindow(*layout);
     buildEditingTools(*layout);
+    buildOpenRecentMenu(*layout);
     return layout;
 }
 
