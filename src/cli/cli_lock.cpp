@@ -1,0 +1,275 @@
+// velko-cli lock and unlock: the cipher pipeline on files or standard streams.
+#include "cli/commands.h"
+#include "cli/keywordinput.h"
+#include "core/cipheroption.h"
+#include "core/cipherpipeline.h"
+#include "core/pendingfile.h"
+#include "core/securetext.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <optional>
+
+namespace velko::cli {
+
+namespace {
+
+const QString kStream = QStringLiteral("-");
+const QString kAuto = QStringLiteral("auto");
+
+struct Request
+{
+    QString cipher; // a cipher option, or "auto"
+    std::optional<int> keywordFd;
+    QString input;
+    QString output;
+};
+
+int fail(int status, const QString& message)
+{
+    std::fprintf(stderr, "velko-cli: %s\n", qPrintable(message));
+    return status;
+}
+
+int usage(const QString& message)
+{
+    return fail(ExitUsage, message + QStringLiteral(" (see velko-cli --help)"));
+}
+
+int exitStatusFor(ErrorCode code)
+{
+    switch (code) {
+    case ErrorCode::WrongKeyword:
+    case ErrorCode::NotRtf:
+    case ErrorCode::RtfTooDeep:
+        return ExitWrongKeyword;
+    case ErrorCode::ToolMissing:
+    case ErrorCode::CipherUnavailable:
+    case ErrorCode::ToolFailed:
+        return ExitToolUnavailable;
+    case ErrorCode::KeywordRefused:
+        return ExitUsage;
+    default:
+        return ExitFileError;
+    }
+}
+
+int failWith(const Error& error)
+{
+    if (error.code == ErrorCode::WrongKeyword)
+        return fail(ExitWrongKeyword,
+                    QStringLiteral("wrong keyword, wrong cipher or damaged document (%1)")
+                        .arg(error.detail));
+    return fail(exitStatusFor(error.code), error.detail);
+}
+
+// --cipher NAME, --keyword-fd N and two operands, in any order.
+std::optional<Request> parseRequest(const QStringList& args, bool allowAuto, QString* problem)
+{
+    Request request;
+    QStringList operands;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        QString option = arg;
+        std::optional<QString> value;
+        if (arg.startsWith(QLatin1String("--")) && arg.contains(QLatin1Char('='))) {
+            option = arg.section(QLatin1Char('='), 0, 0);
+            value = arg.section(QLatin1Char('='), 1);
+        }
+        if (option == QLatin1String("--cipher") || option == QLatin1String("--keyword-fd")) {
+            if (!value) {
+                if (++i >= args.size()) {
+                    *problem = QStringLiteral("%1 needs a value").arg(option);
+                    return std::nullopt;
+                }
+                value = args[i];
+            }
+            if (option == QLatin1String("--cipher")) {
+                if (allowAuto && *value == kAuto) {
+                    request.cipher = kAuto;
+                } else if (const auto cipher = cipherOptionFromName(*value)) {
+                    request.cipher = *cipher;
+                } else {
+                    *problem = QStringLiteral("unknown cipher \"%1\"").arg(*value);
+                    return std::nullopt;
+                }
+            } else {
+                bool ok = false;
+                request.keywordFd = value->toInt(&ok);
+                if (!ok || *request.keywordFd < 0) {
+                    *problem = QStringLiteral("--keyword-fd needs a descriptor number");
+                    return std::nullopt;
+                }
+            }
+        } else if (arg.startsWith(QLatin1Char('-')) && arg != kStream) {
+            *problem = QStringLiteral("unknown option \"%1\"").arg(arg);
+            return std::nullopt;
+        } else {
+            operands << arg;
+        }
+    }
+    if (request.cipher.isEmpty()) {
+        *problem = QStringLiteral("--cipher is required");
+        return std::nullopt;
+    }
+    if (operands.size() != 2) {
+        *problem = QStringLiteral("expected INPUT and OUTPUT");
+        return std::nullopt;
+    }
+    request.input = operands[0];
+    request.output = operands[1];
+    return request;
+}
+
+Result<QByteArray> readInput(const QString& input)
+{
+    QFile file;
+    const bool opened = input == kStream
+                            ? file.open(stdin, QIODevice::ReadOnly)
+                            : (file.setFileName(input), file.open(QIODevice::ReadOnly));
+    if (!opened)
+        return makeError(ErrorCode::FileRead,
+                         QStringLiteral("Cannot read %1: %2").arg(input, file.errorString()));
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return makeError(ErrorCode::FileRead,
+                         QStringLiteral("Cannot read %1: %2").arg(input, file.errorString()));
+    return data;
+}
+
+Status writeStandardOutput(const QByteArray& data)
+{
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly) || out.write(data) != data.size() || !out.flush())
+        return makeError(ErrorCode::FileWrite,
+                         QStringLiteral("Cannot write standard output: %1").arg(out.errorString()));
+    return {};
+}
+
+// Writes the whole output, or nothing: a file is replaced atomically.
+Status writeOutput(const QString& output, const QByteArray& data)
+{
+    if (output == kStream)
+        return writeStandardOutput(data);
+    PendingFile file(output);
+    if (const Status created = file.create(); !created)
+        return created;
+    if (const Status written = file.write(data); !written)
+        return written;
+    return file.commit();
+}
+
+Result<QString> keywordFor(const Request& request, bool confirm)
+{
+    if (request.keywordFd)
+        return readKeywordLine(*request.keywordFd);
+    Result<QString> keyword = askKeyword("Keyword: ");
+    if (!keyword || !confirm)
+        return keyword;
+    const Result<QString> again = askKeyword("Repeat keyword: ");
+    if (!again)
+        return again;
+    if (again.value() != keyword.value())
+        return makeError(ErrorCode::KeywordRefused, QStringLiteral("The keywords differ."));
+    return keyword;
+}
+
+int keywordFailure(const Error& error)
+{
+    return fail(ExitUsage, error.detail);
+}
+
+QTemporaryDir scratchFolder()
+{
+    return QTemporaryDir(QDir::tempPath() + QStringLiteral("/velko-cli-XXXXXX"));
+}
+
+} // namespace
+
+int runLock(const QStringList& args)
+{
+    // 1. Arguments.
+    QString problem;
+    const std::optional<Request> request = parseRequest(args, false, &problem);
+    if (!request)
+        return usage(problem);
+    // 2. The keyword (standard input may carry it before the document).
+    const Result<QString> keyword = keywordFor(*request, true);
+    if (!keyword)
+        return keywordFailure(keyword.error());
+    // 3. The RTF bytes, refused unless they make a whole RTF document.
+    const Result<QByteArray> rtf = readInput(request->input);
+    if (!rtf)
+        return failWith(rtf.error());
+    if (!isCompleteRtf(rtf.value()))
+        return fail(ExitWrongKeyword,
+                    QStringLiteral("%1 is not an RTF document.").arg(request->input));
+    // 4. Encipher into the output, or into a scratch file for standard output.
+    const CipherPipeline pipeline;
+    if (request->output != kStream) {
+        const Result<QByteArray> text =
+            pipeline.encipher(rtf.value(), request->cipher, keyword.value(), request->output);
+        return text ? ExitDone : failWith(text.error());
+    }
+    const QTemporaryDir scratch = scratchFolder();
+    if (!scratch.isValid())
+        return fail(ExitFileError, QStringLiteral("Cannot create a scratch folder."));
+    const Result<QByteArray> text =
+        pipeline.encipher(rtf.value(), request->cipher, keyword.value(),
+                          scratch.filePath(QStringLiteral("document.srtf")));
+    if (!text)
+        return failWith(text.error());
+    const Status written = writeStandardOutput(text.value());
+    return written ? ExitDone : failWith(written.error());
+}
+
+int runUnlock(const QStringList& args)
+{
+    // 1. Arguments.
+    QString problem;
+    const std::optional<Request> request = parseRequest(args, true, &problem);
+    if (!request)
+        return usage(problem);
+    // 2. The keyword.
+    const Result<QString> keyword = keywordFor(*request, false);
+    if (!keyword)
+        return keywordFailure(keyword.error());
+    // 3. The document: a file as it is, standard input through a scratch
+    //    file (it holds only the enciphered text).
+    QString documentPath = request->input;
+    const QTemporaryDir scratch = scratchFolder();
+    if (request->input == kStream) {
+        const Result<QByteArray> text = readInput(kStream);
+        if (!text)
+            return failWith(text.error());
+        if (!scratch.isValid())
+            return fail(ExitFileError, QStringLiteral("Cannot create a scratch folder."));
+        documentPath = scratch.filePath(QStringLiteral("document.srtf"));
+        QFile file(documentPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text.value()) != text.value().size())
+            return fail(ExitFileError, QStringLiteral("Cannot write a scratch file."));
+    } else if (!QFileInfo(documentPath).isFile()) {
+        return fail(ExitFileError,
+                    QStringLiteral("Cannot read %1: no such file.").arg(documentPath));
+    }
+    // 4. Decipher with the cipher given, or any of them.
+    const CipherPipeline pipeline;
+    const Result<CipherPipeline::Unlocked> unlocked =
+        request->cipher == kAuto
+            ? pipeline.decipherAnyCipher(documentPath, kCipherBlowfish, keyword.value())
+            : pipeline.decipherEitherDigest(documentPath, request->cipher, keyword.value());
+    if (!unlocked)
+        return failWith(unlocked.error());
+    if (request->cipher == kAuto)
+        std::fprintf(stderr, "velko-cli: opened with %s (%s key derivation)\n",
+                     qPrintable(cipherDisplayName(unlocked.value().cipherOption)),
+                     unlocked.value().digest == Digest::Md5 ? "MD5" : "SHA-256");
+    // 5. The RTF, byte for byte.
+    const Status written = writeOutput(request->output, unlocked.value().rtf);
+    return written ? ExitDone : failWith(written.error());
+}
+
+} // namespace velko::cli

@@ -1,0 +1,89 @@
+#include "cli/keywordinput.h"
+
+#include <QByteArray>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace velko::cli {
+
+namespace {
+
+// Longer lines are refused later anyway; stop reading well past the limit.
+constexpr qsizetype kLineLimit = 64 * 1024;
+
+enum class LineEnd { Found, EndOfData, Failed };
+
+LineEnd readLine(int fd, QByteArray& line)
+{
+    char c;
+    while (line.size() < kLineLimit) {
+        const ssize_t n = ::read(fd, &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return LineEnd::Failed;
+        if (n == 0)
+            return LineEnd::EndOfData;
+        if (c == '\n')
+            return LineEnd::Found;
+        line.append(c);
+    }
+    return LineEnd::Found;
+}
+
+QString decodeKeyword(QByteArray line)
+{
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
+
+} // namespace
+
+Result<QString> readKeywordLine(int fd)
+{
+    if (fd < 0 || ::fcntl(fd, F_GETFD) < 0)
+        return makeError(ErrorCode::FileRead, QStringLiteral("Descriptor %1 is not open.").arg(fd));
+    QByteArray line;
+    const LineEnd end = readLine(fd, line);
+    if (end == LineEnd::Failed)
+        return makeError(ErrorCode::FileRead,
+                         QStringLiteral("Cannot read descriptor %1: %2")
+                             .arg(fd)
+                             .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    if (end == LineEnd::EndOfData && line.isEmpty())
+        return makeError(ErrorCode::FileRead,
+                         QStringLiteral("Descriptor %1 gave no keyword line.").arg(fd));
+    return decodeKeyword(line);
+}
+
+Result<QString> askKeyword(const char* prompt)
+{
+    const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (tty < 0)
+        return makeError(ErrorCode::FileRead,
+                         QStringLiteral("No terminal to ask the keyword on; use --keyword-fd."));
+    [[maybe_unused]] const ssize_t shown = ::write(tty, prompt, std::strlen(prompt));
+    termios saved;
+    const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
+    if (isTerminal) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        quiet.c_lflag |= ECHONL;
+        ::tcsetattr(tty, TCSAFLUSH, &quiet);
+    }
+    QByteArray line;
+    const LineEnd end = readLine(tty, line);
+    if (isTerminal)
+        ::tcsetattr(tty, TCSAFLUSH, &saved);
+    ::close(tty);
+    if (end == LineEnd::Failed || (end == LineEnd::EndOfData && line.isEmpty()))
+        return makeError(ErrorCode::FileRead, QStringLiteral("No keyword was typed."));
+    return decodeKeyword(line);
+}
+
+} // namespace velko::cli
