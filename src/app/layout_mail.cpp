@@ -27,6 +27,14 @@ void buildMailWindow(Layout& layout)
     auto* sender = new QLineEdit(window);
     sender->setObjectName(QStringLiteral("mailSenderName"));
     sender->setAccessibleName(QObject::tr("Sender"));
+    // The mail program composes and sends the message with its own account:
+    // the name here is not handed to it.
+    const QString senderNote =
+        QObject::tr("Your mail program sends the message from its own account.");
+    sender->setAccessibleDescription(senderNote);
+    auto* senderNoteLabel = new QLabel(senderNote, window);
+    senderNoteLabel->setObjectName(QStringLiteral("mailSenderNote"));
+    senderNoteLabel->setWordWrap(true);
     auto* attachment = new QLineEdit(window);
     attachment->setObjectName(QStringLiteral("mailAttachmentFileName"));
     attachment->setAccessibleName(QObject::tr("Attached file"));
@@ -37,6 +45,7 @@ void buildMailWindow(Layout& layout)
     message->setTabChangesFocus(true);
     form->addRow(QObject::tr("&To:"), recipient);
     form->addRow(QObject::tr("&From:"), sender);
+    form->addRow(QString(), senderNoteLabel);
     form->addRow(QObject::tr("Attachment:"), attachment);
     form->addRow(QObject::tr("&Message:"), message);
     column->addLayout(form);
