@@ -1077,10 +1077,10 @@ void RtfReader::emitBytes(QByteArrayView bytes)
         flushBytes();
         m_pendingCodePage = codePage;
     }
-    if (m_pendingAscii) {
+    if (m_pendingPrintable) {
         for (const char c : bytes) {
-            if (uchar(c) >= 0x80) {
-                m_pendingAscii = false;
+            if (uchar(c) >= 0x80 || (uchar(c) < 0x20 && c != '\t')) {
+                m_pendingPrintable = false;
                 break;
             }
         }
@@ -1116,17 +1116,19 @@ void RtfReader::flushBytes()
 {
     if (m_pendingBytes.isEmpty())
         return;
-    QStringDecoder* decoder = m_pendingAscii ? nullptr : decoderFor(m_pendingCodePage);
-    if (!decoder) {
+    if (m_pendingPrintable) {
         m_buffer += QLatin1StringView(m_pendingBytes);
     } else {
-        QString decoded = decoder->decode(m_pendingBytes);
-        decoder->resetState();
+        QStringDecoder* decoder = decoderFor(m_pendingCodePage);
+        QString decoded =
+            decoder ? decoder->decode(m_pendingBytes) : QString::fromLatin1(m_pendingBytes);
+        if (decoder)
+            decoder->resetState();
         decoded.removeIf([](QChar c) { return dropsOut(c.unicode()); });
         m_buffer += decoded;
     }
     m_pendingBytes.resize(0);
-    m_pendingAscii = true;
+    m_pendingPrintable = true;
 }
 
 void RtfReader::flushText()

@@ -174,7 +174,7 @@ private:
 
     QByteArray m_pendingBytes;
     int m_pendingCodePage = 0;
-    bool m_pendingAscii = true;
+    bool m_pendingPrintable = true; // only ASCII letters, digits, punctuation and tabs
     QString m_buffer;
     CharState m_bufferState;
     bool m_bufferStateValid = false;

@@ -176,6 +176,7 @@ void TestRtfReader::hostile_data()
         << (QByteArray("{\\rtf1 a{\\*\\x") + QByteArray(1000, '{') + QByteArray(1001, '}') + "b}")
         << QStringLiteral("ab");
     // Inputs the fuzzer found.
+    QTest::newRow("raw control byte") << QByteArray("\0{\\rtf\004ub", 10) << QStringLiteral("ub");
 }
 
 void TestRtfReader::hostile()
