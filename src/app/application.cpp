@@ -69,6 +69,14 @@ private:
 
 } // namespace
 
+void connectLaterLaunches(SingleInstance& instance, Layout& layout)
+{
+    auto* receiver = new RequestReceiver(&layout, layout.mainWindow.get());
+    QObject::connect(&instance, &SingleInstance::openRequested, receiver, &RequestReceiver::open);
+    QObject::connect(&instance, &SingleInstance::activateRequested, receiver,
+                     &RequestReceiver::activate);
+}
+
 int runApplication(int argc, char* argv[])
 {
     QApplication app(argc, argv);
