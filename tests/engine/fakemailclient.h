@@ -106,14 +106,25 @@ inline void useGenericDesktop(const QString& home)
     qputenv("XDG_DATA_DIRS", (home + QStringLiteral("/empty-data-dirs")).toLocal8Bit());
     qputenv("XDG_CONFIG_DIRS", (home + QStringLiteral("/empty-config-dirs")).toLocal8Bit());
     qputenv("XDG_CURRENT_DESKTOP", "X-Generic");
-    // The platform is offscreen; the display only tells xdg-open that
-    // graphical handlers may be started.
-    qputenv("DISPLAY", ":99");
-    qunsetenv("WAYLAND_DISPLAY");
     qunsetenv("MAILER");
     qunsetenv("BROWSER");
     qunsetenv("KDE_FULL_SESSION");
     qunsetenv("GNOME_DESKTOP_SESSION_ID");
+}
+
+// The real xdg-email, run with a display set: xdg-open starts graphical
+// handlers only when there is one. Only the child sees it; in the test
+// process a display that is not there would reach Qt's X11 code.
+inline QString xdgEmailWithDisplay(const QString& home)
+{
+    QDir(home).mkpath(QStringLiteral("bin"));
+    const QString path = home + QStringLiteral("/bin/xdg-email-on-display");
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write("#!/bin/sh\nDISPLAY=:99 exec xdg-email \"$@\"\n");
+    file.close();
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+    return path;
 }
 
 } // namespace testsupport

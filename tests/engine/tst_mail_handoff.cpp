@@ -256,7 +256,7 @@ void MailHandOffTest::thunderbirdGetsCommaFreeAttachment()
     const MailMessage message{QStringLiteral("someone@example.org"), QStringLiteral("s"),
                               QStringLiteral("b"), path};
     const std::optional<Status> status =
-        handOver(QStringLiteral("xdg-email"),
+        handOver(testsupport::xdgEmailWithDisplay(m_home.path()),
                  xdgEmailArguments(
                      message, attachmentFormFor(QStringLiteral("fake-thunderbird.desktop"), path)),
                  10000);
