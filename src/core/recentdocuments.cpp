@@ -50,11 +50,12 @@ QString listPath()
     return listFolder() + QStringLiteral("/recently-used.xbel");
 }
 
-// The list as it is on disk; an absent file is an empty list.
+// The list as it is on disk; an absent or empty file is an empty list.
 Result<BookmarkFilePtr> loadList(const QString& path)
 {
     BookmarkFilePtr file(g_bookmark_file_new());
-    if (!QFileInfo::exists(path))
+    const QFileInfo info(path);
+    if (!info.exists() || (info.isFile() && info.size() == 0))
         return file;
     GError* error = nullptr;
     if (!g_bookmark_file_load_from_file(file.get(), QFile::encodeName(path).constData(), &error))

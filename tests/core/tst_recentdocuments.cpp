@@ -234,6 +234,10 @@ void RecentDocumentsTest::refusesWhileAnotherProgramHoldsTheLock()
 void RecentDocumentsTest::damagedListIsLeftAlone()
 {
     QVERIFY(QDir().mkpath(m_dataHome));
+    // An empty file is an empty list, not a damaged one.
+    QVERIFY(writeFile(listPath(), QByteArray()));
+    QVERIFY(addRecentDocument(documentAt(QStringLiteral("first.rtf"))).ok());
+
     const QByteArray damaged = kForeignList.left(kForeignList.size() / 2);
     QVERIFY(writeFile(listPath(), damaged));
 
