@@ -1,0 +1,429 @@
+// A file handed over by the desktop: the plain path, the unlock-on-open
+// window and the questions asked before unsaved edits are replaced.
+#include "testsupport.h"
+
+#include "app/appcontroller.h"
+#include "app/layout.h"
+#include "core/cipherpipeline.h"
+#include "core/recentdocuments.h"
+#include "engine/engine.h"
+#include "feedback/childwindow.h"
+#include "feedback/colors.h"
+#include "feedback/velkofield_delegate.h"
+#include "feedback/velkotextview.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace velko;
+
+namespace {
+
+const QByteArray kSecretRtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Helvetica;}}\\f0 Secret "
+                              "{\\b text}\\par}";
+const QByteArray kPlainRtf =
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Helvetica;}}\\f0 Plain letter\\par}";
+
+// What a request that fails or is refused must leave as it found it.
+struct Snapshot
+{
+    QString fileName;
+    bool textChanged;
+    bool isLastSavedASecureFile;
+    bool orange;
+    QString cipher;
+    QString text;
+    bool readOnly;
+    QString label;
+    QColor labelColour;
+    QString title;
+
+    static Snapshot of(const Layout& layout)
+    {
+        const DocumentState& state = *layout.state;
+        return {state.fileName,
+                state.textChanged,
+                state.isLastSavedASecureFile,
+                state.textColorSetToOrangeAfterEncryption,
+                state.cipher,
+                layout.engine->VelkoField->toPlainText(),
+                layout.engine->VelkoField->isReadOnly(),
+                layout.engine->setFileNameLabel->text(),
+                labelColor(layout.engine->setFileNameLabel),
+                layout.mainWindow->windowTitle()};
+    }
+    friend bool operator==(const Snapshot&, const Snapshot&) = default;
+};
+
+struct Fixture
+{
+    testsupport::TempHome home;
+    std::unique_ptr<Layout> layout = testsupport::makeDocumentWindow();
+    AppController* controller = layout->appController;
+    DocumentState& state = *layout->state;
+
+    Fixture()
+    {
+        layout->engine->pipeline =
+            CipherPipeline(CipherPipeline::defaultToolPath(),
+                           QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so"));
+    }
+
+    QWidget* unlockWindow() const { return controller->windowUnlockFileWithKeyword; }
+    bool unlockWindowShown() const
+    {
+        return isChildWindowAttached(layout->mainWindow.get(), unlockWindow()) &&
+               unlockWindow()->isVisible();
+    }
+    QString lock(const QString& name, const QString& cipher, const QString& keyword)
+    {
+        const QString path = home.filePath(name);
+        const Result<QByteArray> written =
+            layout->engine->pipeline.encipher(kSecretRtf, cipher, keyword, path);
+        if (!written)
+            qWarning("encipher failed: %s", qPrintable(written.error().detail));
+        return path;
+    }
+    QString plainFile(const QString& name, const QByteArray& data = kPlainRtf)
+    {
+        const QString path = home.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        testsupport::writeFile(path, data);
+        return path;
+    }
+    void chooseUnlockCipher(int index)
+    {
+        controller->btnPopUpButtonOpen->setCurrentIndex(index);
+        emit controller->btnPopUpButtonOpen->activated(index);
+    }
+    void pressOK(const QString& keyword)
+    {
+        controller->fieldKeyWord->setText(keyword);
+        unlockWindow()->findChild<QPushButton*>(QStringLiteral("btnOpenLockedFileOK"))->click();
+    }
+    void userTypes(const QString& text)
+    {
+        layout->engine->VelkoField->setFocus();
+        QTest::keyClicks(layout->engine->VelkoField, text);
+    }
+    // The warning alert of a failure: its title, after which it is closed.
+    QString takeFailureAlert()
+    {
+        QMessageBox* alert = testsupport::waitForAlert();
+        if (!alert)
+            return {};
+        const QString text = alert->text();
+        alert->button(QMessageBox::Ok)->click();
+        QCoreApplication::processEvents();
+        return text;
+    }
+};
+
+} // namespace
+
+class UnlockOnOpenTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void plainPathOpensCleanDocument();
+    void securePathShowsWindowAndChangesNothingElse();
+    void okLeavesUnlockState_data();
+    void okLeavesUnlockState();
+    void okWithWrongKeywordOrDamagedFile_data();
+    void okWithWrongKeywordOrDamagedFile();
+    void laterRequestsWhileWindowShown();
+    void unsavedEditsAreAskedAbout_data();
+    void unsavedEditsAreAskedAbout();
+    void cancelEndsApplication_data();
+    void cancelEndsApplication();
+    void badPlainFileChangesNothing_data();
+    void badPlainFileChangesNothing();
+};
+
+void UnlockOnOpenTest::plainPathOpensCleanDocument()
+{
+    Fixture f;
+    // A plain file inside a folder whose name looks like a secure file.
+    const QString path = f.plainFile(QStringLiteral("old.srtf/letter.rtf"));
+    f.state.isLastSavedASecureFile = true;
+    f.state.textColorSetToOrangeAfterEncryption = true;
+    f.layout->engine->VelkoField->setReadOnly(true);
+
+    QVERIFY(f.controller->application(qApp, path));
+
+    QVERIFY(!f.unlockWindowShown());
+    QCOMPARE(QDir::currentPath(), QDir(f.home.path()).canonicalPath());
+    QCOMPARE(f.layout->engine->VelkoField->toPlainText().trimmed(), QStringLiteral("Plain letter"));
+    QCOMPARE(f.state.fileName, path);
+    QCOMPARE(f.state.openedFileNameByDoubleClick, path);
+    QCOMPARE(f.layout->engine->setFileNameLabel->text(), path);
+    QCOMPARE(f.layout->mainWindow->windowTitle(), path);
+    QCOMPARE(labelColor(f.layout->engine->setFileNameLabel), colors::blue());
+    QVERIFY(!f.state.textChanged);
+    QVERIFY(!f.state.isLastSavedASecureFile);
+    QVERIFY(!f.state.textColorSetToOrangeAfterEncryption);
+    QVERIFY(!f.layout->engine->VelkoField->isReadOnly());
+    QVERIFY(recentDocuments().contains(path));
+}
+
+void UnlockOnOpenTest::securePathShowsWindowAndChangesNothingElse()
+{
+    Fixture f;
+    // Capital extension, file not even present: still the secure path.
+    const QString path = f.home.filePath(QStringLiteral("Report.SRTF"));
+    f.controller->fieldKeyWord->setText(QStringLiteral("kept"));
+    const Snapshot before = Snapshot::of(*f.layout);
+
+    QVERIFY(f.controller->application(qApp, path));
+
+    QVERIFY(f.unlockWindowShown());
+    QCOMPARE(f.unlockWindow()->windowTitle(), path);
+    QCOMPARE(f.state.openedFileNameByDoubleClick, path);
+    QCOMPARE(f.controller->fieldKeyWord->text(), QStringLiteral("kept"));
+    QVERIFY(Snapshot::of(*f.layout) == before);
+    QVERIFY(recentDocuments().isEmpty());
+}
+
+void UnlockOnOpenTest::okLeavesUnlockState_data()
+{
+    QTest::addColumn<QString>("lockedWith");
+    QTest::addColumn<int>("chosenIndex"); // in the unlock window's pop-up
+    QTest::newRow("des3, chosen") << QStringLiteral("-des3") << 1;
+    QTest::newRow("blowfish, chosen") << QStringLiteral("-blowfish") << 0;
+    QTest::newRow("rc5, chosen") << QStringLiteral("-rc5") << 2;
+    QTest::newRow("des3, rc4 chosen: found anyway") << QStringLiteral("-des3") << 3;
+}
+
+void UnlockOnOpenTest::okLeavesUnlockState()
+{
+    QFETCH(QString, lockedWith);
+    QFETCH(int, chosenIndex);
+    Fixture f;
+    const QString path = f.lock(QStringLiteral("renamed.rtf"), lockedWith, QStringLiteral("kéy 1"));
+    // The document window shows secure output, read-only, and has its own
+    // cipher choice, which plays no part here.
+    f.layout->engine->selectCipher(QStringLiteral("-rc4"));
+    f.layout->engine->VelkoField->setPlainTextFromCode(QStringLiteral("U2FsdGVkX1..."));
+    f.layout->engine->VelkoField->setReadOnly(true);
+    f.state.textColorSetToOrangeAfterEncryption = true;
+
+    QVERIFY(f.controller->application(qApp, path)); // secure by its content
+    QVERIFY(f.unlockWindowShown());
+    f.chooseUnlockCipher(chosenIndex);
+    const QString chosen = allCipherOptions().at(chosenIndex);
+    QCOMPARE(f.state.selectedCipher, chosen);
+    QCOMPARE(f.state.cipher, QStringLiteral("-rc4"));
+    f.pressOK(QStringLiteral("kéy 1"));
+
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(f.layout->engine->VelkoField->toPlainText().trimmed(), QStringLiteral("Secret text"));
+    QCOMPARE(f.state.fileName, path);
+    QVERIFY(f.state.isLastSavedASecureFile);
+    QVERIFY(!f.state.textChanged);
+    QVERIFY(!f.state.textColorSetToOrangeAfterEncryption);
+    QVERIFY(!f.layout->engine->VelkoField->isReadOnly());
+    QCOMPARE(labelColor(f.layout->engine->setFileNameLabel), colors::blue());
+    QCOMPARE(f.layout->engine->setFileNameLabel->text(), path);
+    QCOMPARE(f.layout->mainWindow->windowTitle(), path);
+    QVERIFY(f.controller->fieldKeyWord->text().isEmpty());
+    QVERIFY(!f.unlockWindowShown());
+    // The window's own choice stays for the next request; the document
+    // window now uses the cipher that opened the file.
+    QCOMPARE(f.state.selectedCipher, chosen);
+    QCOMPARE(f.state.cipher, lockedWith);
+    QCOMPARE(f.layout->engine->cipherPopUpButton->currentData().toString(), lockedWith);
+    // Nothing the program put in counts as an edit, and no recent entry.
+    QCoreApplication::processEvents();
+    QVERIFY(!f.state.textChanged);
+    QVERIFY(recentDocuments().isEmpty());
+}
+
+void UnlockOnOpenTest::okWithWrongKeywordOrDamagedFile_data()
+{
+    QTest::addColumn<QByteArray>("damage"); // replaces the file when set
+    QTest::addColumn<QString>("keyword");
+    QTest::newRow("wrong keyword") << QByteArray() << QStringLiteral("wrong");
+    QTest::newRow("empty keyword") << QByteArray() << QString();
+    QTest::newRow("damaged file") << QByteArray("U2FsdGVkX1+garbage/garbage==\n")
+                                  << QStringLiteral("right");
+}
+
+void UnlockOnOpenTest::okWithWrongKeywordOrDamagedFile()
+{
+    QFETCH(QByteArray, damage);
+    QFETCH(QString, keyword);
+    Fixture f;
+    const QString path =
+        f.lock(QStringLiteral("a.srtf"), QStringLiteral("-des3"), QStringLiteral("right"));
+    if (!damage.isEmpty())
+        QVERIFY(testsupport::writeFile(path, damage));
+    f.layout->engine->VelkoField->setPlainTextFromCode(QStringLiteral("Earlier text"));
+    const Snapshot before = Snapshot::of(*f.layout);
+    const QByteArray fileBefore = testsupport::readFile(path);
+
+    f.controller->application(qApp, path);
+    f.pressOK(keyword);
+
+    QVERIFY(!f.takeFailureAlert().isEmpty());
+    QVERIFY(Snapshot::of(*f.layout) == before);
+    QVERIFY(f.unlockWindowShown());
+    QVERIFY(f.controller->fieldKeyWord->text().isEmpty());
+    QCOMPARE(testsupport::readFile(path), fileBefore);
+    // The scratch work left nothing behind in the home folder.
+    QCOMPARE(QDir(f.home.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.srtf")});
+
+    // The next try with the right keyword opens it.
+    if (damage.isEmpty()) {
+        f.pressOK(QStringLiteral("right"));
+        QVERIFY(!f.unlockWindowShown());
+        QCOMPARE(f.state.fileName, path);
+    }
+}
+
+void UnlockOnOpenTest::laterRequestsWhileWindowShown()
+{
+    Fixture f;
+    const QString first =
+        f.lock(QStringLiteral("first.srtf"), QStringLiteral("-des3"), QStringLiteral("k"));
+    const QString second =
+        f.lock(QStringLiteral("second.srtf"), QStringLiteral("-des3"), QStringLiteral("k"));
+    const QString plain = f.plainFile(QStringLiteral("plain.rtf"));
+
+    f.controller->application(qApp, first);
+    f.controller->application(qApp, second);
+    QCOMPARE(f.unlockWindow()->windowTitle(), second);
+    // A plain file arriving meanwhile loads, and the window keeps its file.
+    f.controller->application(qApp, plain);
+    QCOMPARE(f.state.fileName, plain);
+    QVERIFY(f.unlockWindowShown());
+    QCOMPARE(f.unlockWindow()->windowTitle(), second);
+
+    f.pressOK(QStringLiteral("k"));
+    QVERIFY(!f.unlockWindowShown());
+    QCOMPARE(f.state.fileName, second);
+    QCOMPARE(f.layout->engine->VelkoField->toPlainText().trimmed(), QStringLiteral("Secret text"));
+}
+
+void UnlockOnOpenTest::unsavedEditsAreAskedAbout_data()
+{
+    QTest::addColumn<bool>("secure");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("plain, Cancel") << false << QStringLiteral("Cancel");
+    QTest::newRow("plain, Open anyway") << false << QStringLiteral("Open anyway");
+    QTest::newRow("OK, Cancel") << true << QStringLiteral("Cancel");
+    QTest::newRow("OK, Open anyway") << true << QStringLiteral("Open anyway");
+}
+
+void UnlockOnOpenTest::unsavedEditsAreAskedAbout()
+{
+    QFETCH(bool, secure);
+    QFETCH(QString, answer);
+    Fixture f;
+    const QString path =
+        secure ? f.lock(QStringLiteral("s.srtf"), QStringLiteral("-des3"), QStringLiteral("k"))
+               : f.plainFile(QStringLiteral("p.rtf"));
+    f.userTypes(QStringLiteral("unsaved words"));
+    QVERIFY(f.state.textChanged);
+    const Snapshot before = Snapshot::of(*f.layout);
+
+    f.controller->application(qApp, path);
+    if (secure)
+        f.pressOK(QStringLiteral("k"));
+    QMessageBox* question = testsupport::waitForAlert();
+    QVERIFY(question);
+    QCOMPARE(question->text(), QStringLiteral("Document not saved."));
+    QCOMPARE(question->informativeText(), QStringLiteral("Do you want to open another anyway?"));
+    QCOMPARE(question->buttons().size(), 2);
+    QVERIFY(testsupport::clickAlertButton(question, answer));
+    QTest::qWait(20);
+
+    if (answer == QLatin1String("Cancel")) {
+        QVERIFY(Snapshot::of(*f.layout) == before);
+        QCOMPARE(f.unlockWindowShown(), secure);
+        return;
+    }
+    QCOMPARE(f.state.fileName, path);
+    QVERIFY(!f.state.textChanged);
+    QCOMPARE(f.state.isLastSavedASecureFile, secure);
+    QVERIFY(!f.layout->engine->VelkoField->toPlainText().contains(QLatin1String("unsaved")));
+    QVERIFY(!f.unlockWindowShown());
+}
+
+void UnlockOnOpenTest::cancelEndsApplication_data()
+{
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<QString>("answer"); // to Quit's question, when asked
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("no edits: at once") << false << QString() << true;
+    QTest::newRow("edits, OK") << true << QStringLiteral("OK") << true;
+    QTest::newRow("edits, Cancel") << true << QStringLiteral("Cancel") << false;
+}
+
+void UnlockOnOpenTest::cancelEndsApplication()
+{
+    QFETCH(bool, edited);
+    QFETCH(QString, answer);
+    QFETCH(bool, ends);
+    Fixture f;
+    QSignalSpy terminate(f.controller, &AppController::terminateRequested);
+    if (edited)
+        f.userTypes(QStringLiteral("draft"));
+    f.controller->application(qApp, f.home.filePath(QStringLiteral("x.srtf")));
+    f.unlockWindow()->findChild<QPushButton*>(QStringLiteral("btnOpenLockedFileCancel"))->click();
+
+    if (edited) {
+        QCOMPARE(terminate.size(), 0);
+        QMessageBox* question = testsupport::waitForAlert();
+        QVERIFY(question);
+        QCOMPARE(question->text(), QStringLiteral("Quit Velko?"));
+        QCOMPARE(question->informativeText(),
+                 QStringLiteral("Document not saved! Do you really want to quit?"));
+        QVERIFY(testsupport::clickAlertButton(question, answer));
+        QTest::qWait(20);
+    }
+    QCOMPARE(terminate.size(), ends ? 1 : 0);
+    if (!ends) {
+        QVERIFY(f.unlockWindowShown());
+        QCOMPARE(f.layout->engine->VelkoField->toPlainText(), QStringLiteral("draft"));
+    }
+}
+
+void UnlockOnOpenTest::badPlainFileChangesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // null: no file at all
+    QTest::newRow("missing") << QStringLiteral("missing.rtf") << QByteArray();
+    QTest::newRow("not RTF") << QStringLiteral("notes.rtf") << QByteArray("just words\n");
+    QTest::newRow("empty") << QStringLiteral("empty.rtf") << QByteArray("");
+    QTest::newRow("a folder") << QStringLiteral("folder.rtf") << QByteArray("<dir>");
+}
+
+void UnlockOnOpenTest::badPlainFileChangesNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    Fixture f;
+    QString path = f.home.filePath(name);
+    if (content == "<dir>")
+        QDir().mkpath(path);
+    else if (!content.isNull())
+        f.plainFile(name, content);
+    f.layout->engine->VelkoField->setPlainTextFromCode(QStringLiteral("Keep me"));
+    const Snapshot before = Snapshot::of(*f.layout);
+
+    QVERIFY(f.controller->application(qApp, path));
+    QVERIFY(!f.takeFailureAlert().isEmpty());
+    QVERIFY(Snapshot::of(*f.layout) == before);
+    QVERIFY(recentDocuments().isEmpty());
+}
+
+QTEST_MAIN(UnlockOnOpenTest)
+#include "tst_unlockonopen.moc"
