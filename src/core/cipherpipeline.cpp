@@ -132,6 +132,7 @@ QString findRc5ModulePath()
         programDir + QStringLiteral("/ossl-modules/"),
         programDir + QStringLiteral("/../lib/velko/ossl-modules/"),
         programDir + QStringLiteral("/../" VELKO_INSTALL_LIBDIR "/velko/ossl-modules/"),
+        programDir + QStringLiteral("/../lib/" VELKO_LIBRARY_ARCHITECTURE "/velko/ossl-modules/"),
     };
     for (const QString& folder : candidates) {
         const QFileInfo module(folder + kRc5ModuleName);
