@@ -121,6 +121,8 @@ private:
     void watchFrameWindow()
     {
 #ifdef VELKO_HAVE_XCB
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            return;
         auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
         if (!x11 || !m_parent->windowHandle())
             return;

@@ -2,6 +2,7 @@
 
 #include "rtf/rtf.h"
 
+#include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -52,10 +53,13 @@ Status VelkoTextView::setRtfFromCode(const QByteArray& rtf)
     }
     CodeChange change(this);
     QTextDocument* previous = document();
+    // setDocument() deletes the view's initial document itself; only the
+    // ones made here are ours to delete.
+    const bool ownPrevious = previous->parent() == this;
     replacement->setModified(false);
     setDocument(replacement);
     adoptDocument(replacement);
-    if (previous->parent() == this)
+    if (ownPrevious)
         previous->deleteLater();
     moveCursor(QTextCursor::Start);
     return {};
