@@ -36,6 +36,19 @@ int answerCommandLine(const CommandLine& commandLine)
     return -1;
 }
 
+bool asksOnlyForText(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            return false;
+        if (argument == "-h" || argument == "--help" || argument == "--help-all" ||
+            argument == "-?" || argument == "-v" || argument == "--version")
+            return true;
+    }
+    return false;
+}
+
 // Receives the requests of later launches for the running window.
 class RequestReceiver : public QObject
 {
@@ -51,11 +64,11 @@ public:
 
     void activate(const QString& activationToken)
     {
-        // The platform raises the window on behalf of the launch that asked.
-        if (!activationToken.isEmpty()) {
+        // Under Wayland the window may come forward only with the token of
+        // the launch that asked; Qt takes it from the environment once.
+        if (!activationToken.isEmpty() &&
+            QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
             qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
-            qputenv("DESKTOP_STARTUP_ID", activationToken.toUtf8());
-        }
         QMainWindow* window = m_layout->mainWindow.get();
         if (window->isMinimized())
             window->showNormal();
@@ -79,6 +92,14 @@ void connectLaterLaunches(SingleInstance& instance, Layout& layout)
 
 int runApplication(int argc, char* argv[])
 {
+    // --help and --version need no display.
+    if (asksOnlyForText(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Velko"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(VELKO_VERSION));
+        return answerCommandLine(parseCommandLine(core.arguments(), QDir::currentPath()));
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velko"));
     QApplication::setApplicationVersion(QStringLiteral(VELKO_VERSION));
