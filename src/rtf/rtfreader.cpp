@@ -32,6 +32,7 @@ enum class Word {
     UnicodeAlternatives,
     UnicodeGroup,
     LevelText,
+    LegacyList,
     SkippedDestination,
     // tables
     Font,
@@ -45,6 +46,10 @@ enum class Word {
     LevelNumberFormat,
     ListId,
     ListOverride,
+    LegacyBullet,
+    LegacyBody,
+    LegacyLevel,
+    LegacyFormat,
     // characters
     Plain,
     FontSize,
@@ -58,7 +63,6 @@ enum class Word {
     Super,
     Sub,
     NoSuperSub,
-    Hidden,
     // paragraphs
     Pard,
     AlignLeft,
@@ -115,95 +119,60 @@ const std::unordered_map<std::string_view, Entry>& words()
         add("upr", Word::UnicodeAlternatives);
         add("ud", Word::UnicodeGroup);
         add("leveltext", Word::LevelText);
-        for (std::string_view name : {"info",
-                                      "pict",
-                                      "object",
-                                      "header",
-                                      "headerl",
-                                      "headerr",
-                                      "headerf",
-                                      "footer",
-                                      "footerl",
-                                      "footerr",
-                                      "footerf",
-                                      "stylesheet",
-                                      "listtext",
-                                      "pntext",
-                                      "pn",
-                                      "revtbl",
-                                      "rsidtbl",
-                                      "generator",
-                                      "xmlnstbl",
-                                      "themedata",
-                                      "colorschememapping",
-                                      "latentstyles",
-                                      "datastore",
-                                      "filetbl",
-                                      "footnote",
-                                      "annotation",
-                                      "atnid",
-                                      "atnauthor",
-                                      "atrfstart",
-                                      "atrfend",
-                                      "bkmkstart",
-                                      "bkmkend",
-                                      "nonshppict",
-                                      "shpinst",
-                                      "do",
-                                      "private",
-                                      "pgdsctbl",
-                                      "docvar",
-                                      "template",
-                                      "comment",
-                                      "author",
-                                      "title",
-                                      "subject",
-                                      "keywords",
-                                      "operator",
-                                      "company",
-                                      "doccomm",
-                                      "nextfile",
-                                      "objdata",
-                                      "xe",
-                                      "tc",
-                                      "tcn",
-                                      "txe",
-                                      "ftnsep",
-                                      "ftnsepc",
-                                      "ftncn",
-                                      "aftnsep",
-                                      "aftnsepc",
-                                      "aftncn",
-                                      "mmathPr",
-                                      "userprops",
-                                      "fldtype",
-                                      "panose",
-                                      "falt",
-                                      "blipuid",
-                                      "picprop",
-                                      "wgrffmtfilter",
-                                      "listpicture",
-                                      "protusertbl",
-                                      "pnseclvl",
-                                      "rxe",
-                                      "sp",
-                                      "sn",
-                                      "sv",
-                                      "listname",
-                                      "levelnumbers",
-                                      "fname",
-                                      "passwordhash",
-                                      "htmltag",
-                                      "mhtmltag",
-                                      "oldcprops",
-                                      "oldpprops",
-                                      "oldsprops",
-                                      "oldtprops",
-                                      "background",
-                                      "shppict",
-                                      "field-pict",
-                                      "ebcstart",
-                                      "ebcend"})
+        add("pn", Word::LegacyList);
+        add("pnlvlblt", Word::LegacyBullet);
+        add("pnlvlbody", Word::LegacyBody);
+        add("pnlvl", Word::LegacyLevel);
+        add("pndec", Word::LegacyFormat, 0); // the character field holds the \levelnfc value
+        add("pnucrm", Word::LegacyFormat, 1);
+        add("pnlcrm", Word::LegacyFormat, 2);
+        add("pnucltr", Word::LegacyFormat, 3);
+        add("pnlcltr", Word::LegacyFormat, 4);
+        for (std::string_view name : {"info",         "pict",
+                                      "object",       "header",
+                                      "headerl",      "headerr",
+                                      "headerf",      "footer",
+                                      "footerl",      "footerr",
+                                      "footerf",      "stylesheet",
+                                      "listtext",     "pntext",
+                                      "pntxta",       "pntxtb",
+                                      "revtbl",       "rsidtbl",
+                                      "generator",    "xmlnstbl",
+                                      "themedata",    "colorschememapping",
+                                      "latentstyles", "datastore",
+                                      "filetbl",      "footnote",
+                                      "annotation",   "atnid",
+                                      "atnauthor",    "atrfstart",
+                                      "atrfend",      "bkmkstart",
+                                      "bkmkend",      "nonshppict",
+                                      "shprslt",      "do",
+                                      "private",      "pgdsctbl",
+                                      "docvar",       "template",
+                                      "comment",      "author",
+                                      "title",        "subject",
+                                      "keywords",     "operator",
+                                      "company",      "doccomm",
+                                      "nextfile",     "objdata",
+                                      "xe",           "tc",
+                                      "tcn",          "txe",
+                                      "ftnsep",       "ftnsepc",
+                                      "ftncn",        "aftnsep",
+                                      "aftnsepc",     "aftncn",
+                                      "mmathPr",      "userprops",
+                                      "fldtype",      "panose",
+                                      "falt",         "blipuid",
+                                      "picprop",      "wgrffmtfilter",
+                                      "listpicture",  "protusertbl",
+                                      "pnseclvl",     "rxe",
+                                      "sp",           "sn",
+                                      "sv",           "listname",
+                                      "levelnumbers", "fname",
+                                      "passwordhash", "htmltag",
+                                      "mhtmltag",     "oldcprops",
+                                      "oldpprops",    "oldsprops",
+                                      "oldtprops",    "background",
+                                      "shppict",      "field-pict",
+                                      "ebcstart",     "ebcend"})
             add(name, Word::SkippedDestination);
         add("f", Word::Font);
         add("fcharset", Word::Charset);
@@ -236,7 +205,6 @@ const std::unordered_map<std::string_view, Entry>& words()
         add("super", Word::Super);
         add("sub", Word::Sub);
         add("nosupersub", Word::NoSuperSub);
-        add("v", Word::Hidden);
         add("pard", Word::Pard);
         add("ql", Word::AlignLeft);
         add("qc", Word::AlignCentre);
@@ -295,6 +263,8 @@ constexpr qsizetype kMaxTableEntries = 65536;
 constexpr qsizetype kMaxLists = 4096;
 constexpr qsizetype kMaxInstruction = 4096;
 constexpr qsizetype kMaxLevelText = 64;
+// Paragraph list numbers from here on stand for old-style (\pn) lists: the base plus the format.
+constexpr int kLegacyListBase = 1 << 30;
 
 bool flag(const RtfToken& token)
 {
@@ -310,6 +280,8 @@ int twipsParameter(const RtfToken& token)
 int codePageForCharset(int charset)
 {
     switch (charset) {
+    case 0:
+        return 1252; // ANSI, whatever \ansicpg says
     case 2:
         return -2; // symbol
     case 77:
@@ -547,10 +519,8 @@ void RtfReader::build(QByteArrayView data)
             break;
         }
     }
-    if (!m_stack.isEmpty()) { // truncated: keep what was read
-        flushText();
-        applyParagraph();
-    }
+    if (!m_stack.isEmpty()) // truncated: keep what was read
+        finish();
     m_cursor.endEditBlock();
     m_document->setUndoRedoEnabled(undo);
 }
@@ -578,6 +548,7 @@ void RtfReader::closeGroup()
     }
     if (m_stack.isEmpty())
         return;
+    flushBytes(); // bytes of a multi-byte character do not span groups
     if (top().destination == Destination::FontTable) {
         const auto font = m_fonts.constFind(m_currentFont);
         if (font != m_fonts.cend() && !font->complete &&
@@ -586,12 +557,17 @@ void RtfReader::closeGroup()
     }
     while (!m_fields.isEmpty() && m_fields.last().depth >= m_stack.size())
         m_fields.removeLast();
+    const bool legacyList = top().destination == Destination::LegacyList;
     if (m_stack.size() == 1) {
-        flushText();
-        applyParagraph();
+        finish();
         m_finished = true;
     }
     m_stack.removeLast();
+    if (legacyList && !m_stack.isEmpty()) {
+        // An old-style list (\pn) describes the paragraph it stands in.
+        top().para.list = kLegacyListBase + m_legacyFormat;
+        top().para.listLevel = m_legacyLevel;
+    }
     m_groupStart = false;
     m_starred = false;
     m_skipChars = 0;
@@ -686,6 +662,15 @@ void RtfReader::controlWord(const RtfToken& token)
     case Word::FieldResult:
         beginFieldResult();
         return;
+    case Word::LegacyList:
+        if (group.destination != Destination::Text) {
+            group.destination = Destination::Skip;
+            return;
+        }
+        group.destination = Destination::LegacyList;
+        m_legacyFormat = 0;
+        m_legacyLevel = 0;
+        return;
     case Word::LevelText:
         if (group.destination == Destination::ListTable && !m_listDefinitions.isEmpty() &&
             !m_listDefinitions.last().levels.isEmpty()) {
@@ -740,6 +725,14 @@ void RtfReader::controlWord(const RtfToken& token)
             if (!m_listDefinitions.isEmpty())
                 m_listDefinitions.last().id = value;
         }
+        return;
+    case Destination::LegacyList:
+        if (entry->word == Word::LegacyBullet)
+            m_legacyFormat = 23;
+        else if (entry->word == Word::LegacyLevel)
+            m_legacyLevel = qBound(0, value - 1, 8);
+        else if (entry->word == Word::LegacyFormat)
+            m_legacyFormat = entry->character;
         return;
     case Destination::ListOverrideTable:
         if (entry->word == Word::ListOverride)
@@ -800,9 +793,6 @@ void RtfReader::controlWord(const RtfToken& token)
     case Word::NoSuperSub:
         chars.verticalAlignment = 0;
         break;
-    case Word::Hidden:
-        chars.hidden = flag(token);
-        break;
     case Word::Pard:
         para = ParaState{};
         break;
@@ -843,7 +833,7 @@ void RtfReader::controlWord(const RtfToken& token)
         para.indentLevels = qBound(0, value, 100);
         break;
     case Word::ListNumber:
-        para.list = qMax(0, value);
+        para.list = qBound(0, value, kLegacyListBase - 1);
         break;
     case Word::ListLevelNumber:
         para.listLevel = qBound(0, value, 8);
@@ -858,8 +848,7 @@ void RtfReader::controlWord(const RtfToken& token)
         emitChar(u'\t');
         break;
     case Word::Cell:
-        if (!chars.hidden)
-            ++m_pendingCells;
+        ++m_pendingCells;
         break;
     case Word::Row:
         m_pendingCells = 0;
@@ -878,7 +867,9 @@ void RtfReader::controlSymbol(char symbol)
     if (m_stack.isEmpty() || top().destination == Destination::Skip)
         return;
     if (symbol == '*') {
-        m_starred = true;
+        // Only marks a destination at the start of a group; writers also put
+        // it before ordinary words in the middle of text, where it means nothing.
+        m_starred = m_groupStart;
         return;
     }
     m_groupStart = false;
@@ -927,8 +918,7 @@ void RtfReader::text(QByteArrayView bytes)
     }
     switch (group.destination) {
     case Destination::Text:
-        if (!group.chars.hidden)
-            emitBytes(bytes);
+        emitBytes(bytes);
         break;
     case Destination::FontTable:
         fontTableText(bytes);
@@ -965,8 +955,6 @@ void RtfReader::hexByte(int byte)
     const char c = char(byte);
     switch (top().destination) {
     case Destination::Text:
-        if (top().chars.hidden)
-            break;
         if (byte < 0x20) {
             if (byte == '\t')
                 emitChar(u'\t');
@@ -997,8 +985,7 @@ void RtfReader::appendChar(char16_t c)
     GroupState& group = top();
     switch (group.destination) {
     case Destination::Text:
-        if (!group.chars.hidden)
-            emitChar(c);
+        emitChar(c);
         break;
     case Destination::FontTable:
         if (FontEntry* font = fontEntry(m_currentFont); font && !font->complete) {
@@ -1142,7 +1129,19 @@ void RtfReader::flushText()
         m_formatValid = true;
     }
     m_cursor.insertText(m_buffer, m_format);
+    m_paragraphEnded = false;
     m_buffer.resize(0);
+}
+
+void RtfReader::finish()
+{
+    flushText();
+    if (m_paragraphEnded && m_cursor.block().length() == 1) {
+        // The \par that ended the last paragraph opened no new one.
+        m_cursor.deletePreviousChar();
+        return;
+    }
+    applyParagraph();
 }
 
 void RtfReader::endParagraph()
@@ -1154,11 +1153,14 @@ void RtfReader::endParagraph()
     applyParagraph();
     m_cursor.insertBlock(QTextBlockFormat());
     m_blockIsPlain = true;
+    m_paragraphEnded = true;
 }
 
 void RtfReader::applyParagraph()
 {
     const ParaState& para = top().para;
+    if (para.list < kLegacyListBase)
+        ++m_legacyRun; // an old-style list ends at the first paragraph outside it
     if (para == ParaState{} && m_blockIsPlain)
         return;
     if (!m_blockFormatValid || !(m_blockState == para)) {
@@ -1252,7 +1254,9 @@ QTextBlockFormat RtfReader::blockFormat(const ParaState& state) const
 
 QTextList* RtfReader::listFor(const ParaState& state)
 {
-    const quint64 key = (quint64(uint(state.list)) << 8) | uint(state.listLevel);
+    const bool legacy = state.list >= kLegacyListBase;
+    const quint64 key = (quint64(uint(state.list)) << 32) |
+                        (legacy ? quint64(m_legacyRun & 0xFFFFFF) << 8 : 0) | uint(state.listLevel);
     if (QTextList* list = m_lists.value(key))
         return list;
     if (m_lists.size() >= kMaxLists)
@@ -1260,7 +1264,9 @@ QTextList* RtfReader::listFor(const ParaState& state)
     QTextListFormat format;
     format.setStyle(QTextListFormat::ListDisc);
     format.setIndent(state.listLevel + 1);
-    const int id = m_listOverrides.value(state.list, state.list);
+    if (legacy)
+        format.setStyle(styleFor(state.list - kLegacyListBase, {}));
+    const int id = legacy ? -1 : m_listOverrides.value(state.list, state.list);
     for (const ListDefinition& definition : std::as_const(m_listDefinitions)) {
         if (definition.id != id || definition.levels.isEmpty())
             continue;

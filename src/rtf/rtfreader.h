@@ -46,6 +46,7 @@ private:
         ListOverrideTable,
         UnicodeAlternatives, // \upr: skip the ANSI group, keep the \*\ud one
         UnicodeGroup,        // a child of \upr until its first word
+        LegacyList,          // \pn: an old-style list description
     };
 
     struct CharState
@@ -56,7 +57,6 @@ private:
         bool italic = false;
         bool underline = false;
         bool strike = false;
-        bool hidden = false;
         int foreground = -1; // colour table index, -1: none
         int background = -1;
         int verticalAlignment = 0; // 0 normal, 1 superscript, 2 subscript
@@ -139,6 +139,7 @@ private:
     void flushBytes();
     void flushText();
     void endParagraph();
+    void finish();
     void applyParagraph();
     QTextCharFormat charFormat(const CharState& state) const;
     QTextBlockFormat blockFormat(const ParaState& state) const;
@@ -168,6 +169,9 @@ private:
     QList<ListDefinition> m_listDefinitions;
     QHash<int, int> m_listOverrides; // \ls -> \listid
     int m_overrideListId = 0;
+    int m_legacyFormat = 0; // of the \pn being read, as a \levelnfc value
+    int m_legacyLevel = 0;
+    int m_legacyRun = 0; // counts interruptions of old-style lists
     QHash<quint64, QTextList*> m_lists;
     QList<Field> m_fields;
     QStringList m_links;
@@ -179,6 +183,7 @@ private:
     CharState m_bufferState;
     bool m_bufferStateValid = false;
     int m_pendingCells = 0;
+    bool m_paragraphEnded = false; // \par seen and nothing after it yet
 
     CharState m_formatState;
     QTextCharFormat m_format;

@@ -87,7 +87,12 @@ RtfToken RtfTokenizer::readControl()
                 token.parameter = high * 16 + low;
                 return token;
             }
-            // A broken escape: the builder ignores a lone quote symbol.
+            // A broken escape: its digits go with it, and the builder ignores
+            // the lone quote symbol.
+            for (int i = 0; i < 2 && m_pos < size && data[m_pos] != '\\' && data[m_pos] != '{' &&
+                            data[m_pos] != '}';
+                 ++i)
+                ++m_pos;
             token.type = RtfToken::Type::ControlSymbol;
             token.symbol = c;
             return token;

@@ -88,12 +88,12 @@ QByteArray RtfWriter::write(int from, int to)
          block = block.next()) {
         if (block.position() == to && block.position() != from)
             break;
+        // Every paragraph ends with \par, the last one too, as word processors write it.
         writeBlock(block, from, to);
-        const int separator = block.position() + block.length() - 1;
-        if (separator >= to)
-            break;
         m_out += "\\par\n";
         m_needDelimiter = false;
+        if (block.position() + block.length() - 1 >= to)
+            break;
     }
 
     QByteArray result;
