@@ -1275,9 +1275,11 @@ QTextList* RtfReader::listFor(const ParaState& state)
         format.setStyle(styleFor(level.numberFormat, level.text));
         if (format.style() <= QTextListFormat::ListDecimal && level.text.size() > 1) {
             // Level text: a length, then text around one placeholder (a byte below 9).
-            const qsizetype length =
-                qMin<qsizetype>(level.text.at(0).unicode(), level.text.size() - 1);
-            const QStringView text = QStringView(level.text).sliced(1, length);
+            // The length counts characters, so bytes of a legacy code page decode first.
+            const qsizetype length = level.text.at(0).unicode();
+            QStringView text = QStringView(level.text).sliced(1);
+            text = text.first(qMin(
+                text.size(), qsizetype(text.indexOf(u';') < 0 ? text.size() : text.indexOf(u';'))));
             qsizetype placeholder = -1;
             int placeholders = 0;
             for (qsizetype i = 0; i < text.size(); ++i) {
@@ -1287,8 +1289,9 @@ QTextList* RtfReader::listFor(const ParaState& state)
                 }
             }
             if (placeholders == 1) {
-                const QString prefix = text.first(placeholder).toString();
-                const QString suffix = text.sliced(placeholder + 1).toString();
+                const QString prefix = levelTextPart(text.first(placeholder)).left(length);
+                const QString suffix = levelTextPart(text.sliced(placeholder + 1))
+                                           .left(qMax<qsizetype>(0, length - prefix.size() - 1));
                 if (!prefix.isEmpty())
                     format.setNumberPrefix(prefix);
                 if (suffix != QLatin1String("."))
@@ -1300,6 +1303,23 @@ QTextList* RtfReader::listFor(const ParaState& state)
     QTextList* list = m_cursor.createList(format);
     m_lists.insert(key, list);
     return list;
+}
+
+// Level text arrives byte by byte; bytes of a legacy code page decode here.
+QString RtfReader::levelTextPart(QStringView part)
+{
+    bool bytes = true;
+    bool ascii = true;
+    for (const QChar c : part) {
+        bytes = bytes && c.unicode() <= 0xFF;
+        ascii = ascii && c.unicode() < 0x80;
+    }
+    QStringDecoder* decoder = bytes && !ascii ? decoderFor(m_documentCodePage) : nullptr;
+    if (!decoder)
+        return part.toString();
+    QString text = decoder->decode(part.toLatin1());
+    decoder->resetState();
+    return text;
 }
 
 int RtfReader::codePageOf(int font) const

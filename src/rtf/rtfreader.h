@@ -144,6 +144,7 @@ private:
     QTextCharFormat charFormat(const CharState& state) const;
     QTextBlockFormat blockFormat(const ParaState& state) const;
     QTextList* listFor(const ParaState& state);
+    QString levelTextPart(QStringView part);
     int codePageOf(int font) const;
     QStringDecoder* decoderFor(int codePage);
 

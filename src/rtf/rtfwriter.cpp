@@ -86,7 +86,9 @@ QByteArray RtfWriter::write(int from, int to)
     m_state.halfPoints = 24;
     for (QTextBlock block = m_document.findBlock(from); block.isValid() && block.position() <= to;
          block = block.next()) {
-        if (block.position() == to && block.position() != from)
+        // A range that ends where a paragraph starts holds none of it; the
+        // document's own last paragraph is the exception when it is empty.
+        if (block.position() == to && block.position() != from && block.next().isValid())
             break;
         // Every paragraph ends with \par, the last one too, as word processors write it.
         writeBlock(block, from, to);

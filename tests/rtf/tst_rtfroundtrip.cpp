@@ -46,6 +46,7 @@ private slots:
     void lists();
     void text_data();
     void text();
+    void lastParagraphKeepsItsFormat();
     void sameBytesEveryTime();
     void rangeIsCompleteDocument();
     void headerIsStandard();
@@ -274,6 +275,31 @@ void TestRtfRoundTrip::text()
         QVERIFY2(uchar(c) < 0x80, "RTF output must be 7-bit");
     const auto back = readBack(data);
     QCOMPARE(back->toRawText(), document.toRawText());
+}
+
+void TestRtfRoundTrip::lastParagraphKeepsItsFormat()
+{
+    // The closing \\par of the last paragraph must neither add an empty one nor drop its format.
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    cursor.insertText("body");
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    cursor.insertBlock(centred);
+    cursor.createList(QTextListFormat::ListSquare);
+    cursor.insertText("last item");
+
+    const auto back = readBack(rtf::write(document));
+    QCOMPARE(back->blockCount(), 2);
+    const QTextBlock last = back->lastBlock();
+    QCOMPARE(last.text(), QStringLiteral("last item"));
+    QCOMPARE(last.blockFormat().alignment(), Qt::AlignHCenter);
+    QVERIFY(last.textList());
+    QCOMPARE(last.textList()->format().style(), QTextListFormat::ListSquare);
+    QVERIFY(!back->firstBlock().textList());
+
+    cursor.insertBlock(QTextBlockFormat()); // an empty last paragraph is kept
+    QCOMPARE(readBack(rtf::write(document))->blockCount(), 3);
 }
 
 void TestRtfRoundTrip::sameBytesEveryTime()
