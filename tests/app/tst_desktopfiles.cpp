@@ -1,4 +1,6 @@
 // The desktop entry, the secure document type and the icon, as installed.
+#include "testsupport.h"
+
 #include "app/singleinstance.h"
 
 #include <QDir>
@@ -26,12 +28,6 @@ Run run(const QString& program, const QStringList& arguments)
             QString::fromUtf8(process.readAll())};
 }
 
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
 } // namespace
 
 class DesktopFilesTest : public QObject
@@ -42,7 +38,6 @@ private slots:
     void initTestCase();
     void entryIsValid();
     void entryLaunchesVelkoForItsTypes();
-    void iconIsInstalled();
     void secureDocumentsAreRecognised_data();
     void secureDocumentsAreRecognised();
 
@@ -102,10 +97,7 @@ void DesktopFilesTest::entryLaunchesVelkoForItsTypes()
     // The bus name, the entry's name and the window's desktop file agree;
     // the entry does not ask to be started over the bus.
     QVERIFY(!entry.contains(QStringLiteral("DBusActivatable")));
-}
-
-void DesktopFilesTest::iconIsInstalled()
-{
+    // The icon it names is installed.
     QFile icon(m_prefix.filePath(QStringLiteral("share/icons/hicolor/scalable/apps/") +
                                  velko::kApplicationId + QStringLiteral(".svg")));
     QVERIFY(icon.open(QIODevice::ReadOnly));
@@ -135,7 +127,7 @@ void DesktopFilesTest::secureDocumentsAreRecognised()
     QFETCH(QString, type);
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
-    QVERIFY(writeFile(path, content));
+    QVERIFY(testsupport::writeFile(path, content));
     QMimeDatabase database;
     QCOMPARE(database.mimeTypeForFile(path).name(), type);
     if (type == QLatin1String("application/x-velko-srtf")) {
