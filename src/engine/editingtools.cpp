@@ -264,13 +264,12 @@ void EditingTools::buildFormatBar()
     m_fontSize->setInsertPolicy(QComboBox::NoInsert);
     for (int size : QFontDatabase::standardSizes())
         m_fontSize->addItem(QString::number(size));
-    connect(m_fontSize, &QComboBox::textActivated, this, [this](const QString& text) {
-        bool ok = false;
-        const qreal size = QLocale().toDouble(text, &ok);
-        if (ok && size > 0 && size <= 1638)
-            setFontSize(size);
-        else
-            showCharFormat(m_view->currentCharFormat());
+    // A size picked from the list, or typed and confirmed with Return.
+    connect(m_fontSize, &QComboBox::textActivated, this, &EditingTools::applyFontSizeText);
+    // The box itself activates typed text that matches one of its items.
+    connect(m_fontSize->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (m_fontSize->findText(m_fontSize->currentText()) < 0)
+            applyFontSizeText(m_fontSize->currentText());
     });
 
     m_formatBar->addWidget(m_fontFamily);
@@ -429,6 +428,19 @@ void EditingTools::setFontSize(qreal pointSize)
     QTextCharFormat format;
     format.setFontPointSize(pointSize);
     mergeFormat(format);
+}
+
+void EditingTools::applyFontSizeText(const QString& text)
+{
+    bool ok = false;
+    const qreal size = QLocale().toDouble(text, &ok);
+    if (ok && size > 0 && size <= 1638) {
+        setFontSize(size);
+        return;
+    }
+    // Show the size at the cursor again once the box has handled the key.
+    QMetaObject::invokeMethod(
+        this, [this] { showCharFormat(m_view->currentCharFormat()); }, Qt::QueuedConnection);
 }
 
 void EditingTools::setBold(bool on)

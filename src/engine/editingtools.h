@@ -89,6 +89,7 @@ private:
     void connectView();
 
     void mergeFormat(const QTextCharFormat& format);
+    void applyFontSizeText(const QString& text);
     void setListOn(QTextListFormat::Style style);
     void setListOff();
     void applyZoom();

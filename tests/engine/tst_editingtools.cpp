@@ -1,0 +1,574 @@
+// The editing tools on the real document window: each format through its
+// action or control, what the toolbar shows, read-only output, zoom, and a
+// document made with every tool through RTF, the cipher pipeline and PDF.
+
+#include "app/layout.h"
+#include "core/cipherpipeline.h"
+#include "core/documentstate.h"
+#include "engine/editingtools.h"
+#include "engine/engine.h"
+#include "feedback/colors.h"
+#include "feedback/velkofield_delegate.h"
+#include "feedback/velkotextview.h"
+#include "rtf/rtf.h"
+#include "testsupport.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontComboBox>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
+#include <QTimer>
+
+using namespace velko;
+
+namespace {
+
+struct Window
+{
+    testsupport::TempHome home;
+    std::unique_ptr<Layout> layout = testsupport::makeDocumentWindow();
+    VelkoTextView* view() const { return layout->engine->VelkoField; }
+    EditingTools* tools() const { return layout->mainWindow->findChild<EditingTools*>(); }
+    void trigger(const char* name) const { layout->action(QString::fromLatin1(name))->trigger(); }
+    void select(int start, int end) const
+    {
+        QTextCursor cursor = view()->textCursor();
+        cursor.setPosition(start);
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        view()->setTextCursor(cursor);
+    }
+    bool markedChanged() const
+    {
+        return layout->state->textChanged &&
+               labelColor(layout->engine->setFileNameLabel) == colors::red();
+    }
+};
+
+QTextCharFormat formatAt(const QTextDocument* document, int position)
+{
+    QTextCursor cursor(const_cast<QTextDocument*>(document));
+    cursor.setPosition(position + 1);
+    return cursor.charFormat();
+}
+
+using CharCheck = bool (*)(const QTextCharFormat&);
+
+// Everything the tools can set, character by character and paragraph by
+// paragraph, in words that do not depend on how the format is stored.
+QStringList describe(const QTextDocument& document)
+{
+    QStringList lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        const QTextList* list = block.textList();
+        const int listLevel = list ? list->format().indent() : 0;
+        const qreal left =
+            format.leftMargin() + (format.indent() + listLevel) * document.indentWidth();
+        lines << QStringLiteral("P align=%1 left=%2 list=%3/%4")
+                     .arg(int(format.alignment() & Qt::AlignHorizontal_Mask & ~Qt::AlignAbsolute))
+                     .arg(qRound(left))
+                     .arg(list ? int(list->format().style()) : 0)
+                     .arg(listLevel);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat f = fragment.charFormat();
+            QStringList families = f.fontFamilies().toStringList();
+            if (families.isEmpty() && f.hasProperty(QTextFormat::FontFamily))
+                families << f.property(QTextFormat::FontFamily).toString();
+            const QString text = fragment.text();
+            const QString look =
+                QStringLiteral("family=%1 size=%2 b=%3 i=%4 u=%5 s=%6 v=%7 fg=%8 bg=%9")
+                    .arg(families.value(0, document.defaultFont().family()))
+                    .arg(f.hasProperty(QTextFormat::FontPointSize)
+                             ? f.fontPointSize()
+                             : document.defaultFont().pointSizeF())
+                    .arg(f.fontWeight() >= QFont::DemiBold)
+                    .arg(f.fontItalic())
+                    .arg(f.fontUnderline())
+                    .arg(f.fontStrikeOut())
+                    .arg(int(f.verticalAlignment()))
+                    .arg(f.foreground().style() == Qt::NoBrush ? QString()
+                                                               : f.foreground().color().name())
+                    .arg(f.background().style() == Qt::NoBrush ? QString()
+                                                               : f.background().color().name());
+            // One line per character: fragments may split differently.
+            for (QChar c : text)
+                lines << QString(c) + QLatin1Char(' ') + look;
+        }
+    }
+    return lines;
+}
+
+// A letter written with every tool: fonts, sizes, each style, colours,
+// baseline shifts, alignments, indents and both kinds of list, two levels.
+void writeWithEveryTool(Window& w)
+{
+    EditingTools* tools = w.tools();
+    VelkoTextView* view = w.view();
+    view->setFocus();
+    QTest::keyClicks(view, QStringLiteral("Dear reader"));
+    w.select(0, 4);
+    tools->setFontFamily(QFontDatabase::families().value(0, QStringLiteral("Serif")));
+    tools->setFontSize(18);
+    w.trigger("formatBold");
+    w.select(5, 11);
+    w.trigger("formatItalic");
+    w.trigger("formatUnderline");
+    tools->setTextColor(QColor(0x20, 0x40, 0x80));
+    w.trigger("formatAlignCenter");
+
+    view->moveCursor(QTextCursor::End);
+    QTest::keyClick(view, Qt::Key_Return);
+    w.trigger("formatAlignJustify");
+    QTest::keyClicks(view, QStringLiteral("H2O and E=mc2 struck marked"));
+    const int line = view->textCursor().block().position();
+    w.select(line + 1, line + 2);
+    w.trigger("formatSubscript");
+    w.select(line + 12, line + 13);
+    w.trigger("formatSuperscript");
+    w.select(line + 14, line + 20);
+    w.trigger("formatStrikeOut");
+    w.select(line + 21, line + 27);
+    tools->setHighlightColor(QColor(Qt::yellow));
+    w.trigger("formatIndentMore");
+    w.trigger("formatIndentMore");
+
+    view->moveCursor(QTextCursor::End);
+    QTest::keyClick(view, Qt::Key_Return);
+    w.trigger("formatIndentLess");
+    w.trigger("formatIndentLess");
+    w.trigger("formatAlignRight");
+    QTest::keyClicks(view, QStringLiteral("first point"));
+    w.trigger("formatBulletList");
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClicks(view, QStringLiteral("inner point"));
+    w.trigger("formatIndentMore");
+    QTest::keyClick(view, Qt::Key_Return);
+    w.trigger("formatIndentLess");
+    w.trigger("formatIndentLess");
+    w.trigger("formatAlignLeft");
+    QTest::keyClicks(view, QStringLiteral("step one"));
+    w.trigger("formatNumberedList");
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClicks(view, QStringLiteral("step two"));
+}
+
+} // namespace
+
+class TestEditingTools : public QObject
+{
+    Q_OBJECT
+private slots:
+    void characterFormatsApplyToSelection_data();
+    void characterFormatsApplyToSelection();
+    void fontControlsApplyTypedValues();
+    void colourDialogsApplyTheChosenColour();
+    void alignmentAppliesToEveryTouchedParagraph_data();
+    void alignmentAppliesToEveryTouchedParagraph();
+    void listsAndIndentLevels();
+    void clearFormattingKeepsLinks();
+    void toolbarShowsFormatAtCursor();
+    void readOnlyOutputDisablesChangingCommands();
+    void pasteAsPlainTextDropsFormatting();
+    void zoomChangesOnlyTheView();
+
+    void everyToolSurvivesRtfAndCipherRoundTrip();
+    void exportAsPdfWritesTheText();
+    void exportReportsUnwritableFolderAndReplacesOldFile();
+};
+
+void TestEditingTools::characterFormatsApplyToSelection_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<void*>("check");
+    const auto row = [](const char* name, CharCheck check) {
+        QTest::newRow(name) << QString::fromLatin1(name) << reinterpret_cast<void*>(check);
+    };
+    row("formatBold", [](const QTextCharFormat& f) { return f.fontWeight() >= QFont::Bold; });
+    row("formatItalic", [](const QTextCharFormat& f) { return f.fontItalic(); });
+    row("formatUnderline", [](const QTextCharFormat& f) { return f.fontUnderline(); });
+    row("formatStrikeOut", [](const QTextCharFormat& f) { return f.fontStrikeOut(); });
+    row("formatSuperscript", [](const QTextCharFormat& f) {
+        return f.verticalAlignment() == QTextCharFormat::AlignSuperScript;
+    });
+    row("formatSubscript", [](const QTextCharFormat& f) {
+        return f.verticalAlignment() == QTextCharFormat::AlignSubScript;
+    });
+}
+
+void TestEditingTools::characterFormatsApplyToSelection()
+{
+    QFETCH(QString, action);
+    QFETCH(void*, check);
+    const auto has = reinterpret_cast<CharCheck>(check);
+    Window w;
+    w.view()->setPlainTextFromCode(QStringLiteral("Hello world"));
+    w.select(6, 11);
+    w.layout->action(action)->trigger();
+
+    const QTextDocument* document = w.view()->document();
+    for (int i = 6; i < 11; ++i)
+        QVERIFY2(has(formatAt(document, i)), qPrintable(QString::number(i)));
+    for (int i = 0; i < 6; ++i)
+        QVERIFY2(!has(formatAt(document, i)), qPrintable(QString::number(i)));
+    QVERIFY(w.markedChanged());
+    QVERIFY(w.layout->action(action)->isChecked());
+
+    // The same action takes it off again, and Undo restores it.
+    w.layout->action(action)->trigger();
+    QVERIFY(!has(formatAt(document, 8)));
+    w.trigger("editUndo");
+    QVERIFY(has(formatAt(document, 8)));
+}
+
+void TestEditingTools::fontControlsApplyTypedValues()
+{
+    Window w;
+    w.view()->setPlainTextFromCode(QStringLiteral("Hello world"));
+    w.select(0, 5);
+    QComboBox* size = w.tools()->fontSizeBox();
+    size->lineEdit()->selectAll();
+    QTest::keyClicks(size->lineEdit(), QStringLiteral("21"));
+    QTest::keyClick(size->lineEdit(), Qt::Key_Return);
+    QCOMPARE(formatAt(w.view()->document(), 2).fontPointSize(), 21.0);
+    QCOMPARE(formatAt(w.view()->document(), 7).hasProperty(QTextFormat::FontPointSize), false);
+    QVERIFY(w.markedChanged());
+
+    // Nonsense in the size field changes nothing.
+    w.select(6, 11);
+    const QString shown = size->currentText();
+    size->lineEdit()->selectAll();
+    QTest::keyClicks(size->lineEdit(), QStringLiteral("huge"));
+    QTest::keyClick(size->lineEdit(), Qt::Key_Return);
+    QTRY_COMPARE(size->currentText(), shown);
+    QVERIFY(!formatAt(w.view()->document(), 7).hasProperty(QTextFormat::FontPointSize));
+
+    // A size from the list, typed: applied once, so one Undo takes it away.
+    size->lineEdit()->selectAll();
+    QTest::keyClicks(size->lineEdit(), QStringLiteral("18"));
+    QTest::keyClick(size->lineEdit(), Qt::Key_Return);
+    QCOMPARE(formatAt(w.view()->document(), 7).fontPointSize(), 18.0);
+    w.trigger("editUndo");
+    QVERIFY(!formatAt(w.view()->document(), 7).hasProperty(QTextFormat::FontPointSize));
+    QCOMPARE(formatAt(w.view()->document(), 2).fontPointSize(), 21.0);
+
+    const QStringList families = QFontDatabase::families();
+    if (families.isEmpty())
+        QSKIP("no fonts installed");
+    QFontComboBox* family = w.tools()->fontFamilyBox();
+    const int index = family->count() - 1;
+    w.select(6, 11);
+    family->setCurrentIndex(index);
+    emit family->textActivated(family->itemText(index));
+    QCOMPARE(formatAt(w.view()->document(), 7).fontFamilies().toStringList().value(0),
+             family->itemText(index));
+}
+
+void TestEditingTools::colourDialogsApplyTheChosenColour()
+{
+    Window w;
+    w.view()->setPlainTextFromCode(QStringLiteral("Hello world"));
+    w.select(0, 5);
+    const auto answer = [](QColor color) {
+        QTimer::singleShot(50, [color] {
+            if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
+                dialog->setCurrentColor(color);
+                dialog->accept();
+            }
+        });
+    };
+    answer(QColor(0x12, 0x34, 0x56));
+    w.trigger("formatTextColor");
+    QCOMPARE(formatAt(w.view()->document(), 1).foreground().color(), QColor(0x12, 0x34, 0x56));
+    answer(QColor(0xff, 0xee, 0x00));
+    w.trigger("formatHighlightColor");
+    QCOMPARE(formatAt(w.view()->document(), 1).background().color(), QColor(0xff, 0xee, 0x00));
+    QVERIFY(w.markedChanged());
+    QCOMPARE(formatAt(w.view()->document(), 7).background().style(), Qt::NoBrush);
+}
+
+void TestEditingTools::alignmentAppliesToEveryTouchedParagraph_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("alignment");
+    QTest::newRow("centre") << "formatAlignCenter" << int(Qt::AlignHCenter);
+    QTest::newRow("right") << "formatAlignRight" << int(Qt::AlignRight);
+    QTest::newRow("justify") << "formatAlignJustify" << int(Qt::AlignJustify);
+}
+
+void TestEditingTools::alignmentAppliesToEveryTouchedParagraph()
+{
+    QFETCH(QString, action);
+    QFETCH(int, alignment);
+    Window w;
+    w.view()->setPlainTextFromCode(QStringLiteral("one\ntwo\nthree"));
+    w.select(1, 5);
+    w.layout->action(action)->trigger();
+    const QTextDocument* document = w.view()->document();
+    const auto alignmentOf = [document](int n) {
+        return int(document->findBlockByNumber(n).blockFormat().alignment() &
+                   Qt::AlignHorizontal_Mask & ~Qt::AlignAbsolute);
+    };
+    QCOMPARE(alignmentOf(0), alignment);
+    QCOMPARE(alignmentOf(1), alignment);
+    QVERIFY(alignmentOf(2) != alignment);
+    QVERIFY(w.markedChanged());
+    QVERIFY(w.layout->action(action)->isChecked());
+    w.trigger("formatAlignLeft");
+    QCOMPARE(alignmentOf(0), int(Qt::AlignLeft));
+}
+
+void TestEditingTools::listsAndIndentLevels()
+{
+    Window w;
+    w.view()->setPlainTextFromCode(QStringLiteral("a\nb\nc"));
+    const QTextDocument* document = w.view()->document();
+    const auto block = [document](int n) {
+        return document->findBlockByNumber(n);
+    };
+
+    w.select(0, 3);
+    w.trigger("formatBulletList");
+    QVERIFY(w.markedChanged());
+    QVERIFY(block(0).textList() && block(0).textList() == block(1).textList());
+    QCOMPARE(block(0).textList()->format().style(), QTextListFormat::ListDisc);
+    QVERIFY(!block(2).textList());
+    QVERIFY(w.layout->action(QStringLiteral("formatBulletList"))->isChecked());
+
+    w.trigger("formatNumberedList");
+    QCOMPARE(block(0).textList()->format().style(), QTextListFormat::ListDecimal);
+    QVERIFY(w.layout->action(QStringLiteral("formatNumberedList"))->isChecked());
+    QVERIFY(!w.layout->action(QStringLiteral("formatBulletList"))->isChecked());
+
+    // The second item goes one level deeper and back into the same list.
+    w.select(2, 2);
+    w.trigger("formatIndentMore");
+    QCOMPARE(block(1).textList()->format().indent(), 2);
+    QVERIFY(block(1).textList() != block(0).textList());
+    w.trigger("formatIndentLess");
+    QVERIFY(block(1).textList() == block(0).textList());
+    w.trigger("formatIndentLess");
+    QVERIFY(!block(1).textList());
+    QCOMPARE(block(1).blockFormat().indent(), 0);
+
+    // A plain paragraph moves by indent levels, never below zero.
+    w.select(4, 4);
+    w.trigger("formatIndentMore");
+    QCOMPARE(block(2).blockFormat().indent(), 1);
+    w.trigger("formatIndentLess");
+    w.trigger("formatIndentLess");
+    QCOMPARE(block(2).blockFormat().indent(), 0);
+
+    w.select(0, 0);
+    w.trigger("formatNumberedList"); // off
+    QVERIFY(!block(0).textList());
+    QCOMPARE(document->toPlainText(), QStringLiteral("a\nb\nc"));
+}
+
+void TestEditingTools::clearFormattingKeepsLinks()
+{
+    Window w;
+    QVERIFY(w.view()
+                ->setRtfFromCode("{\\rtf1\\ansi{\\fonttbl{\\f0 Serif;}}\\f0\\fs40\\b\\i bold "
+                                 "{\\field{\\*\\fldinst HYPERLINK \"https://example.org/\"}"
+                                 "{\\fldrslt link}}}")
+                .ok());
+    QVERIFY(formatAt(w.view()->document(), 1).fontWeight() >= QFont::Bold);
+    w.trigger("editSelectAll");
+    w.trigger("formatClear");
+    const QTextDocument* document = w.view()->document();
+    for (int i = 0; i < document->characterCount() - 1; ++i) {
+        const QTextCharFormat format = formatAt(document, i);
+        QVERIFY(format.fontWeight() < QFont::DemiBold);
+        QVERIFY(!format.fontItalic());
+        QVERIFY(!format.hasProperty(QTextFormat::FontPointSize));
+    }
+    const QTextCharFormat link = formatAt(document, 6);
+    if (!link.isAnchor())
+        QSKIP("the RTF reader made no link of the field");
+    QCOMPARE(link.anchorHref(), QStringLiteral("https://example.org/"));
+    QVERIFY(w.markedChanged());
+}
+
+void TestEditingTools::toolbarShowsFormatAtCursor()
+{
+    Window w;
+    w.view()->setPlainTextFromCode(QStringLiteral("plain\nshown"));
+    w.select(6, 11);
+    w.trigger("formatBold");
+    w.tools()->setFontSize(30);
+    w.trigger("formatAlignRight");
+    w.select(1, 1);
+    QVERIFY(!w.layout->action(QStringLiteral("formatBold"))->isChecked());
+    QVERIFY(w.layout->action(QStringLiteral("formatAlignLeft"))->isChecked());
+    QVERIFY(w.tools()->fontSizeBox()->currentText() != QStringLiteral("30"));
+    w.select(8, 8);
+    QVERIFY(w.layout->action(QStringLiteral("formatBold"))->isChecked());
+    QVERIFY(w.layout->action(QStringLiteral("formatAlignRight"))->isChecked());
+    QCOMPARE(w.tools()->fontSizeBox()->currentText(), QStringLiteral("30"));
+    QVERIFY(!w.tools()->fontSizeBox()->accessibleName().isEmpty());
+    QVERIFY(!w.tools()->fontFamilyBox()->accessibleName().isEmpty());
+}
+
+void TestEditingTools::readOnlyOutputDisablesChangingCommands()
+{
+    Window w;
+    w.view()->setPlainTextFromCode(QStringLiteral("U2FsdGVkX19output"));
+    w.select(0, 5);
+    w.view()->setReadOnly(true);
+    for (const char* name : {"formatBold", "formatItalic", "formatTextColor", "formatAlignCenter",
+                             "formatBulletList", "formatIndentMore", "formatClear", "editUndo",
+                             "editCut", "editPaste", "editPastePlainText", "editReplace"})
+        QVERIFY2(!w.layout->action(QString::fromLatin1(name))->isEnabled(), name);
+    for (const char* name :
+         {"editCopy", "editSelectAll", "editFind", "viewZoomIn", "filePrint", "fileExportPdf"})
+        QVERIFY2(w.layout->action(QString::fromLatin1(name))->isEnabled(), name);
+    QVERIFY(!w.tools()->fontSizeBox()->isEnabled());
+
+    // Even called directly, nothing changes the output.
+    w.tools()->setBold(true);
+    w.tools()->setList(QTextListFormat::ListDisc, true);
+    w.tools()->changeIndent(1);
+    QVERIFY(formatAt(w.view()->document(), 1).fontWeight() < QFont::Bold);
+    QVERIFY(!w.view()->document()->firstBlock().textList());
+    QVERIFY(!w.layout->state->textChanged);
+
+    w.view()->setReadOnly(false);
+    QVERIFY(w.layout->action(QStringLiteral("formatBold"))->isEnabled());
+    QVERIFY(w.tools()->fontSizeBox()->isEnabled());
+}
+
+void TestEditingTools::pasteAsPlainTextDropsFormatting()
+{
+    Window w;
+    auto* data = new QMimeData;
+    data->setHtml(QStringLiteral("<b>strong</b>"));
+    data->setText(QStringLiteral("strong"));
+    QApplication::clipboard()->setMimeData(data);
+    QVERIFY(w.layout->action(QStringLiteral("editPastePlainText"))->isEnabled());
+    w.trigger("editPastePlainText");
+    QCOMPARE(w.view()->toPlainText(), QStringLiteral("strong"));
+    QVERIFY(formatAt(w.view()->document(), 2).fontWeight() < QFont::Bold);
+    QVERIFY(w.markedChanged());
+    w.trigger("editPaste");
+    QCOMPARE(w.view()->toPlainText(), QStringLiteral("strongstrong"));
+    QVERIFY(formatAt(w.view()->document(), 8).fontWeight() >= QFont::Bold);
+}
+
+void TestEditingTools::zoomChangesOnlyTheView()
+{
+    Window w;
+    w.view()->setPlainTextFromCode(QStringLiteral("Some text\nto zoom"));
+    QTextDocument* document = w.view()->document();
+    const QByteArray before = rtf::write(*document);
+    const qreal height = document->documentLayout()->documentSize().height();
+
+    w.trigger("viewZoomIn");
+    w.trigger("viewZoomIn");
+    QVERIFY(w.tools()->zoomFactor() > 1.0);
+    QVERIFY(document->documentLayout()->documentSize().height() > height * 1.1);
+    QCOMPARE(rtf::write(*document), before);
+    QVERIFY(!w.layout->state->textChanged);
+    QVERIFY(!document->isModified());
+
+    // A document a command puts in is shown at the same zoom.
+    QVERIFY(w.view()->setRtfFromCode(before).ok());
+    QTextDocument* replaced = w.view()->document();
+    QVERIFY(replaced->documentLayout()->documentSize().height() > height * 1.1);
+
+    w.trigger("viewActualSize");
+    QCOMPARE(w.tools()->zoomFactor(), 1.0);
+    QCOMPARE(replaced->documentLayout()->documentSize().height(), height);
+    w.trigger("viewZoomOut");
+    QVERIFY(replaced->documentLayout()->documentSize().height() < height);
+    QVERIFY(!w.layout->state->textChanged);
+}
+
+void TestEditingTools::everyToolSurvivesRtfAndCipherRoundTrip()
+{
+    Window w;
+    writeWithEveryTool(w);
+    QVERIFY(w.markedChanged());
+    const QTextDocument* made = w.view()->document();
+    const QStringList expected = describe(*made);
+    const QString all = expected.join(QLatin1Char('\n'));
+    for (const char* made :
+         {"size=18 b=1", "i=1 u=1", "fg=#204080", "bg=#ffff00", "v=1", "v=2", "s=1", "align=4",
+          "align=8 left=80", "align=2 left=40 list=-1/1", "list=-1/2", "list=-4/1"})
+        QVERIFY2(all.contains(QLatin1String(made)), made);
+
+    const QByteArray data = rtf::write(*made);
+    QTextDocument read;
+    read.setDefaultFont(made->defaultFont());
+    QVERIFY(rtf::read(data, &read).ok());
+    QCOMPARE(describe(read), expected);
+
+    const CipherPipeline pipeline(CipherPipeline::defaultToolPath(),
+                                  QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so"));
+    const QString path = w.home.filePath(QStringLiteral("letter.srtf"));
+    const auto secured = pipeline.encipher(data, kCipherDes3, QStringLiteral("keyword"), path);
+    QVERIFY2(secured.ok(), qPrintable(secured.ok() ? QString() : secured.error().detail));
+    const auto unlocked = pipeline.decipher(path, kCipherDes3, QStringLiteral("keyword"));
+    QVERIFY2(unlocked.ok(), qPrintable(unlocked.ok() ? QString() : unlocked.error().detail));
+    QTextDocument unlockedDocument;
+    unlockedDocument.setDefaultFont(made->defaultFont());
+    QVERIFY(rtf::read(unlocked.value(), &unlockedDocument).ok());
+    QCOMPARE(describe(unlockedDocument), expected);
+}
+
+void TestEditingTools::exportAsPdfWritesTheText()
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    Window w;
+    writeWithEveryTool(w);
+    const QString path = w.home.filePath(QStringLiteral("letter.pdf"));
+    testsupport::answerNextModalPanel(w.home.filePath(QStringLiteral("letter")));
+    w.trigger("fileExportPdf");
+    QVERIFY(QFileInfo::exists(path));
+
+    QProcess tool;
+    tool.start(pdftotext, {path, QStringLiteral("-")});
+    QVERIFY(tool.waitForFinished(30000));
+    QCOMPARE(tool.exitCode(), 0);
+    const QString text = QString::fromUtf8(tool.readAllStandardOutput());
+    for (const char* words : {"Dear reader", "struck marked", "inner point", "step two"})
+        QVERIFY2(text.contains(QLatin1String(words)), words);
+    // Nothing else was left beside it, and the document is untouched.
+    QCOMPARE(QDir(w.home.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("letter.pdf")});
+}
+
+void TestEditingTools::exportReportsUnwritableFolderAndReplacesOldFile()
+{
+    Window w;
+    w.view()->setPlainTextFromCode(QStringLiteral("text"));
+    const QString missing = w.home.filePath(QStringLiteral("no/such/folder/out.pdf"));
+    const Status status = w.tools()->exportPdfTo(missing);
+    QVERIFY(!status.ok());
+    QCOMPARE(status.error().code, ErrorCode::FileWrite);
+
+    const QString existing = w.home.filePath(QStringLiteral("kept.pdf"));
+    QVERIFY(testsupport::writeFile(existing, "old"));
+    QVERIFY(w.tools()->exportPdfTo(existing).ok());
+    QVERIFY(testsupport::readFile(existing).startsWith("%PDF-"));
+}
+
+QTEST_MAIN(TestEditingTools)
+#include "tst_editingtools.moc"
