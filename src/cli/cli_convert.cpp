@@ -1,14 +1,170 @@
+// velko-cli convert: an RTF document as plain text, HTML or our own RTF.
 #include "cli/commands.h"
+#include "core/pendingfile.h"
+#include "rtf/plaintext.h"
+#include "rtf/rtf.h"
+
+#include <QFile>
+#include <QTextDocument>
 
 #include <cstdio>
+#include <optional>
 
 namespace velko::cli {
 
-// Placeholder until the converter lands.
-int runConvert(const QStringList&)
+namespace {
+
+const QString kStream = QStringLiteral("-");
+
+enum class Target { Text, Html, Rtf };
+
+struct ConvertRequest
 {
-    std::fputs("velko-cli: convert is not available in this build\n", stderr);
-    return ExitUsage;
+    Target target = Target::Text;
+    QString input;
+    QString output;
+};
+
+int complain(int status, const QString& message)
+{
+    std::fprintf(stderr, "velko-cli: %s\n", qPrintable(message));
+    return status;
+}
+
+std::optional<Target> targetNamed(const QString& name)
+{
+    if (name == QLatin1String("txt"))
+        return Target::Text;
+    if (name == QLatin1String("html"))
+        return Target::Html;
+    if (name == QLatin1String("rtf"))
+        return Target::Rtf;
+    return std::nullopt;
+}
+
+std::optional<ConvertRequest> parseConvert(const QStringList& args, QString* problem)
+{
+    ConvertRequest request;
+    std::optional<Target> target;
+    QStringList paths;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        QString value;
+        if (arg == QLatin1String("--to")) {
+            if (++i >= args.size()) {
+                *problem = QStringLiteral("--to needs a format: txt, html or rtf");
+                return std::nullopt;
+            }
+            value = args.at(i);
+        } else if (arg.startsWith(QLatin1String("--to="))) {
+            value = arg.mid(5);
+        } else if (arg.startsWith(u'-') && arg != kStream) {
+            *problem = QStringLiteral("unknown option \"%1\"").arg(arg);
+            return std::nullopt;
+        } else {
+            paths.append(arg);
+            continue;
+        }
+        target = targetNamed(value);
+        if (!target) {
+            *problem = QStringLiteral("unknown format \"%1\": use txt, html or rtf").arg(value);
+            return std::nullopt;
+        }
+    }
+    if (!target) {
+        *problem = QStringLiteral("convert needs --to txt|html|rtf");
+        return std::nullopt;
+    }
+    if (paths.size() != 2) {
+        *problem = QStringLiteral("convert needs an INPUT and an OUTPUT");
+        return std::nullopt;
+    }
+    request.target = *target;
+    request.input = paths.at(0);
+    request.output = paths.at(1);
+    return request;
+}
+
+Result<QByteArray> readAll(const QString& input)
+{
+    QFile file;
+    const bool opened = input == kStream
+                            ? file.open(stdin, QIODevice::ReadOnly)
+                            : (file.setFileName(input), file.open(QIODevice::ReadOnly));
+    if (!opened)
+        return makeError(ErrorCode::FileRead,
+                         QStringLiteral("cannot read %1: %2").arg(input, file.errorString()));
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return makeError(ErrorCode::FileRead,
+                         QStringLiteral("cannot read %1: %2").arg(input, file.errorString()));
+    return data;
+}
+
+// The whole output or nothing: a file is replaced only once it is complete.
+Status writeAll(const QString& output, const QByteArray& data)
+{
+    if (output == kStream) {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(data) != data.size() ||
+            !out.flush())
+            return makeError(
+                ErrorCode::FileWrite,
+                QStringLiteral("cannot write standard output: %1").arg(out.errorString()));
+        return {};
+    }
+    PendingFile file(output);
+    if (Status created = file.create(); !created)
+        return created;
+    if (Status written = file.write(data); !written)
+        return written;
+    return file.commit();
+}
+
+QByteArray converted(const QTextDocument& document, Target target)
+{
+    switch (target) {
+    case Target::Html:
+        return document.toHtml().toUtf8();
+    case Target::Rtf:
+        return rtf::write(document);
+    case Target::Text:
+        break;
+    }
+    QByteArray text = rtf::plainText(document).toUtf8();
+    if (!text.isEmpty())
+        text += '\n';
+    return text;
+}
+
+} // namespace
+
+int runConvert(const QStringList& args)
+{
+    // 1. Understand the request.
+    QString problem;
+    const std::optional<ConvertRequest> request = parseConvert(args, &problem);
+    if (!request)
+        return complain(ExitUsage, problem + QStringLiteral(" (see velko-cli --help)"));
+
+    // 2. Read the input whole.
+    const Result<QByteArray> data = readAll(request->input);
+    if (!data)
+        return complain(ExitFileError, data.error().detail);
+
+    // 3. Read it as RTF.
+    QTextDocument document;
+    if (const Status read = rtf::read(data.value(), &document); !read) {
+        const QString name =
+            request->input == kStream ? QStringLiteral("standard input") : request->input;
+        return complain(ExitWrongKeyword, QStringLiteral("%1: %2").arg(name, read.error().detail));
+    }
+
+    // 4. Write it out in the requested form.
+    if (const Status written = writeAll(request->output, converted(document, request->target));
+        !written)
+        return complain(ExitFileError, written.error().detail);
+    return ExitDone;
 }
 
 } // namespace velko::cli
