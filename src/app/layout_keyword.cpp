@@ -8,12 +8,32 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPalette>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace velko {
 
 namespace {
+
+// Tells, as the keyword is typed again, whether it matches the first entry.
+// Empty while nothing has been repeated yet.
+void updateMatchIndicator(QLabel* indicator, const QString& keyword, const QString& repetition)
+{
+    if (repetition.isEmpty()) {
+        indicator->clear();
+        indicator->setAccessibleDescription(QString());
+        return;
+    }
+    const bool match = keyword == repetition;
+    const QString text =
+        match ? QObject::tr("Keywords match") : QObject::tr("Keywords do not match");
+    indicator->setText(text);
+    indicator->setAccessibleDescription(text);
+    QPalette palette = indicator->palette();
+    palette.setColor(QPalette::WindowText, match ? QColor(0, 110, 0) : QColor(190, 0, 0));
+    indicator->setPalette(palette);
+}
 
 void buildEnterKeywordWindow(Layout& layout)
 {
@@ -32,7 +52,16 @@ void buildEnterKeywordWindow(Layout& layout)
                                            QObject::tr("Repeat keyword"));
     form->addRow(QObject::tr("&Keyword:"), first);
     form->addRow(QObject::tr("&Repeat:"), second);
+    auto* indicator = new QLabel(window);
+    indicator->setObjectName(QStringLiteral("keywordMatchIndicator"));
+    indicator->setAccessibleName(QObject::tr("Keyword match"));
+    form->addRow(QString(), indicator);
     column->addLayout(form);
+    const auto update = [indicator, first, second]() {
+        updateMatchIndicator(indicator, first->text(), second->text());
+    };
+    QObject::connect(first, &QLineEdit::textChanged, indicator, update);
+    QObject::connect(second, &QLineEdit::textChanged, indicator, update);
     ButtonRow buttons = createButtonRow(window, QObject::tr("OK"), QObject::tr("Cancel"));
     buttons.ok->setObjectName(QStringLiteral("btnOKEnterKeyword"));
     buttons.cancel->setObjectName(QStringLiteral("btnCancelEnterKeyword"));

@@ -1,21 +1,214 @@
-// Secure and Unlock.
+// Secure and Unlock: the keyword windows, the cipher pipeline and the shake.
 #include "engine/engine.h"
 
+#include "core/cipheroption.h"
+#include "core/paths.h"
+#include "engine/alerts.h"
+#include "feedback/childwindow.h"
+#include "feedback/colors.h"
+#include "feedback/shake.h"
+#include "feedback/sheets.h"
+#include "feedback/velkofield_delegate.h"
+#include "feedback/velkotextview.h"
+
 #include <QAbstractAnimation>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QPropertyAnimation>
 
 namespace velko {
 
-void Engine::btnSecureText() {}
-void Engine::btnCancelEnterKeyword() {}
-void Engine::btnOKEnterKeyword() {}
-void Engine::btnUnlockText() {}
-void Engine::btnUnlockTextCancel() {}
-void Engine::btnUnlockTextOk() {}
-void Engine::saveBeforeOpen(QMessageBox*, int, void*) {}
-QAbstractAnimation* Engine::shakeAnimation(QWidget*, const QRect&)
+namespace {
+
+const QString kSecureDocumentType = QStringLiteral("srtf");
+
+// Tells, without blocking, that the document opened with another cipher
+// than the one chosen, and that this cipher is now the chosen one.
+void showOpenedWithOtherCipher(QWidget* window, const QString& chosen, const QString& opened)
 {
-    return nullptr;
+    const QString title =
+        QObject::tr("The document was unlocked with %1.").arg(cipherDisplayName(opened));
+    auto* notice = new QMessageBox(QMessageBox::Information, title, title, QMessageBox::Ok, window);
+    notice->setObjectName(QStringLiteral("openedWithOtherCipherNotice"));
+    notice->setInformativeText(QObject::tr("It was not locked with %1. %2 is now the selected "
+                                           "cipher, and Secure will use it.")
+                                   .arg(cipherDisplayName(chosen), cipherDisplayName(opened)));
+    notice->setWindowModality(Qt::WindowModal);
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->open();
+}
+
+} // namespace
+
+// --- Secure ------------------------------------------------------------------
+
+void Engine::btnSecureText()
+{
+    // Attaching makes the window key and brings it to the front; the fields
+    // keep what they held when the window was last closed.
+    attachChildWindow(mainWindow, windowEnterKeyWord);
+}
+
+void Engine::btnCancelEnterKeyword()
+{
+    if (m_shake)
+        m_shake->stop(); // the window is put back before it goes
+    detachChildWindow(mainWindow, windowEnterKeyWord);
+}
+
+void Engine::btnOKEnterKeyword()
+{
+    // 1. The keyword and its repetition.
+    const QString keyword = textfieldKeyword->text();
+    const QString repetition = textfieldKeyword2->text();
+
+    // 2. A mismatch shakes the keyword window and changes nothing else. A
+    //    shake still running is stopped first, which puts the window back, so
+    //    the new one is built from the window's resting frame.
+    if (keyword != repetition) {
+        if (m_shake)
+            m_shake->stop();
+        const QRect frame = windowEnterKeyWord->frameGeometry();
+        m_shake = shakeAnimation(windowEnterKeyWord, frame);
+        m_shake->start(QAbstractAnimation::DeleteWhenStopped);
+        return;
+    }
+
+    // 3. Where the secure document goes.
+    QString path;
+    const int answer = runModalPanel(mainWindow,
+                                     PanelSpec{PanelKind::Save, kSecureDocumentType,
+                                               desktopFolder(), QStringLiteral("untitled.srtf")},
+                                     &path);
+    // 4. Cancel leaves the keyword window open with its fields.
+    if (answer != kPanelOK)
+        return;
+
+    // 5.-7. Encipher the RTF of the whole text into the chosen file. The path
+    //    and the data become the document's only once the file is written: a
+    //    failure is told and leaves the text, the state and the keyword
+    //    window as they were.
+    const QByteArray rtf = VelkoField->rtfOfWholeText();
+    const Result<QByteArray> written = pipeline.encipher(rtf, state->cipher, keyword, path);
+    if (!written) {
+        showFailure(tr("The document could not be secured."), written.error());
+        return;
+    }
+    state->fileName = path;
+    state->DataToWrite = rtf;
+
+    // 8. Optionally show the secure document's text, orange and read-only.
+    if (chkBoxShowEncryptedOutputAfterEncryption->isChecked()) {
+        VelkoField->setPlainTextFromCode(QString::fromLatin1(written.value()));
+        VelkoField->setWholeTextColorFromCode(colors::orange());
+        state->textColorSetToOrangeAfterEncryption = true;
+        VelkoField->setReadOnly(true);
+    }
+
+    // 9. The keyword window goes; its fields keep the keyword.
+    if (m_shake)
+        m_shake->stop();
+    detachChildWindow(mainWindow, windowEnterKeyWord);
+
+    // 10.-11. Label and title show the secure document.
+    showPathInLabelAndTitle(state->fileName);
+    setLabelColor(setFileNameLabel, colors::blue());
+
+    // 12. The text belongs to a secure document and has no unsaved edits.
+    state->isLastSavedASecureFile = true;
+    state->textChanged = false;
+}
+
+QAbstractAnimation* Engine::shakeAnimation(QWidget* window, const QRect& frame)
+{
+    return createShakeAnimation(window, frame);
+}
+
+// --- Unlock ------------------------------------------------------------------
+
+void Engine::btnUnlockText()
+{
+    // 1. Unsaved edits: ask first.
+    if (state->textChanged) {
+        beginAlertSheet(mainWindow, alerts::openAnother(), this, &Engine::saveBeforeOpen);
+        return;
+    }
+    // 2. The unlock keyword window, above the document window and key.
+    attachChildWindow(mainWindow, windowUnlockKeyword);
+}
+
+void Engine::saveBeforeOpen(QMessageBox* alert, int returnCode, void* contextInfo)
+{
+    Q_UNUSED(contextInfo);
+    // 1. The alert goes before anything else is shown.
+    alert->hide();
+    // 2. "Open anyway" shows the unlock keyword window; 3. anything else ends
+    //    the command.
+    if (returnCode == kAlertFirstButtonReturn)
+        attachChildWindow(mainWindow, windowUnlockKeyword);
+}
+
+void Engine::btnUnlockTextCancel()
+{
+    detachChildWindow(mainWindow, windowUnlockKeyword);
+}
+
+void Engine::btnUnlockTextOk()
+{
+    // 1. The secure document to unlock.
+    QString path;
+    const int answer =
+        runModalPanel(mainWindow, PanelSpec{PanelKind::Open, kSecureDocumentType, {}, {}}, &path);
+    // 2. Cancel leaves the window open with its keyword.
+    if (answer != kPanelOK)
+        return;
+
+    // 3.-4. The keyword; the field is emptied once the panel was confirmed,
+    //    whatever comes of it.
+    const QString keyword = textFieldKeywordUnlock->text();
+    textFieldKeywordUnlock->clear();
+
+    // 5. Decipher, with the chosen cipher first and then the others. Only a
+    //    complete RTF document counts as unlocked.
+    const Result<CipherPipeline::Unlocked> unlocked =
+        pipeline.decipherAnyCipher(path, state->cipher, keyword);
+    if (!unlocked) {
+        showFailure(tr("The document could not be unlocked."), unlocked.error());
+        return;
+    }
+
+    // 7. Replace the whole text with the deciphered rich text. Data that
+    //    cannot be read leaves the view as it was, like a wrong keyword. The
+    //    window goes (step 6) only once the text is in.
+    if (const Status replaced = replaceTextWithRtf(unlocked.value().rtf); !replaced) {
+        showFailure(tr("The document could not be unlocked."), replaced.error());
+        return;
+    }
+    // 6.
+    detachChildWindow(mainWindow, windowUnlockKeyword);
+
+    // Another cipher opened it: that one is chosen from now on.
+    const QString opened = unlocked.value().cipherOption;
+    if (opened != state->cipher) {
+        const QString chosen = state->cipher;
+        selectCipher(opened);
+        showOpenedWithOtherCipher(mainWindow, chosen, opened);
+    }
+
+    // 8. The text shows in its own colours.
+    state->textColorSetToOrangeAfterEncryption = false;
+    // 9. Label and title show the secure document.
+    state->fileName = path;
+    showPathInLabelAndTitle(state->fileName);
+    setLabelColor(setFileNameLabel, colors::blue());
+    // 10. The keyword field was emptied above.
+    // 11.-13. Clean, editable, and part of a secure document.
+    state->textChanged = false;
+    VelkoField->setReadOnly(false);
+    state->isLastSavedASecureFile = true;
 }
 
 } // namespace velko

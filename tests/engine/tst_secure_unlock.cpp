@@ -1,0 +1,327 @@
+#include "secure_fixture.h"
+
+#include "core/cipheroption.h"
+#include "feedback/colors.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QTextBlock>
+#include <QTextFragment>
+
+using namespace securetest;
+
+namespace {
+
+// A stretch of text with the attributes a round trip must keep.
+struct Run
+{
+    QString text;
+    bool bold;
+    bool italic;
+    QColor colour;
+    QString family;
+    qreal pointSize;
+    friend bool operator==(const Run&, const Run&) = default;
+};
+
+QColor colourOf(const QTextCharFormat& format)
+{
+    const QBrush brush = format.foreground();
+    return brush.style() == Qt::NoBrush ? QColor(Qt::black) : brush.color();
+}
+
+QList<Run> runsOf(const QTextDocument* document)
+{
+    QList<Run> runs;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            Run run{fragment.text(),
+                    format.fontWeight() >= QFont::Bold,
+                    format.fontItalic(),
+                    colourOf(format),
+                    format.fontFamilies().toStringList().value(0),
+                    format.fontPointSize()};
+            if (!runs.isEmpty()) {
+                Run& last = runs.last();
+                Run probe = run;
+                probe.text = last.text;
+                if (probe == last) {
+                    last.text += run.text;
+                    continue;
+                }
+            }
+            runs.append(run);
+        }
+        if (block.next().isValid())
+            runs.append(Run{QStringLiteral("\n"), false, false, Qt::black, {}, 0});
+    }
+    return runs;
+}
+
+QByteArray lockFile(const QString& path, const QByteArray& rtf, const QString& cipher,
+                    const QString& keyword)
+{
+    const CipherPipeline pipeline(CipherPipeline::defaultToolPath(), kRc5Module);
+    const Result<QByteArray> written = pipeline.encipher(rtf, cipher, keyword, path);
+    return written ? written.value() : QByteArray();
+}
+
+} // namespace
+
+class UnlockTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void asksFirstWhenThereAreUnsavedEdits_data();
+    void asksFirstWhenThereAreUnsavedEdits();
+    void cancelledPanelAndCancelKeepTheKeyword();
+    void roundTripKeepsTextAndAttributes_data();
+    void roundTripKeepsTextAndAttributes();
+    void anotherCipherOpensItAndIsChosen_data();
+    void anotherCipherOpensItAndIsChosen();
+    void failureIsToldAndChangesNothing_data();
+    void failureIsToldAndChangesNothing();
+
+private:
+    testsupport::TempHome m_home;
+    QString m_desktop;
+    std::unique_ptr<Layout> m_layout;
+};
+
+void UnlockTest::initTestCase()
+{
+    m_desktop = m_home.makeDesktop();
+}
+
+void UnlockTest::init()
+{
+    QDir(m_desktop).removeRecursively();
+    m_home.makeDesktop();
+    m_layout = testsupport::makeDocumentWindow();
+    useRealPipeline(*m_layout);
+}
+
+void UnlockTest::cleanup()
+{
+    dismissModals();
+    m_layout.reset();
+}
+
+void UnlockTest::asksFirstWhenThereAreUnsavedEdits_data()
+{
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("windowShown");
+    QTest::newRow("no edits: no alert") << false << QString() << true;
+    QTest::newRow("edits, Open anyway") << true << QStringLiteral("Open anyway") << true;
+    QTest::newRow("edits, Cancel") << true << QStringLiteral("Cancel") << false;
+}
+
+void UnlockTest::asksFirstWhenThereAreUnsavedEdits()
+{
+    QFETCH(bool, edited);
+    QFETCH(QString, answer);
+    QFETCH(bool, windowShown);
+    Engine& engine = *m_layout->engine;
+    if (edited)
+        typeIntoView(*m_layout, QStringLiteral("edit"));
+    const Snapshot before = Snapshot::of(*m_layout);
+
+    m_layout->action(QStringLiteral("btnUnlockText"))->trigger();
+    if (edited) {
+        QMessageBox* alert = testsupport::waitForAlert();
+        QVERIFY(alert);
+        QCOMPARE(alert->text(), QStringLiteral("Document not saved."));
+        QCOMPARE(alert->informativeText(), QStringLiteral("Do you want to open another anyway?"));
+        QCOMPARE(alert->buttons().size(), 2);
+        QCOMPARE(alert->icon(), QMessageBox::Warning);
+        QVERIFY(!engine.windowUnlockKeyword->isVisible());
+        QVERIFY(testsupport::clickAlertButton(alert, answer));
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+    } else {
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+    QCOMPARE(isChildWindowAttached(engine.mainWindow, engine.windowUnlockKeyword), windowShown);
+    QCOMPARE(engine.windowUnlockKeyword->isVisible(), windowShown);
+    QCOMPARE(Snapshot::of(*m_layout), before);
+}
+
+void UnlockTest::cancelledPanelAndCancelKeepTheKeyword()
+{
+    Engine& engine = *m_layout->engine;
+    const Snapshot before = Snapshot::of(*m_layout);
+    unlockWith(*m_layout, QStringLiteral("kw"), QString());
+    QVERIFY(isChildWindowAttached(engine.mainWindow, engine.windowUnlockKeyword));
+    QCOMPARE(engine.textFieldKeywordUnlock->text(), QStringLiteral("kw"));
+    QCOMPARE(engine.textFieldKeywordUnlock->echoMode(), QLineEdit::Password);
+    QCOMPARE(Snapshot::of(*m_layout), before);
+
+    button(engine.windowUnlockKeyword, "btnUnlockTextCancel")->click();
+    QVERIFY(!engine.windowUnlockKeyword->isVisible());
+    m_layout->action(QStringLiteral("btnUnlockText"))->trigger();
+    QVERIFY(engine.windowUnlockKeyword->isVisible());
+    QCOMPARE(engine.textFieldKeywordUnlock->text(), QStringLiteral("kw"));
+    QCOMPARE(Snapshot::of(*m_layout), before);
+}
+
+void UnlockTest::roundTripKeepsTextAndAttributes_data()
+{
+    QTest::addColumn<QString>("cipher");
+    for (const QString& option : allCipherOptions())
+        QTest::newRow(qPrintable(option)) << option;
+}
+
+void UnlockTest::roundTripKeepsTextAndAttributes()
+{
+    QFETCH(QString, cipher);
+    Engine& engine = *m_layout->engine;
+    const DocumentState& state = *m_layout->state;
+    engine.selectCipher(cipher);
+    putFormattedText(engine.VelkoField);
+    const QString text = engine.VelkoField->toPlainText();
+    const QList<Run> runs = runsOf(engine.VelkoField->document());
+    QVERIFY(runs.size() >= 5);
+
+    // Secure with the output shown: orange and read-only.
+    engine.chkBoxShowEncryptedOutputAfterEncryption->setChecked(true);
+    const QString path = m_desktop + QStringLiteral("/round-") + cipher.mid(1) + ".srtf";
+    secureWith(*m_layout, QStringLiteral("sésame ouvre-toi"), QStringLiteral("sésame ouvre-toi"),
+               path);
+    QCOMPARE(state.fileName, path);
+    QVERIFY(engine.VelkoField->isReadOnly());
+    QVERIFY(engine.VelkoField->toPlainText() != text);
+
+    // Unlock brings the rich text back, editable, in its own colours.
+    m_layout->mainWindow->setWindowTitle(QStringLiteral("elsewhere"));
+    unlockWith(*m_layout, QStringLiteral("sésame ouvre-toi"), path);
+    QVERIFY(!QApplication::activeModalWidget()); // no alert, no notice
+    QCOMPARE(engine.VelkoField->toPlainText(), text);
+    QCOMPARE(runsOf(engine.VelkoField->document()), runs);
+    QVERIFY(!engine.VelkoField->isReadOnly());
+    QVERIFY(!state.textColorSetToOrangeAfterEncryption);
+    QVERIFY(!state.textChanged);
+    QVERIFY(state.isLastSavedASecureFile);
+    QCOMPARE(state.fileName, path);
+    QCOMPARE(state.cipher, cipher);
+    QCOMPARE(engine.setFileNameLabel->text(), path);
+    QCOMPARE(labelColor(engine.setFileNameLabel), colors::blue());
+    QCOMPARE(m_layout->mainWindow->windowTitle(), path);
+    QVERIFY(engine.textFieldKeywordUnlock->text().isEmpty());
+    QVERIFY(!engine.windowUnlockKeyword->isVisible());
+
+    // The text came in from code: the next keystroke is the first edit.
+    typeIntoView(*m_layout, QStringLiteral("z"));
+    QVERIFY(state.textChanged);
+    QVERIFY(
+        !testsupport::readFile(m_home.filePath(QStringLiteral(".local/share/recently-used.xbel")))
+             .contains("round-"));
+}
+
+void UnlockTest::anotherCipherOpensItAndIsChosen_data()
+{
+    QTest::addColumn<QString>("lockedWith");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("Blowfish file, RC4 chosen") << kCipherBlowfish << kCipherRc4;
+    QTest::newRow("RC5 file, Blowfish chosen") << kCipherRc5 << kCipherBlowfish;
+    QTest::newRow("RC4 file, triple DES chosen") << kCipherRc4 << kCipherDes3;
+}
+
+void UnlockTest::anotherCipherOpensItAndIsChosen()
+{
+    QFETCH(QString, lockedWith);
+    QFETCH(QString, chosen);
+    Engine& engine = *m_layout->engine;
+    const QString path = m_desktop + QStringLiteral("/other.srtf");
+    QVERIFY(!lockFile(path, "{\\rtf1\\ansi {\\b Hidden} text}", lockedWith, "pw").isEmpty());
+    engine.selectCipher(chosen);
+
+    unlockWith(*m_layout, QStringLiteral("pw"), path);
+
+    QCOMPARE(engine.VelkoField->toPlainText(), QStringLiteral("Hidden text"));
+    QCOMPARE(m_layout->state->cipher, lockedWith);
+    QCOMPARE(engine.cipherPopUpButton->currentData().toString(), lockedWith);
+    QCOMPARE(m_layout->state->fileName, path);
+    QString informative;
+    const QString notice = takeAlertText(&informative);
+    QVERIFY2(notice.contains(cipherDisplayName(lockedWith)), qPrintable(notice));
+    QVERIFY2(informative.contains(cipherDisplayName(chosen)), qPrintable(informative));
+}
+
+void UnlockTest::failureIsToldAndChangesNothing_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<bool>("edited");
+    for (const char* damage : {"wrong keyword", "not Base64", "cut short", "plain RTF", "empty",
+                               "tool missing", "unreadable RTF"}) {
+        QTest::addRow("%s, secured and shown", damage) << QString::fromLatin1(damage) << false;
+        QTest::addRow("%s, edited", damage) << QString::fromLatin1(damage) << true;
+    }
+}
+
+void UnlockTest::failureIsToldAndChangesNothing()
+{
+    QFETCH(QString, damage);
+    QFETCH(bool, edited);
+    Engine& engine = *m_layout->engine;
+    const DocumentState& state = *m_layout->state;
+
+    // Where the document stands before: a secured text shown in orange, or
+    // an edited one.
+    putFormattedText(engine.VelkoField);
+    engine.chkBoxShowEncryptedOutputAfterEncryption->setChecked(!edited);
+    secureWith(*m_layout, QStringLiteral("right"), QStringLiteral("right"),
+               m_desktop + QStringLiteral("/current.srtf"));
+    QVERIFY(state.isLastSavedASecureFile);
+    if (edited) {
+        typeIntoView(*m_layout, QStringLiteral("more"));
+        QVERIFY(state.textChanged);
+    }
+
+    const QString path = m_desktop + QStringLiteral("/target.srtf");
+    QByteArray good = lockFile(path, "{\\rtf1\\ansi Secret}", kCipherBlowfish, "right");
+    QVERIFY(!good.isEmpty());
+    QString keyword = QStringLiteral("right");
+    if (damage == QLatin1String("wrong keyword"))
+        keyword = QStringLiteral("wrong");
+    else if (damage == QLatin1String("not Base64"))
+        QVERIFY(testsupport::writeFile(path, "!!! this is no secure document !!!\n"));
+    else if (damage == QLatin1String("cut short"))
+        QVERIFY(testsupport::writeFile(path, good.left(good.size() / 2)));
+    else if (damage == QLatin1String("plain RTF"))
+        QVERIFY(testsupport::writeFile(path, "{\\rtf1\\ansi Plain}"));
+    else if (damage == QLatin1String("empty"))
+        QVERIFY(testsupport::writeFile(path, QByteArray()));
+    else if (damage == QLatin1String("tool missing"))
+        engine.pipeline = CipherPipeline(QStringLiteral("/nonexistent/openssl"), kRc5Module);
+    else if (damage == QLatin1String("unreadable RTF"))
+        QVERIFY(!lockFile(path, "{\\rtf1" + QByteArray(200000, '{') + QByteArray(200000, '}') + "}",
+                          kCipherBlowfish, "right")
+                     .isEmpty());
+    const Snapshot before = Snapshot::of(*m_layout);
+
+    m_layout->action(QStringLiteral("btnUnlockText"))->trigger();
+    if (edited)
+        QVERIFY(testsupport::clickAlertButton(testsupport::waitForAlert(),
+                                              QStringLiteral("Open anyway")));
+    QTRY_VERIFY(engine.windowUnlockKeyword->isVisible());
+    unlockWith(*m_layout, keyword, path);
+
+    QString informative;
+    QCOMPARE(takeAlertText(&informative), QStringLiteral("The document could not be unlocked."));
+    QVERIFY(!informative.isEmpty());
+    QCOMPARE(Snapshot::of(*m_layout), before);
+    QVERIFY(isChildWindowAttached(engine.mainWindow, engine.windowUnlockKeyword));
+    QVERIFY(engine.textFieldKeywordUnlock->text().isEmpty());
+    // The view's own text is still there, not garbage and not nothing.
+    QVERIFY(!engine.VelkoField->isEmpty());
+}
+
+SECURE_TEST_MAIN(UnlockTest)
+#include "tst_secure_unlock.moc"
