@@ -69,19 +69,6 @@ QList<ShakeKeyframe> shakeKeyframes(const QRectF& frame)
     return keyframes;
 }
 
-QPointF shakeOriginAt(const QRectF& frame, qreal seconds)
-{
-    const QList<QPointF> path = shakePath(frame);
-    const qreal progress = seconds / durationOfShake;
-    if (progress <= 0 || progress >= 1)
-        return path.first();
-    const int segments = int(path.size()) - 1;
-    const qreal position = progress * segments;
-    const int k = int(position);
-    const qreal within = position - k;
-    return path.at(k) + (path.at(k + 1) - path.at(k)) * within;
-}
-
 QPropertyAnimation* createShakeAnimation(QWidget* window, const QRect& frame)
 {
     auto* animation = new ShakeAnimation(window, frame.topLeft());

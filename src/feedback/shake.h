@@ -29,10 +29,6 @@ struct ShakeKeyframe
 QList<QPointF> shakePath(const QRectF& frame);
 QList<ShakeKeyframe> shakeKeyframes(const QRectF& frame);
 
-// The shake's origin `seconds` after it began, moving linearly between the
-// keyframes; the start origin before 0 and after the end.
-QPointF shakeOriginAt(const QRectF& frame, qreal seconds);
-
 // An animation of `window`'s position through the keyframes of `frame`,
 // durationOfShake long, parented to the window and not yet started. Whenever
 // it stops, finished or stopped early, it puts the window back at
