@@ -19,6 +19,7 @@
 #include <QFontComboBox>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMimeData>
@@ -54,6 +55,23 @@ QList<QTextBlock> selectedBlocks(const QTextCursor& cursor)
             break;
     }
     return blocks;
+}
+
+QString themeIconName(const char* action)
+{
+    static const QHash<QByteArray, QString> names = {
+        {"formatBold", QStringLiteral("format-text-bold")},
+        {"formatItalic", QStringLiteral("format-text-italic")},
+        {"formatUnderline", QStringLiteral("format-text-underline")},
+        {"formatStrikeOut", QStringLiteral("format-text-strikethrough")},
+        {"formatAlignLeft", QStringLiteral("format-justify-left")},
+        {"formatAlignCenter", QStringLiteral("format-justify-center")},
+        {"formatAlignRight", QStringLiteral("format-justify-right")},
+        {"formatAlignJustify", QStringLiteral("format-justify-fill")},
+        {"formatIndentMore", QStringLiteral("format-indent-more")},
+        {"formatIndentLess", QStringLiteral("format-indent-less")},
+    };
+    return names.value(action);
 }
 
 QTextCursor cursorAt(const QTextBlock& block)
@@ -248,12 +266,14 @@ void EditingTools::buildFormatBar()
 {
     m_formatBar = new QToolBar(tr("Format"), m_window);
     m_formatBar->setObjectName(QStringLiteral("formatBar"));
-    m_formatBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Icons from the desktop's theme where it has them, short texts otherwise.
+    m_formatBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
     m_fontFamily = new QFontComboBox(m_formatBar);
     m_fontFamily->setObjectName(QStringLiteral("fontFamilyBox"));
     m_fontFamily->setAccessibleName(tr("Font family"));
     m_fontFamily->setToolTip(tr("Font family"));
+    m_fontFamily->setMaximumWidth(m_fontFamily->fontMetrics().averageCharWidth() * 22);
     connect(m_fontFamily, &QComboBox::textActivated, this, &EditingTools::setFontFamily);
 
     m_fontSize = new QComboBox(m_formatBar);
@@ -297,10 +317,17 @@ void EditingTools::buildFormatBar()
                                  nullptr,
                                  "formatClear"};
     for (const char* name : items) {
-        if (name)
-            m_formatBar->addAction(action(QString::fromLatin1(name)));
-        else
+        if (!name) {
             m_formatBar->addSeparator();
+            continue;
+        }
+        QAction* item = action(QString::fromLatin1(name));
+        if (const QString icon = themeIconName(name); QIcon::hasThemeIcon(icon))
+            item->setIcon(QIcon::fromTheme(icon));
+        m_formatBar->addAction(item);
+        // The button shows a short text; assistive tools read the full one.
+        if (QWidget* button = m_formatBar->widgetForAction(item))
+            button->setAccessibleName(item->text().remove(QLatin1Char('&')));
     }
     action(QStringLiteral("formatTextColor"))->setIconText(tr("Colour"));
     action(QStringLiteral("formatHighlightColor"))->setIconText(tr("Highlight"));
