@@ -16,6 +16,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
@@ -518,17 +519,27 @@ void TestEditingTools::everyToolSurvivesRtfAndCipherRoundTrip()
     QVERIFY(rtf::read(data, &read).ok());
     QCOMPARE(describe(read), expected);
 
-    const CipherPipeline pipeline(CipherPipeline::defaultToolPath(),
-                                  QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so"));
+    // Secure through the window, then unlock through the window.
+    Engine* engine = w.layout->engine;
+    engine->pipeline = CipherPipeline(CipherPipeline::defaultToolPath(),
+                                      QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so"));
+    engine->selectCipher(kCipherDes3);
+    engine->chkBoxShowEncryptedOutputAfterEncryption->setChecked(false);
     const QString path = w.home.filePath(QStringLiteral("letter.srtf"));
-    const auto secured = pipeline.encipher(data, kCipherDes3, QStringLiteral("keyword"), path);
-    QVERIFY2(secured.ok(), qPrintable(secured.ok() ? QString() : secured.error().detail));
-    const auto unlocked = pipeline.decipher(path, kCipherDes3, QStringLiteral("keyword"));
-    QVERIFY2(unlocked.ok(), qPrintable(unlocked.ok() ? QString() : unlocked.error().detail));
-    QTextDocument unlockedDocument;
-    unlockedDocument.setDefaultFont(made->defaultFont());
-    QVERIFY(rtf::read(unlocked.value(), &unlockedDocument).ok());
-    QCOMPARE(describe(unlockedDocument), expected);
+    w.trigger("btnSecureText");
+    engine->textfieldKeyword->setText(QStringLiteral("keyword"));
+    engine->textfieldKeyword2->setText(QStringLiteral("keyword"));
+    testsupport::answerNextModalPanel(path);
+    engine->btnOKEnterKeyword();
+    QVERIFY(QFileInfo::exists(path));
+    QVERIFY(!w.layout->state->textChanged);
+
+    w.view()->clearFromCode();
+    w.trigger("btnUnlockText");
+    engine->textFieldKeywordUnlock->setText(QStringLiteral("keyword"));
+    testsupport::answerNextModalPanel(path);
+    engine->btnUnlockTextOk();
+    QCOMPARE(describe(*w.view()->document()), expected);
 }
 
 void TestEditingTools::exportAsPdfWritesTheText()
