@@ -442,6 +442,13 @@ qsizetype signatureStart(QByteArrayView data)
 
 } // namespace
 
+size_t qHash(const RtfReader::CharState& state, size_t seed)
+{
+    return qHashMulti(seed, state.font, state.halfPoints, state.bold, state.italic, state.underline,
+                      state.strike, state.foreground, state.background, state.verticalAlignment,
+                      state.link);
+}
+
 RtfReader::RtfReader(QTextDocument* document) : m_document(document) {}
 
 RtfReader::~RtfReader() = default;
@@ -1123,12 +1130,13 @@ void RtfReader::flushText()
     flushBytes();
     if (m_buffer.isEmpty())
         return;
-    if (!m_formatValid || !(m_formatState == m_bufferState)) {
-        m_format = charFormat(m_bufferState);
-        m_formatState = m_bufferState;
-        m_formatValid = true;
+    auto format = m_formats.constFind(m_bufferState);
+    if (format == m_formats.cend()) {
+        if (m_formats.size() >= 4096)
+            m_formats.clear(); // a bound for documents with endless variety
+        format = m_formats.insert(m_bufferState, charFormat(m_bufferState));
     }
-    m_cursor.insertText(m_buffer, m_format);
+    m_cursor.insertText(m_buffer, *format);
     m_paragraphEnded = false;
     m_buffer.resize(0);
 }

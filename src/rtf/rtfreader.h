@@ -34,21 +34,7 @@ public:
     // document and builds into it, so an error leaves the document as it was.
     Status read(QByteArrayView data);
 
-private:
-    enum class Destination : quint8 {
-        Text,
-        Skip,
-        FontTable,
-        ColorTable,
-        FieldInstruction,
-        ListTable,
-        ListLevelText,
-        ListOverrideTable,
-        UnicodeAlternatives, // \upr: skip the ANSI group, keep the \*\ud one
-        UnicodeGroup,        // a child of \upr until its first word
-        LegacyList,          // \pn: an old-style list description
-    };
-
+    // Character properties as RTF states them, one per group.
     struct CharState
     {
         int font = -1; // -1: the document's default font
@@ -63,6 +49,23 @@ private:
         int link = 0;              // index into m_links, 0: none
 
         friend bool operator==(const CharState&, const CharState&) = default;
+    };
+
+    friend size_t qHash(const CharState& state, size_t seed);
+
+private:
+    enum class Destination : quint8 {
+        Text,
+        Skip,
+        FontTable,
+        ColorTable,
+        FieldInstruction,
+        ListTable,
+        ListLevelText,
+        ListOverrideTable,
+        UnicodeAlternatives, // \upr: skip the ANSI group, keep the \*\ud one
+        UnicodeGroup,        // a child of \upr until its first word
+        LegacyList,          // \pn: an old-style list description
     };
 
     struct ParaState
@@ -186,9 +189,7 @@ private:
     int m_pendingCells = 0;
     bool m_paragraphEnded = false; // \par seen and nothing after it yet
 
-    CharState m_formatState;
-    QTextCharFormat m_format;
-    bool m_formatValid = false;
+    QHash<CharState, QTextCharFormat> m_formats;
     ParaState m_blockState;
     QTextBlockFormat m_blockFormat;
     bool m_blockFormatValid = false;

@@ -115,11 +115,15 @@ void RtfWriter::collectTables(int from, int to)
             m_listIndex.insert(list, int(m_lists.size()));
             m_lists.append(list);
         }
+        const bool whole = block.position() >= from && block.position() + block.length() - 1 <= to;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (fragment.position() + fragment.length() <= from || fragment.position() >= to)
-                continue;
-            stateFor(fragment.charFormat());
+            if (!whole) {
+                const int position = fragment.position();
+                if (position + fragment.length() <= from || position >= to)
+                    continue;
+            }
+            infoFor(fragment);
         }
     }
 }
@@ -145,6 +149,18 @@ int RtfWriter::colorIndex(const QColor& color)
     m_colors.append(QColor::fromRgb(rgb));
     m_colorIndex.insert(rgb, index);
     return index;
+}
+
+// Formats are shared by index in the document, so each is looked at only once.
+const RtfWriter::FormatInfo& RtfWriter::infoFor(const QTextFragment& fragment)
+{
+    const int index = fragment.charFormatIndex();
+    auto found = m_formats.find(index);
+    if (found == m_formats.end()) {
+        const QTextCharFormat format = fragment.charFormat();
+        found = m_formats.insert(index, FormatInfo{stateFor(format), hrefOf(format)});
+    }
+    return *found;
 }
 
 RtfWriter::CharState RtfWriter::stateFor(const QTextCharFormat& format)
@@ -289,7 +305,10 @@ QByteArray RtfWriter::paragraphProperties(const QTextBlock& block) const
 
 void RtfWriter::writeBlock(const QTextBlock& block, int from, int to)
 {
-    const QByteArray properties = paragraphProperties(block);
+    auto cached = m_paragraphs.constFind(block.blockFormatIndex());
+    if (cached == m_paragraphs.cend())
+        cached = m_paragraphs.insert(block.blockFormatIndex(), paragraphProperties(block));
+    const QByteArray& properties = *cached;
     if (properties != m_lastParagraph) {
         m_out += properties;
         m_needDelimiter = true;
@@ -306,21 +325,26 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to)
         m_out += "\\tab}";
     }
 
+    // Fragments follow each other without gaps, so a running offset into the
+    // block's text places them without asking the document for positions.
+    const QString text = block.text();
+    const int blockStart = block.position();
+    int offset = 0;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
-        const int start = qMax(fragment.position(), from);
-        const int end = qMin(fragment.position() + fragment.length(), to);
+        const int fragmentStart = offset;
+        offset += fragment.length();
+        const int start = qMax(blockStart + fragmentStart, from) - blockStart;
+        const int end = qMin(blockStart + offset, to) - blockStart;
         if (start >= end)
             continue;
-        const QTextCharFormat format = fragment.charFormat();
-        const QString href = hrefOf(format);
-        if (m_inLink && href != m_linkHref)
+        const FormatInfo& info = infoFor(fragment);
+        if (m_inLink && info.href != m_linkHref)
             closeLink();
-        if (!m_inLink && !href.isEmpty())
-            openLink(href);
-        writeCharState(stateFor(format));
-        const QString text = fragment.text();
-        writeText(QStringView(text).sliced(start - fragment.position(), end - start));
+        if (!m_inLink && !info.href.isEmpty())
+            openLink(info.href);
+        writeCharState(info.state);
+        writeText(QStringView(text).sliced(start, end - start));
     }
     if (m_inLink)
         closeLink();
@@ -403,28 +427,39 @@ void RtfWriter::writeText(QStringView text)
 
 void RtfWriter::appendEscaped(QByteArray& out, QStringView text)
 {
+    // Written through a pointer into room made beforehand: no character takes
+    // more than 9 bytes ("\\u-32768?").
+    const qsizetype oldSize = out.size();
+    out.resize(oldSize + text.size() * 9);
+    char* const begin = out.data() + oldSize;
+    char* p = begin;
+    const auto put = [&p](const char* s) {
+        while (*s)
+            *p++ = *s++;
+    };
+    static const char hex[] = "0123456789abcdef";
     for (const QChar qc : text) {
         const char16_t c = qc.unicode();
         if (c >= 0x20 && c < 0x7f) {
             if (c == '\\' || c == '{' || c == '}')
-                out += '\\';
-            out += char(c);
+                *p++ = '\\';
+            *p++ = char(c);
             continue;
         }
         switch (c) {
         case u'\t':
-            out += "\\tab ";
+            put("\\tab ");
             continue;
         case u'\u2028':
         case u'\n':
         case u'\v':
-            out += "\\line ";
+            put("\\line ");
             continue;
         case u'\u00A0':
-            out += "\\~";
+            put("\\~");
             continue;
         case u'\u00AD':
-            out += "\\-";
+            put("\\-");
             continue;
         case u'\uFFFC': // an embedded object: RTF text cannot hold it
             continue;
@@ -433,18 +468,30 @@ void RtfWriter::appendEscaped(QByteArray& out, QStringView text)
         }
         if (c < 0x20)
             continue;
-        out += "\\u";
-        out += QByteArray::number(c > 32767 ? int(c) - 65536 : int(c));
+        put("\\u");
+        int value = c > 32767 ? int(c) - 65536 : int(c);
+        if (value < 0) {
+            *p++ = '-';
+            value = -value;
+        }
+        char digits[8];
+        int count = 0;
+        do {
+            digits[count++] = char('0' + value % 10);
+            value /= 10;
+        } while (value > 0);
+        while (count > 0)
+            *p++ = digits[--count];
         if (c >= 0xA0 && c <= 0xFF) {
             // Latin-1 and code page 1252 agree here: a fallback older readers show right.
-            static const char hex[] = "0123456789abcdef";
-            out += "\\'";
-            out += hex[c >> 4];
-            out += hex[c & 15];
+            put("\\'");
+            *p++ = hex[c >> 4];
+            *p++ = hex[c & 15];
         } else {
-            out += '?';
+            *p++ = '?';
         }
     }
+    out.resize(oldSize + (p - begin));
 }
 
 } // namespace velko::rtf

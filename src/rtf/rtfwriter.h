@@ -9,6 +9,7 @@
 class QTextBlock;
 class QTextCharFormat;
 class QTextDocument;
+class QTextFragment;
 class QTextList;
 
 namespace velko::rtf {
@@ -40,7 +41,14 @@ private:
         friend bool operator==(const CharState&, const CharState&) = default;
     };
 
+    struct FormatInfo
+    {
+        CharState state;
+        QString href; // empty: not a link
+    };
+
     void collectTables(int from, int to);
+    const FormatInfo& infoFor(const QTextFragment& fragment);
     int fontIndex(const QString& family);
     int colorIndex(const QColor& color);
     CharState stateFor(const QTextCharFormat& format);
@@ -68,6 +76,9 @@ private:
     QHash<QRgb, int> m_colorIndex;
     QList<const QTextList*> m_lists;
     QHash<const QTextList*, int> m_listIndex;
+
+    QHash<int, FormatInfo> m_formats;    // by the document's format index
+    QHash<int, QByteArray> m_paragraphs; // paragraph properties by block format index
 
     QByteArray m_out;
     bool m_needDelimiter = false; // a control word was written and text follows
