@@ -27,13 +27,10 @@ Status read(const QByteArray& data, QTextDocument* document)
 
 bool looksLikeCompleteRtf(const QByteArray& data)
 {
-    qsizetype start = 0;
-    while (start < data.size() && (data[start] == ' ' || data[start] == '\t' ||
-                                   data[start] == '\r' || data[start] == '\n'))
-        ++start;
-    const QByteArrayView rest = QByteArrayView(data).sliced(start);
-    if (!rest.startsWith("{\\rtf"))
+    const qsizetype start = RtfReader::signatureStart(data);
+    if (start < 0)
         return false;
+    const QByteArrayView rest = QByteArrayView(data).sliced(start);
     RtfTokenizer tokenizer(rest);
     qint64 depth = 0;
     for (RtfToken token = tokenizer.next(); token.type != RtfToken::Type::End;

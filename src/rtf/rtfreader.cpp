@@ -429,7 +429,16 @@ QString hyperlinkTarget(QStringView instruction)
     return url;
 }
 
-qsizetype signatureStart(QByteArrayView data)
+} // namespace
+
+size_t qHash(const RtfReader::CharState& state, size_t seed)
+{
+    return qHashMulti(seed, state.font, state.halfPoints, state.bold, state.italic, state.underline,
+                      state.strike, state.foreground, state.background, state.verticalAlignment,
+                      state.link);
+}
+
+qsizetype RtfReader::signatureStart(QByteArrayView data)
 {
     qsizetype i = 0;
     if (data.startsWith("\xEF\xBB\xBF"))
@@ -438,15 +447,6 @@ qsizetype signatureStart(QByteArrayView data)
                                data[i] == '\n' || data[i] == '\0'))
         ++i;
     return data.sliced(i).startsWith("{\\rtf") ? i : -1;
-}
-
-} // namespace
-
-size_t qHash(const RtfReader::CharState& state, size_t seed)
-{
-    return qHashMulti(seed, state.font, state.halfPoints, state.bold, state.italic, state.underline,
-                      state.strike, state.foreground, state.background, state.verticalAlignment,
-                      state.link);
 }
 
 RtfReader::RtfReader(QTextDocument* document) : m_document(document) {}

@@ -34,6 +34,9 @@ public:
     // document and builds into it, so an error leaves the document as it was.
     Status read(QByteArrayView data);
 
+    // Where "{\rtf" begins after a byte order mark and white space; -1 when it does not.
+    static qsizetype signatureStart(QByteArrayView data);
+
     // Character properties as RTF states them, one per group.
     struct CharState
     {
