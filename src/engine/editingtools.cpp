@@ -91,6 +91,7 @@ EditingTools::EditingTools(VelkoTextView* view, QMainWindow* window, Engine* eng
     buildViewAndFileActions();
     buildFormatBar();
     m_findBar = new FindBar(view, view->parentWidget());
+    dropClashingShortcuts();
     connectView();
     showCharFormat(view->currentCharFormat());
     showBlockFormat();
@@ -112,6 +113,29 @@ QAction* EditingTools::addAction(const QString& name, const QString& text,
     action->setShortcut(shortcut);
     m_actions.insert(name, action);
     return action;
+}
+
+QAction* EditingTools::addAction(const QString& name, const QString& text,
+                                 QKeySequence::StandardKey key)
+{
+    QAction* action = addAction(name, text, QKeySequence());
+    // Every binding the platform has for the key (Redo: Ctrl+Shift+Z and Ctrl+Y).
+    action->setShortcuts(key);
+    m_standardKeys.append(action);
+    return action;
+}
+
+// Our own shortcuts give way to the platform's: with some desktops' bindings
+// Replace is Ctrl+R, which Align Right would otherwise make ambiguous.
+void EditingTools::dropClashingShortcuts()
+{
+    QList<QKeySequence> taken;
+    for (const QAction* standard : std::as_const(m_standardKeys))
+        taken += standard->shortcuts();
+    for (QAction* own : std::as_const(m_actions)) {
+        if (!m_standardKeys.contains(own) && taken.contains(own->shortcut()))
+            own->setShortcut(QKeySequence());
+    }
 }
 
 // --- Building ----------------------------------------------------------------
@@ -162,7 +186,7 @@ void EditingTools::buildFormatActions()
         const char* name;
         const char* text;
         const char* shortText;
-        QKeySequence shortcut;
+        QKeySequence::StandardKey key;
         void (EditingTools::*slot)(bool);
     };
     const Toggle toggles[] = {
@@ -170,20 +194,26 @@ void EditingTools::buildFormatActions()
         {"formatItalic", "&Italic", "I", QKeySequence::Italic, &EditingTools::setItalic},
         {"formatUnderline", "&Underline", "U", QKeySequence::Underline,
          &EditingTools::setUnderline},
-        {"formatStrikeOut", "&Strike-out", "S", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X),
+        {"formatStrikeOut", "&Strike-out", "S", QKeySequence::UnknownKey,
          &EditingTools::setStrikeOut},
-        {"formatSuperscript", "Su&perscript", "x²", QKeySequence(), &EditingTools::setSuperscript},
-        {"formatSubscript", "Subs&cript", "x₂", QKeySequence(), &EditingTools::setSubscript},
+        {"formatSuperscript", "Su&perscript", "x²", QKeySequence::UnknownKey,
+         &EditingTools::setSuperscript},
+        {"formatSubscript", "Subs&cript", "x₂", QKeySequence::UnknownKey,
+         &EditingTools::setSubscript},
     };
     for (const Toggle& toggle : toggles) {
-        QAction* action =
-            addAction(QString::fromLatin1(toggle.name), tr(toggle.text), toggle.shortcut);
+        const QString name = QString::fromLatin1(toggle.name);
+        QAction* action = toggle.key == QKeySequence::UnknownKey
+                              ? addAction(name, tr(toggle.text), QKeySequence())
+                              : addAction(name, tr(toggle.text), toggle.key);
         action->setIconText(QString::fromUtf8(toggle.shortText));
         action->setToolTip(tr(toggle.text).remove(QLatin1Char('&')));
         action->setCheckable(true);
         connect(action, &QAction::triggered, this, toggle.slot);
         m_changingActions << action;
     }
+    action(QStringLiteral("formatStrikeOut"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X));
     QFont boldFont;
     boldFont.setBold(true);
     action(QStringLiteral("formatBold"))->setFont(boldFont);

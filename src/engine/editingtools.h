@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QKeySequence>
 #include <QObject>
 #include <QPointer>
 #include <QTextCharFormat>
@@ -82,6 +83,8 @@ public slots:
 
 private:
     QAction* addAction(const QString& name, const QString& text, const QKeySequence& shortcut);
+    QAction* addAction(const QString& name, const QString& text, QKeySequence::StandardKey key);
+    void dropClashingShortcuts();
     void buildEditActions();
     void buildFormatActions();
     void buildViewAndFileActions();
@@ -105,6 +108,7 @@ private:
     Engine* m_engine;
     QHash<QString, QAction*> m_actions;
     QList<QAction*> m_changingActions; // disabled while the view is read-only
+    QList<QAction*> m_standardKeys;    // actions with the platform's shortcuts
     QToolBar* m_formatBar = nullptr;
     QFontComboBox* m_fontFamily = nullptr;
     QComboBox* m_fontSize = nullptr;

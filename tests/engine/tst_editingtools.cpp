@@ -187,6 +187,7 @@ private slots:
     void readOnlyOutputDisablesChangingCommands();
     void pasteAsPlainTextDropsFormatting();
     void zoomChangesOnlyTheView();
+    void everyActionHasTextAndNoShortcutIsShared();
 
     void everyToolSurvivesRtfAndCipherRoundTrip();
     void exportAsPdfWritesTheText();
@@ -498,6 +499,22 @@ void TestEditingTools::zoomChangesOnlyTheView()
     w.trigger("viewZoomOut");
     QVERIFY(replaced->documentLayout()->documentSize().height() < height);
     QVERIFY(!w.layout->state->textChanged);
+}
+
+void TestEditingTools::everyActionHasTextAndNoShortcutIsShared()
+{
+    Window w;
+    QHash<QKeySequence, QString> owners;
+    for (auto it = w.layout->actions.cbegin(); it != w.layout->actions.cend(); ++it) {
+        QVERIFY2(!it.value()->text().isEmpty(), qPrintable(it.key()));
+        for (const QKeySequence& key : it.value()->shortcuts()) {
+            QVERIFY2(!owners.contains(key),
+                     qPrintable(key.toString() + QLatin1Char(' ') + owners.value(key) +
+                                QLatin1Char(' ') + it.key()));
+            owners.insert(key, it.key());
+        }
+    }
+    QVERIFY(owners.size() > 20);
 }
 
 void TestEditingTools::everyToolSurvivesRtfAndCipherRoundTrip()
