@@ -352,17 +352,25 @@ void TestEditingTools::listsAndIndentLevels()
     QVERIFY(!block(2).textList());
     QVERIFY(w.layout->action(QStringLiteral("formatBulletList"))->isChecked());
 
+    // Each list change on its own counts as an edit.
+    bool& changed = w.layout->state->textChanged;
+    changed = false;
     w.trigger("formatNumberedList");
+    QVERIFY(changed);
     QCOMPARE(block(0).textList()->format().style(), QTextListFormat::ListDecimal);
     QVERIFY(w.layout->action(QStringLiteral("formatNumberedList"))->isChecked());
     QVERIFY(!w.layout->action(QStringLiteral("formatBulletList"))->isChecked());
 
     // The second item goes one level deeper and back into the same list.
     w.select(2, 2);
+    changed = false;
     w.trigger("formatIndentMore");
+    QVERIFY(changed);
     QCOMPARE(block(1).textList()->format().indent(), 2);
     QVERIFY(block(1).textList() != block(0).textList());
+    changed = false;
     w.trigger("formatIndentLess");
+    QVERIFY(changed);
     QVERIFY(block(1).textList() == block(0).textList());
     w.trigger("formatIndentLess");
     QVERIFY(!block(1).textList());
