@@ -40,9 +40,11 @@ int alertReturnCode(QMessageBox* alert)
 QFileDialog* createPanel(QWidget* parent, const PanelSpec& spec)
 {
     auto* panel = new QFileDialog(parent);
-    const QString filter = spec.fileType == QLatin1String("srtf")
-                               ? QObject::tr("Secure documents (*.srtf)")
-                               : QObject::tr("Rich Text documents (*.%1)").arg(spec.fileType);
+    QString filter = QObject::tr("Rich Text documents (*.%1)").arg(spec.fileType);
+    if (spec.fileType == QLatin1String("srtf"))
+        filter = QObject::tr("Secure documents (*.srtf)");
+    else if (spec.fileType == QLatin1String("pdf"))
+        filter = QObject::tr("PDF documents (*.pdf)");
     panel->setNameFilter(filter);
     if (!spec.directory.isEmpty())
         panel->setDirectory(spec.directory);
