@@ -16,6 +16,7 @@ const QString kTool = QStringLiteral("/usr/bin/openssl");
 const QString kModule = QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so");
 const QByteArray kRtf =
     "{\\rtf1\\ansi{\\fonttbl\\f0\\fswiss Helvetica;}\\f0\\pard Hello \\{world\\}\\par}";
+const char* const kLegacyNames[] = {"tmpPlain.txt", "tmpFile", "plntxt.txt"};
 
 // Runs the stock tool the way a user would, with the keyword on the command
 // line and our module offered for RC5.
@@ -50,6 +51,13 @@ void writeFile(const QString& path, const QByteArray& data)
     QCOMPARE(file.write(data), data.size());
 }
 
+// Writes an executable shell script in front of the real tool.
+void writeWrapper(const QString& path, const QByteArray& body)
+{
+    writeFile(path, "#!/bin/sh\n" + body + "exec " + QFile::encodeName(kTool) + " \"$@\"\n");
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner));
+}
+
 QStringList filesUnder(const QString& folder)
 {
     QStringList names;
@@ -68,8 +76,7 @@ QByteArray bigRtf(int bytes)
     while (rtf.size() < bytes - 1)
         rtf += line;
     rtf.truncate(bytes - 1);
-    rtf += '}';
-    return rtf;
+    return rtf + '}';
 }
 
 // The failure's detail for a test message (QVERIFY2 evaluates it always).
@@ -80,18 +87,43 @@ template <typename T> const char* detail(const Result<T>& result)
     return text.constData();
 }
 
-// The Base64 text with one bit of its last enciphered byte changed. (A
-// stream cipher has no integrity: a bit changed in the middle of the text
-// changes one letter, and only structure can be checked.)
-QByteArray flipLastByte(const QByteArray& text)
+QByteArray inLines(const QByteArray& packed, int width, const QByteArray& end)
 {
-    QByteArray raw = QByteArray::fromBase64(text);
-    raw[raw.size() - 1] = char(raw.back() ^ 1);
     QByteArray relaid;
-    const QByteArray packed = raw.toBase64();
-    for (qsizetype at = 0; at < packed.size(); at += 64)
-        relaid += packed.mid(at, 64) + '\n';
+    for (qsizetype at = 0; at < packed.size(); at += width)
+        relaid += packed.mid(at, width) + end;
     return relaid;
+}
+
+// The document's text as rewritten by `how`: other Base64 layouts that
+// must still open, or damage that must read as a wrong keyword. (A stream
+// cipher has no integrity: a bit changed in the middle changes one letter,
+// so "flipped" changes the last enciphered byte, which only structure can
+// catch.)
+QByteArray altered(const QByteArray& text, const QString& how)
+{
+    QByteArray packed = text;
+    packed.replace('\n', "");
+    if (how == "one long line")
+        return packed;
+    if (how == "crlf")
+        return QByteArray(text).replace("\n", "\r\n");
+    if (how == "76 columns")
+        return inLines(packed, 76, "\n\n");
+    if (how == "truncated")
+        return text.left(text.size() / 2);
+    if (how == "flipped") {
+        QByteArray raw = QByteArray::fromBase64(packed);
+        raw[raw.size() - 1] = char(raw.back() ^ 1);
+        return inLines(raw.toBase64(), 64, "\n");
+    }
+    if (how == "header only")
+        return "U2FsdGVkX1+qqqqqqqqqqg==\n";
+    if (how == "garbage")
+        return "This is not a secure document.\n";
+    if (how == "empty")
+        return {};
+    return text;
 }
 
 } // namespace
@@ -106,25 +138,16 @@ private slots:
     void cleanup();
     void roundTrip_data();
     void roundTrip();
-    void largeDocument_data();
-    void largeDocument();
-    void stockToolReadsOurs_data();
-    void stockToolReadsOurs();
     void oursReadsStock_data();
     void oursReadsStock();
-    void wrongKeywordOrCipher_data();
-    void wrongKeywordOrCipher();
-    void damagedDocuments_data();
-    void damagedDocuments();
-    void base64Layouts_data();
-    void base64Layouts();
+    void alteredDocuments_data();
+    void alteredDocuments();
     void anyCipherSaysWhichOpened();
     void keywordNeverInArgumentsOrEnvironment();
     void keywordPipeOnDescriptorThree();
     void refusedInputLeavesNoFile_data();
     void refusedInputLeavesNoFile();
-    void failedLockKeepsTarget();
-    void unavailableTools();
+    void failuresKeepTarget();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -150,7 +173,7 @@ void TestCipherPipeline::init()
     m_home = std::make_unique<QTemporaryDir>();
     qputenv("TMPDIR", QFile::encodeName(m_tmp->path()));
     qputenv("HOME", QFile::encodeName(m_home->path()));
-    for (const char* name : {"tmpPlain.txt", "tmpFile", "plntxt.txt"})
+    for (const char* name : kLegacyNames)
         writeFile(m_home->filePath(QString::fromLatin1(name)), name);
 }
 
@@ -158,7 +181,7 @@ void TestCipherPipeline::cleanup()
 {
     QCOMPARE(filesUnder(m_tmp->path()), QStringList()); // scratch data gone
     QCOMPARE(filesUnder(m_home->path()), (QStringList{"plntxt.txt", "tmpFile", "tmpPlain.txt"}));
-    for (const char* name : {"tmpPlain.txt", "tmpFile", "plntxt.txt"})
+    for (const char* name : kLegacyNames)
         QCOMPARE(readFile(m_home->filePath(QString::fromLatin1(name))), QByteArray(name));
     qunsetenv("TMPDIR");
 }
@@ -167,6 +190,7 @@ void TestCipherPipeline::roundTrip_data()
 {
     QTest::addColumn<QString>("cipher");
     QTest::addColumn<QString>("keyword");
+    QTest::addColumn<int>("size"); // 0: the short document
     const QList<QPair<const char*, QString>> keywords{
         {"empty", QString()},
         {"spaces", QStringLiteral("  two words  ")},
@@ -175,56 +199,36 @@ void TestCipherPipeline::roundTrip_data()
     };
     for (const QString& cipher : allCipherOptions()) {
         for (const auto& [name, keyword] : keywords)
-            QTest::addRow("%s %s", qPrintable(cipher), name) << cipher << keyword;
+            QTest::addRow("%s %s", qPrintable(cipher), name) << cipher << keyword << 0;
+        QTest::addRow("%s 10 MiB", qPrintable(cipher)) << cipher << "big" << 10 * 1024 * 1024;
     }
 }
 
+// Ours reads back what it wrote, and so does the stock tool given the
+// keyword on its command line.
 void TestCipherPipeline::roundTrip()
 {
     QFETCH(QString, cipher);
     QFETCH(QString, keyword);
-    const Result<QByteArray> text = m_pipeline.encipher(kRtf, cipher, keyword, path("d.srtf"));
+    QFETCH(int, size);
+    const QByteArray rtf = size ? bigRtf(size) : kRtf;
+    const Result<QByteArray> text = m_pipeline.encipher(rtf, cipher, keyword, path("d.srtf"));
     QVERIFY2(text, detail(text));
     QCOMPARE(readFile(path("d.srtf")), text.value());
     QVERIFY(text.value().startsWith("U2FsdGVkX1"));
     for (const QByteArray& line : text.value().chopped(1).split('\n'))
         QVERIFY(line.size() <= 64);
-    const Result<QByteArray> rtf = m_pipeline.decipher(path("d.srtf"), cipher, keyword);
-    QVERIFY2(rtf, detail(rtf));
-    QCOMPARE(rtf.value(), kRtf);
-}
-
-void TestCipherPipeline::largeDocument_data()
-{
-    QTest::addColumn<QString>("cipher");
-    for (const QString& cipher : allCipherOptions())
-        QTest::newRow(qPrintable(cipher)) << cipher;
-}
-
-void TestCipherPipeline::largeDocument()
-{
-    QFETCH(QString, cipher);
-    const QByteArray rtf = bigRtf(10 * 1024 * 1024);
-    QVERIFY(m_pipeline.encipher(rtf, cipher, QStringLiteral("big"), path("big.srtf")));
-    const Result<QByteArray> back = m_pipeline.decipher(path("big.srtf"), cipher, "big");
-    QVERIFY(back);
+    const Result<QByteArray> back = m_pipeline.decipher(path("d.srtf"), cipher, keyword);
+    QVERIFY2(back, detail(back));
     QVERIFY(back.value() == rtf);
-}
 
-void TestCipherPipeline::stockToolReadsOurs_data()
-{
-    largeDocument_data();
-}
-
-void TestCipherPipeline::stockToolReadsOurs()
-{
-    QFETCH(QString, cipher);
-    QVERIFY(m_pipeline.encipher(kRtf, cipher, QStringLiteral("p w"), path("d.srtf")));
+    if (size || keyword.toUtf8().size() != keyword.size()) // ASCII keywords only
+        return;
     int exitCode = -1;
-    const QByteArray plain = stockTool({"-d", "-a", cipher, "-md", "sha256", "-pass", "pass:p w"},
-                                       readFile(path("d.srtf")), &exitCode);
+    const QByteArray plain = stockTool(
+        {"-d", "-a", cipher, "-md", "sha256", "-pass", "pass:" + keyword}, text.value(), &exitCode);
     QCOMPARE(exitCode, 0);
-    QCOMPARE(plain, kRtf);
+    QCOMPARE(plain, rtf);
 }
 
 void TestCipherPipeline::oursReadsStock_data()
@@ -249,98 +253,52 @@ void TestCipherPipeline::oursReadsStock()
     QCOMPARE(opened.value().digest, digest == "md5" ? Digest::Md5 : Digest::Sha256);
 }
 
-void TestCipherPipeline::wrongKeywordOrCipher_data()
+void TestCipherPipeline::alteredDocuments_data()
 {
-    QTest::addColumn<QString>("lockCipher");
+    QTest::addColumn<QString>("cipher");
     QTest::addColumn<QString>("unlockCipher");
-    QTest::addColumn<QString>("unlockKeyword");
+    QTest::addColumn<QString>("keyword");
+    QTest::addColumn<QString>("alteration");
+    QTest::addColumn<bool>("opens");
     const QStringList ciphers = allCipherOptions();
     for (int i = 0; i < ciphers.size(); ++i) {
         const QString& cipher = ciphers[i];
-        QTest::addRow("%s wrong keyword", qPrintable(cipher)) << cipher << cipher << "wrong";
-        QTest::addRow("%s empty keyword", qPrintable(cipher)) << cipher << cipher << "";
         const QString other = ciphers[(i + 1) % ciphers.size()];
+        QTest::addRow("%s wrong keyword", qPrintable(cipher))
+            << cipher << cipher << "wrong" << QString() << false;
+        QTest::addRow("%s empty keyword", qPrintable(cipher))
+            << cipher << cipher << "" << QString() << false;
         QTest::addRow("%s opened as %s", qPrintable(cipher), qPrintable(other))
-            << cipher << other << "right";
-    }
-}
-
-void TestCipherPipeline::wrongKeywordOrCipher()
-{
-    QFETCH(QString, lockCipher);
-    QFETCH(QString, unlockCipher);
-    QFETCH(QString, unlockKeyword);
-    QVERIFY(m_pipeline.encipher(kRtf, lockCipher, QStringLiteral("right"), path("d.srtf")));
-    const Result<CipherPipeline::Unlocked> opened =
-        m_pipeline.decipherEitherDigest(path("d.srtf"), unlockCipher, unlockKeyword);
-    QVERIFY(!opened);
-    QCOMPARE(opened.error().code, ErrorCode::WrongKeyword);
-}
-
-void TestCipherPipeline::damagedDocuments_data()
-{
-    QTest::addColumn<QString>("cipher");
-    QTest::addColumn<QString>("damage");
-    for (const QString& cipher : allCipherOptions()) {
+            << cipher << other << "k" << QString() << false;
         for (const char* damage : {"truncated", "flipped", "header only", "garbage", "empty"})
-            QTest::addRow("%s %s", qPrintable(cipher), damage) << cipher << damage;
+            QTest::addRow("%s %s", qPrintable(cipher), damage)
+                << cipher << cipher << "k" << damage << false;
+        for (const char* layout : {"one long line", "crlf", "76 columns"})
+            QTest::addRow("%s %s", qPrintable(cipher), layout)
+                << cipher << cipher << "k" << layout << true;
     }
 }
 
-void TestCipherPipeline::damagedDocuments()
+void TestCipherPipeline::alteredDocuments()
 {
     QFETCH(QString, cipher);
-    QFETCH(QString, damage);
+    QFETCH(QString, unlockCipher);
+    QFETCH(QString, keyword);
+    QFETCH(QString, alteration);
+    QFETCH(bool, opens);
     const QByteArray rtf = bigRtf(4000);
     const Result<QByteArray> text = m_pipeline.encipher(rtf, cipher, "k", path("d.srtf"));
     QVERIFY(text);
-    QByteArray damaged = text.value();
-    if (damage == "truncated")
-        damaged.truncate(damaged.size() / 2);
-    else if (damage == "flipped")
-        damaged = flipLastByte(damaged);
-    else if (damage == "header only")
-        damaged = "U2FsdGVkX1+qqqqqqqqqqg==\n";
-    else if (damage == "garbage")
-        damaged = "This is not a secure document.\n";
-    else
-        damaged.clear();
-    writeFile(path("d.srtf"), damaged);
-    const Result<QByteArray> opened = m_pipeline.decipher(path("d.srtf"), cipher, "k");
-    QVERIFY(!opened);
-    QCOMPARE(opened.error().code, ErrorCode::WrongKeyword);
-}
-
-void TestCipherPipeline::base64Layouts_data()
-{
-    QTest::addColumn<QString>("layout");
-    QTest::newRow("one long line") << "one long line";
-    QTest::newRow("crlf") << "crlf";
-    QTest::newRow("76 columns and blank lines") << "76 columns";
-}
-
-void TestCipherPipeline::base64Layouts()
-{
-    QFETCH(QString, layout);
-    const QByteArray rtf = bigRtf(3000);
-    const Result<QByteArray> text = m_pipeline.encipher(rtf, kCipherDes3, "k", path("d.srtf"));
-    QVERIFY(text);
-    QByteArray packed = text.value();
-    packed.replace('\n', "");
-    QByteArray relaid;
-    if (layout == "one long line") {
-        relaid = packed;
-    } else if (layout == "crlf") {
-        relaid = text.value();
-        relaid.replace("\n", "\r\n");
+    writeFile(path("d.srtf"), altered(text.value(), alteration));
+    const Result<CipherPipeline::Unlocked> opened =
+        m_pipeline.decipherEitherDigest(path("d.srtf"), unlockCipher, keyword);
+    if (opens) {
+        QVERIFY2(opened, detail(opened));
+        QCOMPARE(opened.value().rtf, rtf);
     } else {
-        for (qsizetype at = 0; at < packed.size(); at += 76)
-            relaid += packed.mid(at, 76) + "\n\n";
+        QVERIFY(!opened);
+        QCOMPARE(opened.error().code, ErrorCode::WrongKeyword);
     }
-    writeFile(path("d.srtf"), relaid);
-    const Result<QByteArray> opened = m_pipeline.decipher(path("d.srtf"), kCipherDes3, "k");
-    QVERIFY2(opened, detail(opened));
-    QCOMPARE(opened.value(), rtf);
 }
 
 void TestCipherPipeline::anyCipherSaysWhichOpened()
@@ -369,17 +327,12 @@ void TestCipherPipeline::keywordNeverInArgumentsOrEnvironment()
 {
     const QString logs = path("runs");
     QVERIFY(QDir().mkpath(logs));
-    const QString wrapper = path("openssl-wrapper");
-    writeFile(wrapper, "#!/bin/sh\nlog='" + QFile::encodeName(logs) +
-                           "'/$$\n"
-                           "echo \"ARGS $*\" >> \"$log\"\n"
-                           "echo \"FD3 $(readlink /proc/$$/fd/3)\" >> \"$log\"\n"
-                           "env >> \"$log\"\n"
-                           "exec " +
-                           QFile::encodeName(kTool) + " \"$@\"\n");
-    QVERIFY(QFile::setPermissions(wrapper, QFile::ReadOwner | QFile::ExeOwner));
+    writeWrapper(path("openssl-wrapper"), "log='" + QFile::encodeName(logs) +
+                                              "'/$$\necho \"ARGS $*\" >> \"$log\"\n"
+                                              "echo \"FD3 $(readlink /proc/$$/fd/3)\" >> "
+                                              "\"$log\"\nenv >> \"$log\"\n");
     qputenv("OPENSSL_MODULES", "/nowhere");
-    const CipherPipeline pipeline(wrapper, kModule);
+    const CipherPipeline pipeline(path("openssl-wrapper"), kModule);
     const QString keyword = QStringLiteral("Sekrit-Keyword-4711");
     for (const QString& cipher : allCipherOptions()) {
         QVERIFY(pipeline.encipher(kRtf, cipher, keyword, path("d.srtf")));
@@ -451,47 +404,34 @@ void TestCipherPipeline::refusedInputLeavesNoFile()
     QCOMPARE(filesUnder(m_dir->path()), QStringList());
 }
 
-// A cipher stage that fails part-way: the existing document is kept as it
-// was and no temporary file is left beside it.
-void TestCipherPipeline::failedLockKeepsTarget()
+// A cipher stage that fails part-way, a missing folder, a missing tool or
+// module: each is told, and the existing document is kept as it was with
+// no temporary file left beside it.
+void TestCipherPipeline::failuresKeepTarget()
 {
-    const QString wrapper = path("failing-openssl");
-    writeFile(wrapper, "#!/bin/sh\ncase \"$*\" in *fd:3*) head -c 100 >/dev/null; echo "
-                       "'simulated failure' >&2; exit 1;; esac\nexec " +
-                           QFile::encodeName(kTool) + " \"$@\"\n");
-    QVERIFY(QFile::setPermissions(wrapper, QFile::ReadOwner | QFile::ExeOwner));
+    writeWrapper(path("failing-openssl"), "case \"$*\" in *fd:3*) head -c 100 >/dev/null; echo "
+                                          "'simulated failure' >&2; exit 1;; esac\n");
     writeFile(path("d.srtf"), "precious");
-    const Result<QByteArray> text =
-        CipherPipeline(wrapper, kModule)
-            .encipher(bigRtf(1 << 20), kCipherBlowfish, "k", path("d.srtf"));
+    Result<QByteArray> text = CipherPipeline(path("failing-openssl"), kModule)
+                                  .encipher(bigRtf(1 << 20), kCipherBlowfish, "k", path("d.srtf"));
     QVERIFY(!text);
     QCOMPARE(text.error().code, ErrorCode::ToolFailed);
     QVERIFY(text.error().detail.contains("simulated failure"));
-    QCOMPARE(readFile(path("d.srtf")), QByteArray("precious"));
     QCOMPARE(filesUnder(m_dir->path()), (QStringList{"d.srtf", "failing-openssl"}));
 
-    // A folder that does not exist cannot take the document.
-    const Result<QByteArray> nowhere =
-        m_pipeline.encipher(kRtf, kCipherBlowfish, "k", path("missing/d.srtf"));
-    QVERIFY(!nowhere);
-    QCOMPARE(nowhere.error().code, ErrorCode::FileWrite);
-}
+    text = m_pipeline.encipher(kRtf, kCipherBlowfish, "k", path("missing/d.srtf"));
+    QCOMPARE(text.error().code, ErrorCode::FileWrite);
 
-void TestCipherPipeline::unavailableTools()
-{
-    writeFile(path("d.srtf"), "precious");
     const CipherPipeline missingTool(path("no-such-openssl"), kModule);
-    Result<QByteArray> text = missingTool.encipher(kRtf, kCipherDes3, "k", path("d.srtf"));
-    QVERIFY(!text);
-    QCOMPARE(text.error().code, ErrorCode::ToolMissing);
+    QCOMPARE(missingTool.encipher(kRtf, kCipherDes3, "k", path("d.srtf")).error().code,
+             ErrorCode::ToolMissing);
     QCOMPARE(missingTool.decipher(path("d.srtf"), kCipherDes3, "k").error().code,
              ErrorCode::ToolMissing);
     QCOMPARE(missingTool.checkCipherAvailable(kCipherDes3).error().code, ErrorCode::ToolMissing);
 
     const CipherPipeline noModule(kTool, path("no-such-module.so"));
-    text = noModule.encipher(kRtf, kCipherRc5, "k", path("d.srtf"));
-    QVERIFY(!text);
-    QCOMPARE(text.error().code, ErrorCode::CipherUnavailable);
+    QCOMPARE(noModule.encipher(kRtf, kCipherRc5, "k", path("d.srtf")).error().code,
+             ErrorCode::CipherUnavailable);
     QVERIFY(noModule.checkCipherAvailable(kCipherBlowfish));
     QCOMPARE(readFile(path("d.srtf")), QByteArray("precious"));
 }
