@@ -10,180 +10,156 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
-#include <QMainWindow>
-#include <QMimeData>
 #include <QTest>
 #include <QTextCursor>
 
 using namespace velko;
+
+namespace {
+
+// The window with a clean document whose text a command put in.
+struct Window
+{
+    testsupport::TempHome home;
+    std::unique_ptr<Layout> layout = testsupport::makeDocumentWindow();
+    Engine* engine = layout->engine;
+    VelkoTextView* view = engine->VelkoField;
+    QLabel* label = engine->setFileNameLabel;
+    DocumentState* state = layout->state.get();
+
+    Window()
+    {
+        view->setPlainTextFromCode(QStringLiteral("Hello"));
+        setLabelColor(label, colors::blue());
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    }
+    bool marked() const { return state->textChanged && labelColor(label) == colors::red(); }
+    QColor endColour() const
+    {
+        QTextCursor last(view->document());
+        last.movePosition(QTextCursor::End);
+        return last.charFormat().foreground().color();
+    }
+};
+
+} // namespace
 
 class EditTrackingTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void userEditsMarkTheDocument_data();
     void userEditsMarkTheDocument();
     void commandsReplacingTextAreNotEdits_data();
     void commandsReplacingTextAreNotEdits();
     void firstEditEndsOrangeDisplayOnly();
-
-private:
-    std::unique_ptr<testsupport::TempHome> m_home;
-    std::unique_ptr<Layout> m_layout;
-    VelkoTextView* m_view = nullptr;
-    QLabel* m_label = nullptr;
-    DocumentState* m_state = nullptr;
 };
-
-void EditTrackingTest::init()
-{
-    m_home = std::make_unique<testsupport::TempHome>();
-    m_layout = testsupport::makeDocumentWindow();
-    m_view = m_layout->engine->VelkoField;
-    m_label = m_layout->engine->setFileNameLabel;
-    m_state = m_layout->state.get();
-    // A clean document with text put in by a command.
-    m_view->setPlainTextFromCode(QStringLiteral("Hello"));
-    setLabelColor(m_label, colors::blue());
-    m_view->setFocus();
-    QTest::keyClick(m_view, Qt::Key_End, Qt::ControlModifier);
-}
-
-void EditTrackingTest::cleanup()
-{
-    m_layout.reset();
-    m_home.reset();
-}
 
 void EditTrackingTest::userEditsMarkTheDocument_data()
 {
     QTest::addColumn<QString>("edit");
-    QTest::newRow("typing") << "typing";
-    QTest::newRow("type then delete back") << "type and delete";
-    QTest::newRow("backspace") << "backspace";
-    QTest::newRow("paste") << "paste";
-    QTest::newRow("cut") << "cut";
-    QTest::newRow("undo of a command's insert") << "undo";
-    QTest::newRow("bold on a selection") << "bold";
+    for (const char* edit : {"type and delete", "paste", "cut", "undo", "bold"})
+        QTest::newRow(edit) << QString::fromLatin1(edit);
 }
 
 void EditTrackingTest::userEditsMarkTheDocument()
 {
     QFETCH(QString, edit);
-    const QString labelText = m_label->text();
-
-    if (edit == QLatin1String("typing")) {
-        QTest::keyClicks(m_view, QStringLiteral(" world"));
-    } else if (edit == QLatin1String("type and delete")) {
-        QTest::keyClick(m_view, Qt::Key_X);
-        QTest::keyClick(m_view, Qt::Key_Backspace);
-        QCOMPARE(m_view->toPlainText(), QStringLiteral("Hello"));
-    } else if (edit == QLatin1String("backspace")) {
-        QTest::keyClick(m_view, Qt::Key_Backspace);
+    Window w;
+    const QString labelText = w.label->text();
+    if (edit == QLatin1String("type and delete")) {
+        // Back to the same text, still an edit.
+        QTest::keyClick(w.view, Qt::Key_X);
+        QTest::keyClick(w.view, Qt::Key_Backspace);
+        QCOMPARE(w.view->toPlainText(), QStringLiteral("Hello"));
     } else if (edit == QLatin1String("paste")) {
         QApplication::clipboard()->setText(QStringLiteral(" pasted"));
-        m_view->paste();
-        QVERIFY(m_view->toPlainText().endsWith(QLatin1String("pasted")));
+        w.view->paste();
+        QVERIFY(w.view->toPlainText().endsWith(QLatin1String("pasted")));
     } else if (edit == QLatin1String("cut")) {
-        m_view->selectAll();
-        m_view->cut();
+        w.view->selectAll();
+        w.view->cut();
     } else if (edit == QLatin1String("undo")) {
-        // Text inserted through the cursor by a command is undoable; undoing
-        // it is the user's change.
+        // Undoing a command's undoable insert is the user's change.
         {
-            VelkoTextView::CodeChange change(m_view);
-            m_view->textCursor().insertText(QStringLiteral(" inserted"));
+            VelkoTextView::CodeChange change(w.view);
+            w.view->textCursor().insertText(QStringLiteral(" inserted"));
         }
-        QVERIFY(!m_state->textChanged);
-        m_view->undo();
-        QCOMPARE(m_view->toPlainText(), QStringLiteral("Hello"));
-    } else if (edit == QLatin1String("bold")) {
+        QVERIFY(!w.state->textChanged);
+        w.view->undo();
+        QCOMPARE(w.view->toPlainText(), QStringLiteral("Hello"));
+    } else {
         // What the format tools do with the user's selection.
-        m_view->selectAll();
+        w.view->selectAll();
         QTextCharFormat bold;
         bold.setFontWeight(QFont::Bold);
-        m_view->mergeCurrentCharFormat(bold);
+        w.view->mergeCurrentCharFormat(bold);
     }
-    QVERIFY(m_state->textChanged);
-    QCOMPARE(labelColor(m_label), colors::red());
-    QCOMPARE(m_label->text(), labelText);
-    QVERIFY(!m_state->isLastSavedASecureFile);
+    QVERIFY(w.marked());
+    QCOMPARE(w.label->text(), labelText);
+    QVERIFY(!w.state->isLastSavedASecureFile);
 }
 
 void EditTrackingTest::commandsReplacingTextAreNotEdits_data()
 {
     QTest::addColumn<QString>("command");
-    QTest::newRow("open") << "open";
-    QTest::newRow("new") << "new";
-    QTest::newRow("clear") << "clear";
-    QTest::newRow("save in place") << "save";
-    QTest::newRow("whole text colour") << "colour";
+    for (const char* command : {"open", "new", "clear", "save", "colour"})
+        QTest::newRow(command) << QString::fromLatin1(command);
 }
 
 void EditTrackingTest::commandsReplacingTextAreNotEdits()
 {
     QFETCH(QString, command);
-    const QString path = m_home->filePath(QStringLiteral("doc.rtf"));
+    Window w;
+    const QString path = w.home.filePath(QStringLiteral("doc.rtf"));
     QVERIFY(testsupport::writeFile(path, "{\\rtf1\\ansi {\\b Opened} text\\par}"));
-    m_state->fileName = path;
-    m_layout->engine->showPathInLabelAndTitle(path);
-    const QColor colour = colors::blue();
+    w.state->fileName = path;
+    w.engine->showPathInLabelAndTitle(path);
 
     if (command == QLatin1String("open"))
-        m_layout->engine->openRecentDocument(path);
+        w.engine->openRecentDocument(path);
     else if (command == QLatin1String("new"))
-        m_layout->engine->btnNewAction();
+        w.engine->btnNewAction();
     else if (command == QLatin1String("clear"))
-        m_layout->engine->btnClearAction();
+        w.engine->btnClearAction();
     else if (command == QLatin1String("save"))
-        m_layout->engine->btnSaveAction();
+        w.engine->btnSaveAction();
     else
-        m_view->setWholeTextColorFromCode(colors::orange());
+        w.view->setWholeTextColorFromCode(colors::orange());
     QVERIFY(!QApplication::activeModalWidget());
     QTest::qWait(10);
-
-    QVERIFY(!m_state->textChanged);
-    QCOMPARE(labelColor(m_label), colour);
+    QVERIFY(!w.state->textChanged);
+    QCOMPARE(labelColor(w.label), colors::blue());
     // A replaced text cannot be undone back into the old one.
     if (command != QLatin1String("colour") && command != QLatin1String("save")) {
-        QVERIFY(!m_view->document()->isUndoAvailable());
-        m_view->undo();
-        QVERIFY(!m_state->textChanged);
+        QVERIFY(!w.view->document()->isUndoAvailable());
+        w.view->undo();
+        QVERIFY(!w.state->textChanged);
     }
     // Edits are still seen after the command.
-    QTest::keyClicks(m_view, QStringLiteral("!"));
-    QVERIFY(m_state->textChanged);
-    QCOMPARE(labelColor(m_label), colors::red());
+    QTest::keyClicks(w.view, QStringLiteral("!"));
+    QVERIFY(w.marked());
 }
 
 void EditTrackingTest::firstEditEndsOrangeDisplayOnly()
 {
-    // As Secure leaves it, then Clear makes the view editable again.
-    m_view->setPlainTextFromCode(QStringLiteral("U2FsdGVkX1+secret"));
-    m_view->setWholeTextColorFromCode(colors::orange());
-    m_view->setReadOnly(true);
-    m_state->textColorSetToOrangeAfterEncryption = true;
-    m_layout->engine->btnClearAction();
-    QVERIFY(m_state->textColorSetToOrangeAfterEncryption);
-
-    QTest::keyClicks(m_view, QStringLiteral("ab"));
-    QVERIFY(!m_state->textColorSetToOrangeAfterEncryption);
-    QCOMPARE(QTextCursor(m_view->document()).charFormat().foreground().color(), colors::black());
-    QTextCursor last(m_view->document());
-    last.movePosition(QTextCursor::End);
-    QCOMPARE(last.charFormat().foreground().color(), colors::black());
+    // As Secure leaves it, once the view is editable again.
+    Window w;
+    w.view->setPlainTextFromCode(QStringLiteral("U2FsdGVkX1+secret"));
+    w.view->setWholeTextColorFromCode(colors::orange());
+    w.state->textColorSetToOrangeAfterEncryption = true;
+    QTest::keyClicks(w.view, QStringLiteral("ab"));
+    QVERIFY(!w.state->textColorSetToOrangeAfterEncryption);
+    QCOMPARE(w.endColour(), colors::black());
 
     // Later edits leave the colours the text holds.
-    m_view->selectAll();
-    m_view->setTextColor(QColor(0, 128, 0));
-    QTest::keyClick(m_view, Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(m_view, QStringLiteral("c"));
-    last.movePosition(QTextCursor::End);
-    QCOMPARE(last.charFormat().foreground().color(), QColor(0, 128, 0));
+    w.view->selectAll();
+    w.view->setTextColor(QColor(0, 128, 0));
+    QTest::keyClick(w.view, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(w.view, QStringLiteral("c"));
+    QCOMPARE(w.endColour(), QColor(0, 128, 0));
 }
 
 QTEST_MAIN(EditTrackingTest)
