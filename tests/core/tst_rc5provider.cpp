@@ -7,13 +7,6 @@ namespace {
 const QString kTool = QStringLiteral("/usr/bin/openssl");
 const QString kModule = QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so");
 
-QStringList providers()
-{
-    return {QStringLiteral("-provider"), QStringLiteral("legacy"),
-            QStringLiteral("-provider"), kModule,
-            QStringLiteral("-provider"), QStringLiteral("default")};
-}
-
 struct Run
 {
     int exitCode = -1;
@@ -28,7 +21,9 @@ Run runEnc(const QStringList& args, const QByteArray& input)
     environment.insert(QStringLiteral("OPENSSL_CONF"), QStringLiteral("/dev/null"));
     environment.remove(QStringLiteral("OPENSSL_MODULES"));
     process.setProcessEnvironment(environment);
-    process.start(kTool, QStringList{QStringLiteral("enc")} + args + providers());
+    process.start(kTool, QStringList{"enc"} + args +
+                             QStringList{"-provider", "legacy", "-provider", kModule, "-provider",
+                                         "default"});
     if (!process.waitForStarted())
         return {};
     process.write(input);
@@ -38,11 +33,15 @@ Run runEnc(const QStringList& args, const QByteArray& input)
             process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-QStringList rawKey(const char* keyHex, const char* ivHex)
+QStringList rawKey(const char* keyHex, const char* ivHex, const QStringList& more = {})
 {
-    return {QStringLiteral("-rc5"), QStringLiteral("-K"), QString::fromLatin1(keyHex),
-            QStringLiteral("-iv"), QString::fromLatin1(ivHex)};
+    return QStringList{"-rc5", "-K", QString::fromLatin1(keyHex), "-iv",
+                       QString::fromLatin1(ivHex)} +
+           more;
 }
+
+const char* const kKey = "00112233445566778899aabbccddeeff";
+const char* const kIv = "0011223344556677";
 
 } // namespace
 
@@ -56,8 +55,6 @@ private slots:
     void knownAnswers();
     void roundTripLengths_data();
     void roundTripLengths();
-    void refusesBadInput_data();
-    void refusesBadInput();
 };
 
 void TestRc5Provider::initTestCase()
@@ -70,31 +67,34 @@ void TestRc5Provider::knownAnswers_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QByteArray>("expectedHex");
+    QTest::addColumn<QByteArray>("expectedHex"); // empty: refused (exit 1)
 
     // RFC 2040 section 9: 16-byte key, 12 rounds, one block, no padding.
+    const char* const rfcKey = "01020304050607081020304050607080";
     QTest::newRow("rfc2040 encipher")
-        << rawKey("01020304050607081020304050607080", "0102030405060708") +
-               QStringList{QStringLiteral("-nopad")}
-        << QByteArray::fromHex("1020304050607080") << QByteArray("294ddb46b3278d60");
+        << rawKey(rfcKey, "0102030405060708", {"-nopad"}) << QByteArray::fromHex("1020304050607080")
+        << QByteArray("294ddb46b3278d60");
     QTest::newRow("rfc2040 decipher")
-        << rawKey("01020304050607081020304050607080", "0102030405060708") +
-               QStringList{QStringLiteral("-nopad"), QStringLiteral("-d")}
+        << rawKey(rfcKey, "0102030405060708", {"-nopad", "-d"})
         << QByteArray::fromHex("294ddb46b3278d60") << QByteArray("1020304050607080");
     // An OpenSSL built with RC5, password-based with a fixed salt.
-    const QStringList salted{QStringLiteral("-pass"), QStringLiteral("pass:velko"),
-                             QStringLiteral("-S"),    QStringLiteral("0102030405060708"),
-                             QStringLiteral("-md"),   QStringLiteral("sha256")};
-    QTest::newRow("salted rc5") << QStringList{QStringLiteral("-rc5")} + salted
-                                << QByteArray("{\\rtf1 hello}")
+    const QStringList salted{"-pass", "pass:velko", "-S", "0102030405060708", "-md", "sha256"};
+    const QByteArray rtf = "{\\rtf1 hello}";
+    QTest::newRow("salted rc5") << QStringList{"-rc5"} + salted << rtf
                                 << QByteArray("fdab795bfd72f8f2e99f6652d48b38f0");
-    QTest::newRow("salted rc5-cbc name")
-        << QStringList{QStringLiteral("-rc5-cbc")} + salted << QByteArray("{\\rtf1 hello}")
-        << QByteArray("fdab795bfd72f8f2e99f6652d48b38f0");
+    QTest::newRow("salted rc5-cbc name") << QStringList{"-rc5-cbc"} + salted << rtf
+                                         << QByteArray("fdab795bfd72f8f2e99f6652d48b38f0");
     QTest::newRow("salted rc5 decipher")
-        << QStringList{QStringLiteral("-rc5"), QStringLiteral("-d")} + salted
-        << QByteArray::fromHex("fdab795bfd72f8f2e99f6652d48b38f0")
-        << QByteArray("{\\rtf1 hello}").toHex();
+        << QStringList{"-rc5", "-d"} + salted
+        << QByteArray::fromHex("fdab795bfd72f8f2e99f6652d48b38f0") << rtf.toHex();
+
+    QTest::newRow("nopad, partial block")
+        << rawKey(kKey, kIv, {"-nopad"}) << QByteArray("twelve bytes") << QByteArray();
+    QTest::newRow("decipher, partial block")
+        << rawKey(kKey, kIv, {"-d"}) << QByteArray("twelve bytes") << QByteArray();
+    // Sixteen bytes of zeros deciphered: the padding byte is garbage.
+    QTest::newRow("decipher, bad padding")
+        << rawKey(kKey, kIv, {"-d"}) << QByteArray(16, '\0') << QByteArray();
 }
 
 void TestRc5Provider::knownAnswers()
@@ -103,6 +103,10 @@ void TestRc5Provider::knownAnswers()
     QFETCH(QByteArray, input);
     QFETCH(QByteArray, expectedHex);
     const Run run = runEnc(args, input);
+    if (expectedHex.isEmpty()) {
+        QCOMPARE(run.exitCode, 1);
+        return;
+    }
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(run.out.toHex(), expectedHex);
 }
@@ -123,34 +127,12 @@ void TestRc5Provider::roundTripLengths()
     QByteArray plain(length, Qt::Uninitialized);
     for (int i = 0; i < length; ++i)
         plain[i] = char((i * 131 + 7) & 0xff);
-    const QStringList keyed = rawKey("00112233445566778899aabbccddeeff", "0011223344556677");
-    const Run enciphered = runEnc(keyed, plain);
+    const Run enciphered = runEnc(rawKey(kKey, kIv), plain);
     QVERIFY2(enciphered.exitCode == 0, enciphered.err.constData());
     QCOMPARE(enciphered.out.size(), (length / 8 + 1) * 8);
-    const Run deciphered = runEnc(keyed + QStringList{QStringLiteral("-d")}, enciphered.out);
+    const Run deciphered = runEnc(rawKey(kKey, kIv, {"-d"}), enciphered.out);
     QVERIFY2(deciphered.exitCode == 0, deciphered.err.constData());
     QCOMPARE(deciphered.out, plain);
-}
-
-void TestRc5Provider::refusesBadInput_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QByteArray>("input");
-    const QStringList keyed = rawKey("00112233445566778899aabbccddeeff", "0011223344556677");
-    QTest::newRow("nopad, partial block")
-        << keyed + QStringList{QStringLiteral("-nopad")} << QByteArray("twelve bytes");
-    QTest::newRow("decipher, partial block")
-        << keyed + QStringList{QStringLiteral("-d")} << QByteArray("twelve bytes");
-    // Sixteen bytes of zeros deciphered: the padding byte is garbage.
-    QTest::newRow("decipher, bad padding")
-        << keyed + QStringList{QStringLiteral("-d")} << QByteArray(16, '\0');
-}
-
-void TestRc5Provider::refusesBadInput()
-{
-    QFETCH(QStringList, args);
-    QFETCH(QByteArray, input);
-    QCOMPARE(runEnc(args, input).exitCode, 1);
 }
 
 QTEST_GUILESS_MAIN(TestRc5Provider)
