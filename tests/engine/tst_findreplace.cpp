@@ -25,6 +25,11 @@ using namespace velko;
 
 namespace {
 
+QPushButton* button(FindBar* bar, const char* name)
+{
+    return bar->findChild<QPushButton*>(QLatin1String(name));
+}
+
 QTextCursor selection(QTextDocument* document, int start, int end)
 {
     QTextCursor cursor(document);
@@ -52,95 +57,69 @@ private slots:
     void barReplaceIsDisabledWhileReadOnly();
 };
 
-// Text, search, options, where the cursor selection is, direction, then the
-// expected match start (-1: none) and whether it wrapped.
+enum Flag { Case = 1, Words = 2, Back = 4 };
+
+FindOptions optionsOf(int flags)
+{
+    return FindOptions{bool(flags & Case), bool(flags & Words)};
+}
+
+// Text, search, flags, where the cursor selection is, then the expected
+// match start (-1: none) and whether it wrapped.
 void TestFindReplace::findsNextAndPrevious_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("needle");
-    QTest::addColumn<bool>("matchCase");
-    QTest::addColumn<bool>("wholeWords");
+    QTest::addColumn<int>("flags");
     QTest::addColumn<int>("selStart");
     QTest::addColumn<int>("selEnd");
-    QTest::addColumn<bool>("backward");
     QTest::addColumn<int>("expected");
     QTest::addColumn<bool>("wrapped");
-
-    QTest::newRow("first from start") << "one two one"
-                                      << "one" << false << false << 0 << 0 << false << 0 << false;
-    QTest::newRow("next after selection")
-        << "one two one"
-        << "one" << false << false << 0 << 3 << false << 8 << false;
-    QTest::newRow("wraps at end") << "one two one"
-                                  << "one" << false << false << 8 << 11 << false << 0 << true;
-    QTest::newRow("only match finds itself again")
-        << "xx one xx"
-        << "one" << false << false << 3 << 6 << false << 3 << true;
-    QTest::newRow("overlap not taken forward")
-        << "aaaa"
-        << "aa" << false << false << 0 << 2 << false << 2 << false;
-    QTest::newRow("overlap from inside") << "aaaa"
-                                         << "aa" << false << false << 1 << 1 << false << 1 << false;
-    QTest::newRow("previous ends before selection")
-        << "aaaa"
-        << "aa" << false << false << 2 << 4 << true << 0 << false;
-    QTest::newRow("previous wraps at start")
-        << "one two one"
-        << "one" << false << false << 0 << 3 << true << 8 << true;
-    QTest::newRow("previous from end of text")
-        << "ab ab ab"
-        << "ab" << false << false << 8 << 8 << true << 6 << false;
-    QTest::newRow("ignores case") << "Hello HELLO"
-                                  << "hello" << false << false << 0 << 0 << false << 0 << false;
-    QTest::newRow("match case skips") << "Hello hello"
-                                      << "hello" << true << false << 0 << 0 << false << 6 << false;
-    QTest::newRow("match case none") << "Hello HELLO"
-                                     << "hello" << true << false << 0 << 0 << false << -1 << false;
-    QTest::newRow("whole word skips part")
-        << "cat concat cat"
-        << "cat" << false << true << 0 << 3 << false << 11 << false;
-    QTest::newRow("whole word none") << "concatenate"
-                                     << "cat" << false << true << 0 << 0 << false << -1 << false;
-    QTest::newRow("whole word backward")
-        << "cat concat cat"
-        << "cat" << false << true << 11 << 14 << true << 0 << false;
-    QTest::newRow("whole word with punctuation")
-        << "(cat), cats"
-        << "cat" << false << true << 0 << 0 << false << 1 << false;
-    QTest::newRow("second paragraph")
-        << "alpha\nbeta\nalpha"
-        << "alpha" << false << false << 0 << 5 << false << 11 << false;
-    QTest::newRow("no match across paragraphs")
-        << "ab\ncd"
-        << "b\nc" << false << false << 0 << 0 << false << -1 << false;
-    QTest::newRow("empty needle") << "abc"
-                                  << "" << false << false << 0 << 0 << false << -1 << false;
-    QTest::newRow("empty document") << ""
-                                    << "a" << false << false << 0 << 0 << true << -1 << false;
+    const auto row = [](const char* name, const char* text, const char* needle, int flags,
+                        int selStart, int selEnd, int expected, bool wrapped) {
+        QTest::newRow(name) << QString::fromLatin1(text) << QString::fromLatin1(needle) << flags
+                            << selStart << selEnd << expected << wrapped;
+    };
+    row("first from start", "one two one", "one", 0, 0, 0, 0, false);
+    row("next after selection", "one two one", "one", 0, 0, 3, 8, false);
+    row("wraps at end", "one two one", "one", 0, 8, 11, 0, true);
+    row("only match finds itself again", "xx one xx", "one", 0, 3, 6, 3, true);
+    row("overlap not taken forward", "aaaa", "aa", 0, 0, 2, 2, false);
+    row("overlap from inside", "aaaa", "aa", 0, 1, 1, 1, false);
+    row("previous ends before selection", "aaaa", "aa", Back, 2, 4, 0, false);
+    row("previous wraps at start", "one two one", "one", Back, 0, 3, 8, true);
+    row("previous from end of text", "ab ab ab", "ab", Back, 8, 8, 6, false);
+    row("ignores case", "Hello HELLO", "hello", 0, 0, 0, 0, false);
+    row("match case skips", "Hello hello", "hello", Case, 0, 0, 6, false);
+    row("match case none", "Hello HELLO", "hello", Case, 0, 0, -1, false);
+    row("whole word skips part", "cat concat cat", "cat", Words, 0, 3, 11, false);
+    row("whole word none", "concatenate", "cat", Words, 0, 0, -1, false);
+    row("whole word backward", "cat concat cat", "cat", Words | Back, 11, 14, 0, false);
+    row("whole word with punctuation", "(cat), cats", "cat", Words, 0, 0, 1, false);
+    row("second paragraph", "alpha\nbeta\nalpha", "alpha", 0, 0, 5, 11, false);
+    row("no match across paragraphs", "ab\ncd", "b\nc", 0, 0, 0, -1, false);
+    row("empty needle", "abc", "", 0, 0, 0, -1, false);
+    row("empty document", "", "a", Back, 0, 0, -1, false);
 }
 
 void TestFindReplace::findsNextAndPrevious()
 {
     QFETCH(QString, text);
     QFETCH(QString, needle);
-    QFETCH(bool, matchCase);
-    QFETCH(bool, wholeWords);
+    QFETCH(int, flags);
     QFETCH(int, selStart);
     QFETCH(int, selEnd);
-    QFETCH(bool, backward);
     QFETCH(int, expected);
     QFETCH(bool, wrapped);
 
     QTextDocument document;
     document.setPlainText(text);
-    const FindResult result = findText(&document, needle, selection(&document, selStart, selEnd),
-                                       backward ? FindDirection::Backward : FindDirection::Forward,
-                                       FindOptions{matchCase, wholeWords});
-    if (expected < 0) {
-        QVERIFY(result.match.isNull());
+    const FindResult result =
+        findText(&document, needle, selection(&document, selStart, selEnd),
+                 flags & Back ? FindDirection::Backward : FindDirection::Forward, optionsOf(flags));
+    QCOMPARE(result.match.isNull(), expected < 0);
+    if (expected < 0)
         return;
-    }
-    QVERIFY(!result.match.isNull());
     QCOMPARE(result.match.selectionStart(), expected);
     QCOMPARE(result.match.selectionEnd(), expected + needle.size());
     QCOMPARE(result.wrapped, wrapped);
@@ -151,14 +130,10 @@ void TestFindReplace::findAllNeverOverlaps_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("needle");
     QTest::addColumn<QList<int>>("starts");
-    QTest::newRow("pairs in a run") << "aaaaa"
-                                    << "aa" << QList<int>{0, 2};
-    QTest::newRow("pattern overlapping itself") << "abababa"
-                                                << "aba" << QList<int>{0, 4};
-    QTest::newRow("across paragraphs") << "ab\nab"
-                                       << "ab" << QList<int>{0, 3};
-    QTest::newRow("none") << "abc"
-                          << "x" << QList<int>{};
+    QTest::newRow("pairs in a run") << "aaaaa" << QStringLiteral("aa") << QList<int>{0, 2};
+    QTest::newRow("overlapping itself") << "abababa" << QStringLiteral("aba") << QList<int>{0, 4};
+    QTest::newRow("across paragraphs") << "ab\nab" << QStringLiteral("ab") << QList<int>{0, 3};
+    QTest::newRow("none") << "abc" << QStringLiteral("x") << QList<int>{};
 }
 
 void TestFindReplace::findAllNeverOverlaps()
@@ -176,34 +151,23 @@ void TestFindReplace::replaceAllDoesNotRescanItsOwnText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("needle");
     QTest::addColumn<QString>("replacement");
-    QTest::addColumn<bool>("matchCase");
-    QTest::addColumn<bool>("wholeWords");
+    QTest::addColumn<int>("flags");
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("result");
-    QTest::newRow("replacement holds needle") << "a a"
-                                              << "a"
-                                              << "aa" << false << false << 2 << "aa aa";
-    QTest::newRow("replacement ends with needle") << "cat"
-                                                  << "cat"
-                                                  << "concat" << false << false << 1 << "concat";
-    QTest::newRow("overlapping run") << "aaaa"
-                                     << "aa"
-                                     << "aab" << false << false << 2 << "aabaab";
-    QTest::newRow("case insensitive") << "Dog dog DOG"
-                                      << "dog"
-                                      << "cat" << false << false << 3 << "cat cat cat";
-    QTest::newRow("case sensitive") << "Dog dog DOG"
-                                    << "dog"
-                                    << "cat" << true << false << 1 << "Dog cat DOG";
-    QTest::newRow("whole words only") << "he the hehe he"
-                                      << "he"
-                                      << "she" << false << true << 2 << "she the hehe she";
-    QTest::newRow("removes") << "a-b-c"
-                             << "-"
-                             << "" << false << false << 2 << "abc";
-    QTest::newRow("several paragraphs") << "x\nx\nx"
-                                        << "x"
-                                        << "yy" << false << false << 3 << "yy\nyy\nyy";
+    const auto row = [](const char* name, const char* text, const char* needle,
+                        const char* replacement, int flags, int count, const char* result) {
+        QTest::newRow(name) << QString::fromLatin1(text) << QString::fromLatin1(needle)
+                            << QString::fromLatin1(replacement) << flags << count
+                            << QString::fromLatin1(result);
+    };
+    row("replacement holds needle", "a a", "a", "aa", 0, 2, "aa aa");
+    row("replacement ends with needle", "cat", "cat", "concat", 0, 1, "concat");
+    row("overlapping run", "aaaa", "aa", "aab", 0, 2, "aabaab");
+    row("case insensitive", "Dog dog DOG", "dog", "cat", 0, 3, "cat cat cat");
+    row("case sensitive", "Dog dog DOG", "dog", "cat", Case, 1, "Dog cat DOG");
+    row("whole words only", "he the hehe he", "he", "she", Words, 2, "she the hehe she");
+    row("removes", "a-b-c", "-", "", 0, 2, "abc");
+    row("several paragraphs", "x\nx\nx", "x", "yy", 0, 3, "yy\nyy\nyy");
 }
 
 void TestFindReplace::replaceAllDoesNotRescanItsOwnText()
@@ -211,13 +175,12 @@ void TestFindReplace::replaceAllDoesNotRescanItsOwnText()
     QFETCH(QString, text);
     QFETCH(QString, needle);
     QFETCH(QString, replacement);
-    QFETCH(bool, matchCase);
-    QFETCH(bool, wholeWords);
+    QFETCH(int, flags);
     QFETCH(int, count);
     QFETCH(QString, result);
     QTextDocument document;
     document.setPlainText(text);
-    QCOMPARE(replaceAll(&document, needle, replacement, FindOptions{matchCase, wholeWords}), count);
+    QCOMPARE(replaceAll(&document, needle, replacement, optionsOf(flags)), count);
     QCOMPARE(document.toPlainText(), result);
 }
 
@@ -268,15 +231,15 @@ void TestFindReplace::barReplacesAsUserEdit()
     bar->matchCaseBox()->setChecked(true);
 
     // Replace with nothing selected only finds; the second press replaces.
-    bar->findChild<QPushButton*>(QStringLiteral("replaceButton"))->click();
+    button(bar, "replaceButton")->click();
     QCOMPARE(view->textCursor().selectedText(), QStringLiteral("fish"));
     QVERIFY(!layout->state->textChanged);
-    bar->findChild<QPushButton*>(QStringLiteral("replaceButton"))->click();
+    button(bar, "replaceButton")->click();
     QCOMPARE(view->toPlainText(), QStringLiteral("red cat, blue fish, Fish"));
     QVERIFY(layout->state->textChanged);
     QCOMPARE(labelColor(layout->engine->setFileNameLabel), colors::red());
 
-    bar->findChild<QPushButton*>(QStringLiteral("replaceAllButton"))->click();
+    button(bar, "replaceAllButton")->click();
     QCOMPARE(view->toPlainText(), QStringLiteral("red cat, blue cat, Fish"));
     QCOMPARE(bar->statusText(), QStringLiteral("1 replaced"));
 
@@ -292,7 +255,7 @@ void TestFindReplace::barReplaceIsDisabledWhileReadOnly()
     view->setPlainTextFromCode(QStringLiteral("U2FsdGVkX1 secure output"));
     auto* bar = layout->mainWindow->findChild<FindBar*>();
     view->setReadOnly(true);
-    QVERIFY(!bar->findChild<QPushButton*>(QStringLiteral("replaceAllButton"))->isEnabled());
+    QVERIFY(!button(bar, "replaceAllButton")->isEnabled());
     QVERIFY(!layout->action(QStringLiteral("editReplace"))->isEnabled());
     // Finding still works on the output.
     layout->action(QStringLiteral("editFind"))->trigger();
@@ -304,7 +267,7 @@ void TestFindReplace::barReplaceIsDisabledWhileReadOnly()
     QVERIFY(!layout->state->textChanged);
 
     view->setReadOnly(false);
-    QVERIFY(bar->findChild<QPushButton*>(QStringLiteral("replaceAllButton"))->isEnabled());
+    QVERIFY(button(bar, "replaceAllButton")->isEnabled());
 }
 
 QTEST_MAIN(TestFindReplace)
