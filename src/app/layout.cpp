@@ -128,7 +128,7 @@ void buildDocumentWindow(Layout& layout)
     QMainWindow* window = layout.mainWindow.get();
     window->setObjectName(QStringLiteral("mainWindow"));
     window->setWindowTitle(kDefaultFileName);
-    window->resize(820, 640);
+    window->resize(980, 680);
 
     auto* central = new QWidget(window);
     auto* column = new QVBoxLayout(central);
