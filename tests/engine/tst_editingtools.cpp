@@ -1,9 +1,8 @@
 // The editing tools on the real document window: each format through its
 // action or control, what the toolbar shows, read-only output, zoom, and a
-// document made with every tool through RTF, the cipher pipeline and PDF.
+// document made with every tool through RTF and PDF.
 
 #include "app/layout.h"
-#include "core/cipherpipeline.h"
 #include "core/documentstate.h"
 #include "engine/editingtools.h"
 #include "engine/engine.h"
@@ -16,7 +15,6 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
@@ -197,7 +195,7 @@ private slots:
     void zoomChangesOnlyTheView();
     void noShortcutIsShared();
 
-    void everyToolSurvivesRtfAndCipherRoundTrip();
+    void everyToolSurvivesRtfRoundTrip();
     void exportAsPdfWritesTheText();
     void exportReportsUnwritableFolderAndReplacesOldFile();
 };
@@ -524,7 +522,7 @@ void TestEditingTools::noShortcutIsShared()
     QVERIFY(owners.size() > 20);
 }
 
-void TestEditingTools::everyToolSurvivesRtfAndCipherRoundTrip()
+void TestEditingTools::everyToolSurvivesRtfRoundTrip()
 {
     Window w;
     writeWithEveryTool(w);
@@ -542,28 +540,6 @@ void TestEditingTools::everyToolSurvivesRtfAndCipherRoundTrip()
     read.setDefaultFont(made->defaultFont());
     QVERIFY(rtf::read(data, &read).ok());
     QCOMPARE(describe(read), expected);
-
-    // Secure through the window, then unlock through the window.
-    Engine* engine = w.layout->engine;
-    engine->pipeline = CipherPipeline(CipherPipeline::defaultToolPath(),
-                                      QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so"));
-    engine->selectCipher(kCipherDes3);
-    engine->chkBoxShowEncryptedOutputAfterEncryption->setChecked(false);
-    const QString path = w.home.filePath(QStringLiteral("letter.srtf"));
-    w.trigger("btnSecureText");
-    engine->textfieldKeyword->setText(QStringLiteral("keyword"));
-    engine->textfieldKeyword2->setText(QStringLiteral("keyword"));
-    testsupport::answerNextModalPanel(path);
-    engine->btnOKEnterKeyword();
-    QVERIFY(QFileInfo::exists(path));
-    QVERIFY(!w.layout->state->textChanged);
-
-    w.view()->clearFromCode();
-    w.trigger("btnUnlockText");
-    engine->textFieldKeywordUnlock->setText(QStringLiteral("keyword"));
-    testsupport::answerNextModalPanel(path);
-    engine->btnUnlockTextOk();
-    QCOMPARE(describe(*w.view()->document()), expected);
 }
 
 void TestEditingTools::exportAsPdfWritesTheText()
