@@ -19,15 +19,13 @@ private slots:
     void init();
     void cleanup();
 
-    void keywordWindowKeepsItsFieldsAcrossCancel();
+    void cancelAndCancelledPanelKeepTheFields();
     void mismatchShakesAndChangesNothing_data();
     void mismatchShakesAndChangesNothing();
-    void secondShakeStartsFromTheRestingPlace();
     void matchIndicatorFollowsTyping_data();
     void matchIndicatorFollowsTyping();
     void panelStartsOnTheDesktopWithTheProposedName_data();
     void panelStartsOnTheDesktopWithTheProposedName();
-    void cancelledPanelKeepsTheWindowAndChangesNothing();
     void securesWithEachCipher_data();
     void securesWithEachCipher();
     void emptyKeywordsAndEmptyText();
@@ -36,6 +34,7 @@ private slots:
 
 private:
     QString desktopFile(const QString& name) const { return m_desktop + QLatin1Char('/') + name; }
+    void openKeywordWindow() { m_layout->action(QStringLiteral("btnSecureText"))->trigger(); }
 
     testsupport::TempHome m_home;
     QString m_desktop;
@@ -61,27 +60,43 @@ void SecureTest::cleanup()
     m_layout.reset();
 }
 
-void SecureTest::keywordWindowKeepsItsFieldsAcrossCancel()
+// Cancel in the window, or in the save panel after OK: nothing changes and
+// the window keeps what was typed.
+void SecureTest::cancelAndCancelledPanelKeepTheFields()
 {
     Engine& engine = *m_layout->engine;
     QVERIFY(!engine.windowEnterKeyWord->isVisible());
-    m_layout->action(QStringLiteral("btnSecureText"))->trigger();
+    openKeywordWindow();
     QVERIFY(isChildWindowAttached(engine.mainWindow, engine.windowEnterKeyWord));
     QCOMPARE(engine.textfieldKeyword->echoMode(), QLineEdit::Password);
     QCOMPARE(engine.textfieldKeyword2->echoMode(), QLineEdit::Password);
     engine.textfieldKeyword->setText(QStringLiteral("first"));
     engine.textfieldKeyword2->setText(QStringLiteral("second"));
+    typeIntoView(*m_layout, QStringLiteral("unsaved"));
     const Snapshot before = Snapshot::of(*m_layout);
 
     button(engine.windowEnterKeyWord, "btnCancelEnterKeyword")->click();
     QVERIFY(!engine.windowEnterKeyWord->isVisible());
     QVERIFY(!isChildWindowAttached(engine.mainWindow, engine.windowEnterKeyWord));
     QCOMPARE(Snapshot::of(*m_layout), before);
-
-    m_layout->action(QStringLiteral("btnSecureText"))->trigger();
+    openKeywordWindow();
     QVERIFY(engine.windowEnterKeyWord->isVisible());
     QCOMPARE(engine.textfieldKeyword->text(), QStringLiteral("first"));
     QCOMPARE(engine.textfieldKeyword2->text(), QStringLiteral("second"));
+    button(engine.windowEnterKeyWord, "btnCancelEnterKeyword")->click();
+
+    secureWith(*m_layout, QStringLiteral("kw"), QStringLiteral("kw"), QString());
+    QCOMPARE(Snapshot::of(*m_layout), before);
+    QVERIFY(isChildWindowAttached(engine.mainWindow, engine.windowEnterKeyWord));
+    QCOMPARE(engine.textfieldKeyword->text(), QStringLiteral("kw"));
+    QCOMPARE(engine.textfieldKeyword2->text(), QStringLiteral("kw"));
+
+    // OK again shows the panel again.
+    const QString path = desktopFile(QStringLiteral("again.srtf"));
+    testsupport::answerNextModalPanel(path);
+    button(engine.windowEnterKeyWord, "btnOKEnterKeyword")->click();
+    QCOMPARE(m_layout->state->fileName, path);
+    QVERIFY(QFile::exists(path));
 }
 
 void SecureTest::mismatchShakesAndChangesNothing_data()
@@ -95,74 +110,56 @@ void SecureTest::mismatchShakesAndChangesNothing_data()
     QTest::newRow("normalisation") << QStringLiteral("caf\u00e9") << QStringLiteral("cafe\u0301");
 }
 
+// No panel: the window shakes instead. OK pressed again mid-shake stops the
+// first shake and starts one built from the resting frame, not from where
+// the first had swung to.
 void SecureTest::mismatchShakesAndChangesNothing()
 {
     QFETCH(QString, keyword);
     QFETCH(QString, repetition);
     Engine& engine = *m_layout->engine;
+    QWidget* window = engine.windowEnterKeyWord;
     typeIntoView(*m_layout, QStringLiteral("text"));
     const Snapshot before = Snapshot::of(*m_layout);
 
-    m_layout->action(QStringLiteral("btnSecureText"))->trigger();
-    QVERIFY(QTest::qWaitForWindowExposed(engine.windowEnterKeyWord));
-    const QRect frame = engine.windowEnterKeyWord->frameGeometry();
+    openKeywordWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const QRect frame = window->frameGeometry();
+    const int swing = qRound(frame.width() * 0.05);
     engine.textfieldKeyword->setText(keyword);
     engine.textfieldKeyword2->setText(repetition);
-    button(engine.windowEnterKeyWord, "btnOKEnterKeyword")->click();
-
-    // No panel: the window shakes instead.
-    QVERIFY(!QApplication::activeModalWidget());
-    auto* shake = engine.windowEnterKeyWord->findChild<QPropertyAnimation*>();
-    QVERIFY(shake);
-    QCOMPARE(shake->state(), QAbstractAnimation::Running);
-    shake->pause();
-    shake->setCurrentTime(qRound(500.0 / 17));
-    const int swing = qRound(frame.width() * 0.05);
-    QVERIFY(qAbs(engine.windowEnterKeyWord->x() - (frame.x() - swing)) <= 1);
-    shake->resume();
-    QTRY_VERIFY_WITH_TIMEOUT(!engine.windowEnterKeyWord->findChild<QPropertyAnimation*>(), 3000);
-    QCOMPARE(engine.windowEnterKeyWord->frameGeometry(), frame);
-
-    QVERIFY(isChildWindowAttached(engine.mainWindow, engine.windowEnterKeyWord));
-    QCOMPARE(engine.textfieldKeyword->text(), keyword);
-    QCOMPARE(engine.textfieldKeyword2->text(), repetition);
-    QCOMPARE(Snapshot::of(*m_layout), before);
-    QVERIFY(QDir(m_desktop).entryList(QDir::Files).isEmpty());
-}
-
-void SecureTest::secondShakeStartsFromTheRestingPlace()
-{
-    Engine& engine = *m_layout->engine;
-    m_layout->action(QStringLiteral("btnSecureText"))->trigger();
-    QVERIFY(QTest::qWaitForWindowExposed(engine.windowEnterKeyWord));
-    const QRect frame = engine.windowEnterKeyWord->frameGeometry();
-    engine.textfieldKeyword->setText(QStringLiteral("a"));
-    engine.textfieldKeyword2->setText(QStringLiteral("b"));
-    QPushButton* ok = button(engine.windowEnterKeyWord, "btnOKEnterKeyword");
+    QPushButton* ok = button(window, "btnOKEnterKeyword");
     ok->click();
-    auto* first = engine.windowEnterKeyWord->findChild<QPropertyAnimation*>();
-    QVERIFY(first);
-    first->pause();
-    first->setCurrentTime(qRound(500.0 / 17 * 3)); // swung to the left
-    QVERIFY(engine.windowEnterKeyWord->x() < frame.x());
 
-    ok->click(); // mid-shake: the first stops, a new one starts
+    QVERIFY(!QApplication::activeModalWidget());
+    auto* first = window->findChild<QPropertyAnimation*>();
+    QVERIFY(first);
+    QCOMPARE(first->state(), QAbstractAnimation::Running);
+    first->pause();
+    first->setCurrentTime(qRound(500.0 / 17));
+    QVERIFY(qAbs(window->x() - (frame.x() - swing)) <= 1);
+    first->setCurrentTime(qRound(500.0 / 17 * 3)); // swung to the left
+    QVERIFY(window->x() < frame.x());
+
+    ok->click();
     QCOMPARE(first->state(), QAbstractAnimation::Stopped);
     QPropertyAnimation* second = nullptr;
-    for (auto* animation : engine.windowEnterKeyWord->findChildren<QPropertyAnimation*>()) {
+    for (auto* animation : window->findChildren<QPropertyAnimation*>()) {
         if (animation->state() == QAbstractAnimation::Running)
             second = animation;
     }
     QVERIFY(second && second != first);
-    second->pause();
-    // Built from the resting frame, not from where the first had swung to.
-    const int swing = qRound(frame.width() * 0.05);
     QCOMPARE(second->keyValueAt(0).toPoint(), frame.topLeft());
     QVERIFY(qAbs(second->keyValueAt(1.0 / 17).toPoint().x() - (frame.x() - swing)) <= 1);
     QCOMPARE(second->keyValueAt(1).toPoint(), frame.topLeft());
-    second->resume();
-    QTRY_VERIFY_WITH_TIMEOUT(!engine.windowEnterKeyWord->findChild<QPropertyAnimation*>(), 3000);
-    QCOMPARE(engine.windowEnterKeyWord->frameGeometry(), frame);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->findChild<QPropertyAnimation*>(), 3000);
+    QCOMPARE(window->frameGeometry(), frame);
+
+    QVERIFY(isChildWindowAttached(engine.mainWindow, window));
+    QCOMPARE(engine.textfieldKeyword->text(), keyword);
+    QCOMPARE(engine.textfieldKeyword2->text(), repetition);
+    QCOMPARE(Snapshot::of(*m_layout), before);
+    QVERIFY(QDir(m_desktop).entryList(QDir::Files).isEmpty());
 }
 
 void SecureTest::matchIndicatorFollowsTyping_data()
@@ -185,7 +182,7 @@ void SecureTest::matchIndicatorFollowsTyping()
     QFETCH(QString, repetition);
     QFETCH(QString, shown);
     Engine& engine = *m_layout->engine;
-    m_layout->action(QStringLiteral("btnSecureText"))->trigger();
+    openKeywordWindow();
     auto* indicator =
         engine.windowEnterKeyWord->findChild<QLabel*>(QStringLiteral("keywordMatchIndicator"));
     QVERIFY(indicator);
@@ -234,7 +231,7 @@ void SecureTest::panelStartsOnTheDesktopWithTheProposedName()
     });
     poll->start();
     Engine& engine = *m_layout->engine;
-    m_layout->action(QStringLiteral("btnSecureText"))->trigger();
+    openKeywordWindow();
     button(engine.windowEnterKeyWord, "btnOKEnterKeyword")->click(); // two empty fields match
     delete poll;
     if (!haveDesktop)
@@ -242,25 +239,6 @@ void SecureTest::panelStartsOnTheDesktopWithTheProposedName()
     QCOMPARE(QDir::cleanPath(folder), QDir::cleanPath(expectedFolder));
     QCOMPARE(name, QStringLiteral("untitled.srtf"));
     QVERIFY(!QDir(m_home.path()).exists(QStringLiteral("Documents")));
-}
-
-void SecureTest::cancelledPanelKeepsTheWindowAndChangesNothing()
-{
-    Engine& engine = *m_layout->engine;
-    typeIntoView(*m_layout, QStringLiteral("unsaved"));
-    const Snapshot before = Snapshot::of(*m_layout);
-    secureWith(*m_layout, QStringLiteral("kw"), QStringLiteral("kw"), QString());
-    QCOMPARE(Snapshot::of(*m_layout), before);
-    QVERIFY(isChildWindowAttached(engine.mainWindow, engine.windowEnterKeyWord));
-    QCOMPARE(engine.textfieldKeyword->text(), QStringLiteral("kw"));
-    QCOMPARE(engine.textfieldKeyword2->text(), QStringLiteral("kw"));
-
-    // OK again shows the panel again.
-    const QString path = desktopFile(QStringLiteral("again.srtf"));
-    testsupport::answerNextModalPanel(path);
-    button(engine.windowEnterKeyWord, "btnOKEnterKeyword")->click();
-    QCOMPARE(m_layout->state->fileName, path);
-    QVERIFY(QFile::exists(path));
 }
 
 void SecureTest::securesWithEachCipher_data()
@@ -389,19 +367,8 @@ void SecureTest::failureIsToldAndChangesNothing()
     engine.chkBoxShowEncryptedOutputAfterEncryption->setChecked(true);
     const Snapshot before = Snapshot::of(*m_layout);
 
-    if (existing) {
-        // The panel asks before choosing an existing file.
-        auto* confirm = new QTimer(this);
-        confirm->setInterval(20);
-        connect(confirm, &QTimer::timeout, this, [confirm]() {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box && box->button(QMessageBox::Yes)) {
-                confirm->deleteLater();
-                box->button(QMessageBox::Yes)->click();
-            }
-        });
-        confirm->start();
-    }
+    if (existing) // the panel asks before choosing an existing file
+        testsupport::answerNextAlert(QStringLiteral("&Yes"));
     secureWith(*m_layout, keyword, keyword, path);
 
     QString informative;
