@@ -256,7 +256,6 @@ void TestFindReplace::barReplaceIsDisabledWhileReadOnly()
     auto* bar = layout->mainWindow->findChild<FindBar*>();
     view->setReadOnly(true);
     QVERIFY(!button(bar, "replaceAllButton")->isEnabled());
-    QVERIFY(!layout->action(QStringLiteral("editReplace"))->isEnabled());
     // Finding still works on the output.
     layout->action(QStringLiteral("editFind"))->trigger();
     bar->findField()->setText(QStringLiteral("secure"));
