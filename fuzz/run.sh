@@ -17,6 +17,7 @@ export QT_QPA_PLATFORM=offscreen
 # Qt keeps some global allocations until exit; they are not ours to report.
 export ASAN_OPTIONS="detect_leaks=0:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:${UBSAN_OPTIONS:-}"
-exec "$build/rtf_fuzz" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+# A fixed seed makes a run repeatable: what passed here passes in CI.
+exec "$build/rtf_fuzz" -seed="${VELKO_FUZZ_SEED:-1}" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
     -rss_limit_mb=2048 -print_final_stats=1 -dict="$here/rtf.dict" \
     -artifact_prefix="$build/artifacts/" "$build/corpus" "$here/corpus"

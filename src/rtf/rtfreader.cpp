@@ -1002,11 +1002,13 @@ void RtfReader::appendChar(char16_t c)
         }
         break;
     case Destination::FieldInstruction:
-        if (m_fields.last().instruction.size() < kMaxInstruction)
+        if (!m_fields.isEmpty() && m_fields.last().instruction.size() < kMaxInstruction)
             m_fields.last().instruction += QChar(c);
         break;
     case Destination::ListLevelText:
-        if (m_listDefinitions.last().levels.last().text.size() < kMaxLevelText)
+        // A level text outside a list definition or its levels has no owner.
+        if (!m_listDefinitions.isEmpty() && !m_listDefinitions.last().levels.isEmpty() &&
+            m_listDefinitions.last().levels.last().text.size() < kMaxLevelText)
             m_listDefinitions.last().levels.last().text += QChar(c);
         break;
     default:

@@ -182,6 +182,11 @@ void TestRtfReader::hostile_data()
         << QStringLiteral("ab");
     // Inputs the fuzzer found.
     QTest::newRow("raw control byte") << QByteArray("\0{\\rtf\004ub", 10) << QStringLiteral("ub");
+    QTest::newRow("level text before any level")
+        << QByteArray("{\\rtf1{\\*\\listtable{\\list{\\leveltext\\u-391 x}}}ok}")
+        << QStringLiteral("ok");
+    QTest::newRow("level text outside a list")
+        << QByteArray("{\\rtf1{\\*\\listtable{\\leveltext ab}}ok}") << QStringLiteral("ok");
 }
 
 void TestRtfReader::hostile()
