@@ -79,29 +79,30 @@ inline void typeIntoView(Layout& layout, const QString& text)
     QTest::keyClicks(layout.engine->VelkoField, text);
 }
 
-// Rich text put in by code: not an edit.
+// Rich text put in by code, not an edit: fonts, sizes, weight, slant,
+// colours and text beyond Latin-1 over two paragraphs.
 inline void putFormattedText(VelkoTextView* view)
 {
     VelkoTextView::CodeChange change(view);
     view->clear();
     QTextCursor cursor(view->document());
-    QTextCharFormat plain;
-    plain.setFontFamilies({QStringLiteral("DejaVu Sans")});
-    plain.setFontPointSize(12);
-    cursor.insertText(QStringLiteral("Plain start, "), plain);
-    QTextCharFormat bold = plain;
-    bold.setFontWeight(QFont::Bold);
-    cursor.insertText(QStringLiteral("bold words"), bold);
-    QTextCharFormat coloured = plain;
-    coloured.setForeground(QColor(0, 128, 0));
-    coloured.setFontFamilies({QStringLiteral("DejaVu Serif")});
-    coloured.setFontPointSize(18);
-    cursor.insertText(QStringLiteral(" green serif"), coloured);
+    const auto put = [&](const char* text, const char* family, int size, QFont::Weight weight,
+                         bool italic, QColor colour) {
+        QTextCharFormat format;
+        format.setFontFamilies({QString::fromLatin1(family)});
+        format.setFontPointSize(size);
+        format.setFontWeight(weight);
+        format.setFontItalic(italic);
+        if (colour.isValid())
+            format.setForeground(colour);
+        cursor.insertText(QString::fromUtf8(text), format);
+    };
+    put("Plain start, ", "DejaVu Sans", 12, QFont::Normal, false, {});
+    put("bold words", "DejaVu Sans", 12, QFont::Bold, false, {});
+    put(" green serif", "DejaVu Serif", 18, QFont::Normal, false, QColor(0, 128, 0));
     cursor.insertBlock();
-    QTextCharFormat italic = plain;
-    italic.setFontItalic(true);
-    italic.setForeground(QColor(200, 0, 0));
-    cursor.insertText(QStringLiteral("Здравей, свят — ключ ✓ 日本語 ünïcödé"), italic);
+    put("Здравей, свят — ключ ✓ 日本語 ünïcödé", "DejaVu Sans", 12, QFont::Normal, true,
+        QColor(200, 0, 0));
 }
 
 // Presses the Secure command, fills both fields and presses OK; the save
@@ -155,21 +156,16 @@ inline QString takeAlertText(QString* informative = nullptr)
     return text;
 }
 
+} // namespace securetest
+
 // Without a display, the offscreen platform's GLX variant still offers an
 // X11 interface whose connection is unusable, and child windows that look
 // for the window manager's frame through it crash. The plain offscreen
 // platform offers none.
-inline void usePlainOffscreenPlatform()
-{
-    qputenv("QT_QPA_OFFSCREEN_NO_GLX", "1");
-}
-
-} // namespace securetest
-
 #define SECURE_TEST_MAIN(TestObject)                                                               \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
-        securetest::usePlainOffscreenPlatform();                                                   \
+        qputenv("QT_QPA_OFFSCREEN_NO_GLX", "1");                                                   \
         QApplication app(argc, argv);                                                              \
         TestObject test;                                                                           \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
