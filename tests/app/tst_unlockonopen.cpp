@@ -1,28 +1,16 @@
 // A file handed over by the desktop: the plain path, the unlock-on-open
 // window and the questions asked before unsaved edits are replaced.
-#include "testsupport.h"
+#include "../engine/secure_fixture.h"
 
 #include "app/appcontroller.h"
-#include "app/layout.h"
-#include "core/cipherpipeline.h"
 #include "core/recentdocuments.h"
-#include "engine/engine.h"
-#include "feedback/childwindow.h"
 #include "feedback/colors.h"
-#include "feedback/velkofield_delegate.h"
-#include "feedback/velkotextview.h"
 
-#include <QApplication>
-#include <QComboBox>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 
 using namespace velko;
+using securetest::Snapshot;
 
 namespace {
 
@@ -31,37 +19,6 @@ const QByteArray kSecretRtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Helvetica;}}\
 const QByteArray kPlainRtf =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Helvetica;}}\\f0 Plain letter\\par}";
 
-// What a request that fails or is refused must leave as it found it.
-struct Snapshot
-{
-    QString fileName;
-    bool textChanged;
-    bool isLastSavedASecureFile;
-    bool orange;
-    QString cipher;
-    QString text;
-    bool readOnly;
-    QString label;
-    QColor labelColour;
-    QString title;
-
-    static Snapshot of(const Layout& layout)
-    {
-        const DocumentState& state = *layout.state;
-        return {state.fileName,
-                state.textChanged,
-                state.isLastSavedASecureFile,
-                state.textColorSetToOrangeAfterEncryption,
-                state.cipher,
-                layout.engine->VelkoField->toPlainText(),
-                layout.engine->VelkoField->isReadOnly(),
-                layout.engine->setFileNameLabel->text(),
-                labelColor(layout.engine->setFileNameLabel),
-                layout.mainWindow->windowTitle()};
-    }
-    friend bool operator==(const Snapshot&, const Snapshot&) = default;
-};
-
 struct Fixture
 {
     testsupport::TempHome home;
@@ -69,12 +26,7 @@ struct Fixture
     AppController* controller = layout->appController;
     DocumentState& state = *layout->state;
 
-    Fixture()
-    {
-        layout->engine->pipeline =
-            CipherPipeline(CipherPipeline::defaultToolPath(),
-                           QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so"));
-    }
+    Fixture() { securetest::useRealPipeline(*layout); }
 
     QWidget* unlockWindow() const { return controller->windowUnlockFileWithKeyword; }
     bool unlockWindowShown() const
@@ -107,22 +59,6 @@ struct Fixture
     {
         controller->fieldKeyWord->setText(keyword);
         unlockWindow()->findChild<QPushButton*>(QStringLiteral("btnOpenLockedFileOK"))->click();
-    }
-    void userTypes(const QString& text)
-    {
-        layout->engine->VelkoField->setFocus();
-        QTest::keyClicks(layout->engine->VelkoField, text);
-    }
-    // The warning alert of a failure: its title, after which it is closed.
-    QString takeFailureAlert()
-    {
-        QMessageBox* alert = testsupport::waitForAlert();
-        if (!alert)
-            return {};
-        const QString text = alert->text();
-        alert->button(QMessageBox::Ok)->click();
-        QCoreApplication::processEvents();
-        return text;
     }
 };
 
@@ -270,7 +206,7 @@ void UnlockOnOpenTest::okWithWrongKeywordOrDamagedFile()
     f.controller->application(qApp, path);
     f.pressOK(keyword);
 
-    QVERIFY(!f.takeFailureAlert().isEmpty());
+    QVERIFY(!securetest::takeAlertText().isEmpty());
     QVERIFY(Snapshot::of(*f.layout) == before);
     QVERIFY(f.unlockWindowShown());
     QVERIFY(f.controller->fieldKeyWord->text().isEmpty());
@@ -328,7 +264,7 @@ void UnlockOnOpenTest::unsavedEditsAreAskedAbout()
     const QString path =
         secure ? f.lock(QStringLiteral("s.srtf"), QStringLiteral("-des3"), QStringLiteral("k"))
                : f.plainFile(QStringLiteral("p.rtf"));
-    f.userTypes(QStringLiteral("unsaved words"));
+    securetest::typeIntoView(*f.layout, QStringLiteral("unsaved words"));
     QVERIFY(f.state.textChanged);
     const Snapshot before = Snapshot::of(*f.layout);
 
@@ -373,7 +309,7 @@ void UnlockOnOpenTest::cancelEndsApplication()
     Fixture f;
     QSignalSpy terminate(f.controller, &AppController::terminateRequested);
     if (edited)
-        f.userTypes(QStringLiteral("draft"));
+        securetest::typeIntoView(*f.layout, QStringLiteral("draft"));
     f.controller->application(qApp, f.home.filePath(QStringLiteral("x.srtf")));
     f.unlockWindow()->findChild<QPushButton*>(QStringLiteral("btnOpenLockedFileCancel"))->click();
 
@@ -418,10 +354,10 @@ void UnlockOnOpenTest::badPlainFileChangesNothing()
     const Snapshot before = Snapshot::of(*f.layout);
 
     QVERIFY(f.controller->application(qApp, path));
-    QVERIFY(!f.takeFailureAlert().isEmpty());
+    QVERIFY(!securetest::takeAlertText().isEmpty());
     QVERIFY(Snapshot::of(*f.layout) == before);
     QVERIFY(recentDocuments().isEmpty());
 }
 
-QTEST_MAIN(UnlockOnOpenTest)
+SECURE_TEST_MAIN(UnlockOnOpenTest)
 #include "tst_unlockonopen.moc"
