@@ -30,10 +30,7 @@ namespace {
 const char* const kPrivateBusMark = "VELKO_TEST_PRIVATE_BUS";
 const int kLaunchTimeoutMs = 15000;
 
-QString velkoProgram()
-{
-    return QStringLiteral(VELKO_BIN_DIR "/velko");
-}
+const QString kProgram = QStringLiteral(VELKO_BIN_DIR "/velko");
 
 // A velko process started in `directory` with `arguments`.
 std::unique_ptr<QProcess>
@@ -44,7 +41,7 @@ launch(const QString& directory, const QStringList& arguments,
     process->setWorkingDirectory(directory);
     process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(velkoProgram(), arguments);
+    process->start(kProgram, arguments);
     return process;
 }
 
@@ -56,19 +53,6 @@ bool waitForExit(QProcess* process, int timeoutMs = kLaunchTimeoutMs)
     while (process->state() != QProcess::NotRunning && timer.elapsed() < timeoutMs)
         QTest::qWait(20);
     return process->state() == QProcess::NotRunning;
-}
-
-bool nameOwned(int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-    while (!bus->isServiceRegistered(kApplicationId).value()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
 }
 
 void stop(QProcess* process)
@@ -90,28 +74,40 @@ class SingleInstanceTest : public QObject
 
 private slots:
     void initTestCase();
-    void secondLaunchHandsFilesToRunningWindow();
-    void secondLaunchWithoutFilesRaisesWindow();
+    void laterLaunchesReachRunningWindow();
     void simultaneousLaunchesLeaveOnePrimary();
     void withoutSessionBusEachRunsAlone();
 };
 
 void SingleInstanceTest::initTestCase()
 {
-    QVERIFY2(QFileInfo(velkoProgram()).isExecutable(), "build the velko target first");
+    QVERIFY2(QFileInfo(kProgram).isExecutable(), "build the velko target first");
     QVERIFY(QDBusConnection::sessionBus().isConnected());
     QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(kApplicationId));
 }
 
-void SingleInstanceTest::secondLaunchHandsFilesToRunningWindow()
+// A later launch without files asks the running window to come forward,
+// passing its activation token; one with files hands them over.
+void SingleInstanceTest::laterLaunchesReachRunningWindow()
 {
     testsupport::TempHome home;
     std::unique_ptr<Layout> layout = testsupport::makeDocumentWindow();
     SingleInstance instance;
     QCOMPARE(instance.start({}), SingleInstance::Role::Primary);
     connectLaterLaunches(instance, *layout);
+    QSignalSpy activated(&instance, &SingleInstance::activateRequested);
+    QSignalSpy opened(&instance, &SingleInstance::openRequested);
 
-    // Two files named relative to the second launch's own directory.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("token-42"));
+    const auto bare = launch(home.path(), {}, environment);
+    QVERIFY(waitForExit(bare.get()));
+    QCOMPARE(bare->exitCode(), 0);
+    QTRY_COMPARE(activated.size(), 1);
+    QCOMPARE(activated.at(0).at(0).toString(), QStringLiteral("token-42"));
+    QCOMPARE(opened.size(), 0);
+
+    // Two files named relative to the later launch's own directory.
     QDir(home.path()).mkpath(QStringLiteral("work/old.srtf"));
     const QString plain = home.filePath(QStringLiteral("work/old.srtf/letter.rtf"));
     const QString secure = home.filePath(QStringLiteral("work/Locked.SRTF"));
@@ -136,24 +132,6 @@ void SingleInstanceTest::secondLaunchHandsFilesToRunningWindow()
     QCOMPARE(layout->appController->windowUnlockFileWithKeyword->windowTitle(), secure);
 }
 
-void SingleInstanceTest::secondLaunchWithoutFilesRaisesWindow()
-{
-    testsupport::TempHome home;
-    SingleInstance instance;
-    QCOMPARE(instance.start({}), SingleInstance::Role::Primary);
-    QSignalSpy activated(&instance, &SingleInstance::activateRequested);
-    QSignalSpy opened(&instance, &SingleInstance::openRequested);
-
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("token-42"));
-    const auto second = launch(home.path(), {}, environment);
-    QVERIFY(waitForExit(second.get()));
-    QCOMPARE(second->exitCode(), 0);
-    QTRY_COMPARE(activated.size(), 1);
-    QCOMPARE(activated.at(0).at(0).toString(), QStringLiteral("token-42"));
-    QCOMPARE(opened.size(), 0);
-}
-
 void SingleInstanceTest::simultaneousLaunchesLeaveOnePrimary()
 {
     testsupport::TempHome home;
@@ -161,7 +139,9 @@ void SingleInstanceTest::simultaneousLaunchesLeaveOnePrimary()
     std::vector<std::unique_ptr<QProcess>> launches;
     for (int i = 0; i < 3; ++i)
         launches.push_back(launch(home.path(), {QStringLiteral("a.rtf")}));
-    QVERIFY(nameOwned(kLaunchTimeoutMs));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QDBusConnection::sessionBus().interface()->isServiceRegistered(kApplicationId).value(),
+        kLaunchTimeoutMs);
     const uint owner =
         QDBusConnection::sessionBus().interface()->servicePid(kApplicationId).value();
 
