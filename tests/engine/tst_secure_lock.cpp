@@ -214,14 +214,10 @@ void SecureTest::panelStartsOnTheDesktopWithTheProposedName()
     const QString expectedFolder = haveDesktop ? m_desktop : m_home.path();
     QString folder;
     QString name;
-    QString title;
-    auto* poll = new QTimer(this);
-    poll->setInterval(20);
-    connect(poll, &QTimer::timeout, this, [&, poll]() {
-        auto* panel = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!panel)
-            return;
-        poll->stop();
+    // The panel runs its own event loop: this looks at it from there.
+    QTimer::singleShot(0, this, [&]() {
+        QFileDialog* panel = testsupport::waitForPanel();
+        QVERIFY(panel);
         folder = panel->directory().absolutePath();
         if (auto* edit = panel->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
             name = edit->text();
@@ -229,11 +225,9 @@ void SecureTest::panelStartsOnTheDesktopWithTheProposedName()
         QCOMPARE(panel->windowModality(), Qt::ApplicationModal);
         panel->reject();
     });
-    poll->start();
     Engine& engine = *m_layout->engine;
     openKeywordWindow();
     button(engine.windowEnterKeyWord, "btnOKEnterKeyword")->click(); // two empty fields match
-    delete poll;
     if (!haveDesktop)
         m_home.makeDesktop();
     QCOMPARE(QDir::cleanPath(folder), QDir::cleanPath(expectedFolder));
