@@ -1,6 +1,6 @@
 // velko-cli convert: an RTF document as plain text, HTML or our own RTF.
 #include "cli/commands.h"
-#include "core/pendingfile.h"
+#include "cli/streamio.h"
 #include "rtf/plaintext.h"
 #include "rtf/rtf.h"
 
@@ -13,8 +13,6 @@
 namespace velko::cli {
 
 namespace {
-
-const QString kStream = QStringLiteral("-");
 
 enum class Target { Text, Html, Rtf };
 
@@ -85,42 +83,6 @@ std::optional<ConvertRequest> parseConvert(const QStringList& args, QString* pro
     return request;
 }
 
-Result<QByteArray> readAll(const QString& input)
-{
-    QFile file;
-    const bool opened = input == kStream
-                            ? file.open(stdin, QIODevice::ReadOnly)
-                            : (file.setFileName(input), file.open(QIODevice::ReadOnly));
-    if (!opened)
-        return makeError(ErrorCode::FileRead,
-                         QStringLiteral("cannot read %1: %2").arg(input, file.errorString()));
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return makeError(ErrorCode::FileRead,
-                         QStringLiteral("cannot read %1: %2").arg(input, file.errorString()));
-    return data;
-}
-
-// The whole output or nothing: a file is replaced only once it is complete.
-Status writeAll(const QString& output, const QByteArray& data)
-{
-    if (output == kStream) {
-        QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(data) != data.size() ||
-            !out.flush())
-            return makeError(
-                ErrorCode::FileWrite,
-                QStringLiteral("cannot write standard output: %1").arg(out.errorString()));
-        return {};
-    }
-    PendingFile file(output);
-    if (Status created = file.create(); !created)
-        return created;
-    if (Status written = file.write(data); !written)
-        return written;
-    return file.commit();
-}
-
 QByteArray converted(const QTextDocument& document, Target target)
 {
     switch (target) {
@@ -148,7 +110,7 @@ int runConvert(const QStringList& args)
         return complain(ExitUsage, problem + QStringLiteral(" (see velko-cli --help)"));
 
     // 2. Read the input whole.
-    const Result<QByteArray> data = readAll(request->input);
+    const Result<QByteArray> data = readInput(request->input);
     if (!data)
         return complain(ExitFileError, data.error().detail);
 
@@ -161,7 +123,7 @@ int runConvert(const QStringList& args)
     }
 
     // 4. Write it out in the requested form.
-    if (const Status written = writeAll(request->output, converted(document, request->target));
+    if (const Status written = writeOutput(request->output, converted(document, request->target));
         !written)
         return complain(ExitFileError, written.error().detail);
     return ExitDone;

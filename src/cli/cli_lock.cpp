@@ -1,9 +1,9 @@
 // velko-cli lock and unlock: the cipher pipeline on files or standard streams.
 #include "cli/commands.h"
 #include "cli/keywordinput.h"
+#include "cli/streamio.h"
 #include "core/cipheroption.h"
 #include "core/cipherpipeline.h"
-#include "core/pendingfile.h"
 #include "core/securetext.h"
 
 #include <QDir>
@@ -17,7 +17,6 @@ namespace velko::cli {
 
 namespace {
 
-const QString kStream = QStringLiteral("-");
 const QString kAuto = QStringLiteral("auto");
 
 struct Request
@@ -124,44 +123,6 @@ std::optional<Request> parseRequest(const QStringList& args, bool allowAuto, QSt
     return request;
 }
 
-Result<QByteArray> readInput(const QString& input)
-{
-    QFile file;
-    const bool opened = input == kStream
-                            ? file.open(stdin, QIODevice::ReadOnly)
-                            : (file.setFileName(input), file.open(QIODevice::ReadOnly));
-    if (!opened)
-        return makeError(ErrorCode::FileRead,
-                         QStringLiteral("Cannot read %1: %2").arg(input, file.errorString()));
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return makeError(ErrorCode::FileRead,
-                         QStringLiteral("Cannot read %1: %2").arg(input, file.errorString()));
-    return data;
-}
-
-Status writeStandardOutput(const QByteArray& data)
-{
-    QFile out;
-    if (!out.open(stdout, QIODevice::WriteOnly) || out.write(data) != data.size() || !out.flush())
-        return makeError(ErrorCode::FileWrite,
-                         QStringLiteral("Cannot write standard output: %1").arg(out.errorString()));
-    return {};
-}
-
-// Writes the whole output, or nothing: a file is replaced atomically.
-Status writeOutput(const QString& output, const QByteArray& data)
-{
-    if (output == kStream)
-        return writeStandardOutput(data);
-    PendingFile file(output);
-    if (const Status created = file.create(); !created)
-        return created;
-    if (const Status written = file.write(data); !written)
-        return written;
-    return file.commit();
-}
-
 Result<QString> keywordFor(const Request& request, bool confirm)
 {
     if (request.keywordFd)
@@ -222,7 +183,7 @@ int runLock(const QStringList& args)
                           scratch.filePath(QStringLiteral("document.srtf")));
     if (!text)
         return failWith(text.error());
-    const Status written = writeStandardOutput(text.value());
+    const Status written = writeOutput(kStream, text.value());
     return written ? ExitDone : failWith(written.error());
 }
 
