@@ -67,8 +67,6 @@ private slots:
     void cancelledPanelAndCancelKeepTheKeyword();
     void roundTripKeepsTextAndAttributes_data();
     void roundTripKeepsTextAndAttributes();
-    void anotherCipherOpensItAndIsChosen_data();
-    void anotherCipherOpensItAndIsChosen();
     void failureIsToldAndChangesNothing_data();
     void failureIsToldAndChangesNothing();
 
@@ -157,13 +155,22 @@ void UnlockTest::cancelledPanelAndCancelKeepTheKeyword()
 void UnlockTest::roundTripKeepsTextAndAttributes_data()
 {
     QTest::addColumn<QString>("cipher");
-    for (const QString& option : allCipherOptions())
-        QTest::newRow(qPrintable(option)) << option;
+    QTest::addColumn<QString>("chosen"); // in the window when unlocking
+    const QStringList ciphers = allCipherOptions();
+    for (int i = 0; i < ciphers.size(); ++i) {
+        const QString other = ciphers[(i + 1) % ciphers.size()];
+        QTest::newRow(qPrintable(ciphers[i])) << ciphers[i] << ciphers[i];
+        QTest::addRow("%s, %s chosen", qPrintable(ciphers[i]), qPrintable(other))
+            << ciphers[i] << other;
+    }
 }
 
+// Another cipher than the one chosen opens the file: it is told, and it
+// becomes the chosen one.
 void UnlockTest::roundTripKeepsTextAndAttributes()
 {
     QFETCH(QString, cipher);
+    QFETCH(QString, chosen);
     Engine& engine = *m_layout->engine;
     const DocumentState& state = *m_layout->state;
     engine.selectCipher(cipher);
@@ -183,8 +190,16 @@ void UnlockTest::roundTripKeepsTextAndAttributes()
 
     // Unlock brings the rich text back, editable, in its own colours.
     m_layout->mainWindow->setWindowTitle(QStringLiteral("elsewhere"));
+    engine.selectCipher(chosen);
     unlockWith(*m_layout, QStringLiteral("sésame ouvre-toi"), path);
-    QVERIFY(!QApplication::activeModalWidget()); // no alert, no notice
+    if (chosen == cipher) {
+        QVERIFY(!QApplication::activeModalWidget()); // no alert, no notice
+    } else {
+        QString informative;
+        const QString notice = takeAlertText(&informative);
+        QVERIFY2(notice.contains(cipherDisplayName(cipher)), qPrintable(notice));
+        QVERIFY2(informative.contains(cipherDisplayName(chosen)), qPrintable(informative));
+    }
     QCOMPARE(engine.VelkoField->toPlainText(), text);
     QCOMPARE(runsOf(engine.VelkoField->document()), runs);
     QVERIFY(!engine.VelkoField->isReadOnly());
@@ -193,6 +208,7 @@ void UnlockTest::roundTripKeepsTextAndAttributes()
     QVERIFY(state.isLastSavedASecureFile);
     QCOMPARE(state.fileName, path);
     QCOMPARE(state.cipher, cipher);
+    QCOMPARE(engine.cipherPopUpButton->currentData().toString(), cipher);
     QCOMPARE(engine.setFileNameLabel->text(), path);
     QCOMPARE(labelColor(engine.setFileNameLabel), colors::blue());
     QCOMPARE(m_layout->mainWindow->windowTitle(), path);
@@ -207,42 +223,11 @@ void UnlockTest::roundTripKeepsTextAndAttributes()
              .contains("round-"));
 }
 
-void UnlockTest::anotherCipherOpensItAndIsChosen_data()
-{
-    QTest::addColumn<QString>("lockedWith");
-    QTest::addColumn<QString>("chosen");
-    QTest::newRow("Blowfish file, RC4 chosen") << kCipherBlowfish << kCipherRc4;
-    QTest::newRow("RC5 file, Blowfish chosen") << kCipherRc5 << kCipherBlowfish;
-    QTest::newRow("RC4 file, triple DES chosen") << kCipherRc4 << kCipherDes3;
-}
-
-void UnlockTest::anotherCipherOpensItAndIsChosen()
-{
-    QFETCH(QString, lockedWith);
-    QFETCH(QString, chosen);
-    Engine& engine = *m_layout->engine;
-    const QString path = m_desktop + QStringLiteral("/other.srtf");
-    QVERIFY(!lockFile(path, "{\\rtf1\\ansi {\\b Hidden} text}", lockedWith, "pw").isEmpty());
-    engine.selectCipher(chosen);
-
-    unlockWith(*m_layout, QStringLiteral("pw"), path);
-
-    QCOMPARE(engine.VelkoField->toPlainText(), QStringLiteral("Hidden text"));
-    QCOMPARE(m_layout->state->cipher, lockedWith);
-    QCOMPARE(engine.cipherPopUpButton->currentData().toString(), lockedWith);
-    QCOMPARE(m_layout->state->fileName, path);
-    QString informative;
-    const QString notice = takeAlertText(&informative);
-    QVERIFY2(notice.contains(cipherDisplayName(lockedWith)), qPrintable(notice));
-    QVERIFY2(informative.contains(cipherDisplayName(chosen)), qPrintable(informative));
-}
-
 void UnlockTest::failureIsToldAndChangesNothing_data()
 {
     QTest::addColumn<QString>("damage");
     QTest::addColumn<bool>("edited");
-    for (const char* damage : {"wrong keyword", "not Base64", "cut short", "plain RTF", "empty",
-                               "tool missing", "unreadable RTF"}) {
+    for (const char* damage : {"wrong keyword", "plain RTF", "tool missing", "unreadable RTF"}) {
         QTest::addRow("%s, secured and shown", damage) << QString::fromLatin1(damage) << false;
         QTest::addRow("%s, edited", damage) << QString::fromLatin1(damage) << true;
     }
@@ -268,19 +253,12 @@ void UnlockTest::failureIsToldAndChangesNothing()
     }
 
     const QString path = m_desktop + QStringLiteral("/target.srtf");
-    QByteArray good = lockFile(path, "{\\rtf1\\ansi Secret}", kCipherBlowfish, "right");
-    QVERIFY(!good.isEmpty());
+    QVERIFY(!lockFile(path, "{\\rtf1\\ansi Secret}", kCipherBlowfish, "right").isEmpty());
     QString keyword = QStringLiteral("right");
     if (damage == QLatin1String("wrong keyword"))
         keyword = QStringLiteral("wrong");
-    else if (damage == QLatin1String("not Base64"))
-        QVERIFY(testsupport::writeFile(path, "!!! this is no secure document !!!\n"));
-    else if (damage == QLatin1String("cut short"))
-        QVERIFY(testsupport::writeFile(path, good.left(good.size() / 2)));
     else if (damage == QLatin1String("plain RTF"))
         QVERIFY(testsupport::writeFile(path, "{\\rtf1\\ansi Plain}"));
-    else if (damage == QLatin1String("empty"))
-        QVERIFY(testsupport::writeFile(path, QByteArray()));
     else if (damage == QLatin1String("tool missing"))
         engine.pipeline = CipherPipeline(QStringLiteral("/nonexistent/openssl"), kRc5Module);
     else if (damage == QLatin1String("unreadable RTF"))
