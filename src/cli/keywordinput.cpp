@@ -6,6 +6,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <termios.h>
+
+#include <csignal>
+#include <iterator>
 #include <unistd.h>
 
 namespace velko::cli {
@@ -61,6 +64,46 @@ Result<QString> readKeywordLine(int fd)
     return decodeKeyword(line);
 }
 
+namespace {
+
+// While echo is off, a signal that ends the program must give the terminal
+// its echo back first.
+int g_quietTerminal = -1;
+termios g_terminalSettings;
+const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+struct sigaction g_previousActions[std::size(kEndingSignals)];
+
+extern "C" void restoreTerminalAndReraise(int signal)
+{
+    if (g_quietTerminal >= 0)
+        ::tcsetattr(g_quietTerminal, TCSAFLUSH, &g_terminalSettings);
+    for (size_t i = 0; i < std::size(kEndingSignals); ++i) {
+        if (kEndingSignals[i] == signal)
+            ::sigaction(signal, &g_previousActions[i], nullptr);
+    }
+    ::raise(signal);
+}
+
+void guardTerminal(int tty, const termios& settings)
+{
+    g_quietTerminal = tty;
+    g_terminalSettings = settings;
+    struct sigaction action = {};
+    action.sa_handler = restoreTerminalAndReraise;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(kEndingSignals); ++i)
+        ::sigaction(kEndingSignals[i], &action, &g_previousActions[i]);
+}
+
+void releaseTerminal()
+{
+    for (size_t i = 0; i < std::size(kEndingSignals); ++i)
+        ::sigaction(kEndingSignals[i], &g_previousActions[i], nullptr);
+    g_quietTerminal = -1;
+}
+
+} // namespace
+
 Result<QString> askKeyword(const char* prompt)
 {
     const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
@@ -74,12 +117,15 @@ Result<QString> askKeyword(const char* prompt)
         termios quiet = saved;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         quiet.c_lflag |= ECHONL;
+        guardTerminal(tty, saved);
         ::tcsetattr(tty, TCSAFLUSH, &quiet);
     }
     QByteArray line;
     const LineEnd end = readLine(tty, line);
-    if (isTerminal)
+    if (isTerminal) {
         ::tcsetattr(tty, TCSAFLUSH, &saved);
+        releaseTerminal();
+    }
     ::close(tty);
     if (end == LineEnd::Failed || (end == LineEnd::EndOfData && line.isEmpty()))
         return makeError(ErrorCode::FileRead, QStringLiteral("No keyword was typed."));
