@@ -22,16 +22,6 @@
 
 namespace velko {
 
-namespace {
-
-// Whether `data` can be an RTF document at all: "{\rtf" after blanks.
-bool beginsLikeRtf(const QByteArray& data)
-{
-    return data.trimmed().startsWith("{\\rtf");
-}
-
-} // namespace
-
 bool AppController::application(QCoreApplication*, const QString& openFile)
 {
     // 1. Scratch files of the pipeline live in the home directory, also when
@@ -72,35 +62,9 @@ void AppController::openHandedOverFileAnyway(QMessageBox*, int returnCode, void*
 
 void AppController::openPlainFile(const QString& path)
 {
-    const QString failure = tr("The document could not be opened.");
-    // 1. Read the file; a file that cannot be read or is not RTF changes
-    //    nothing.
-    const Result<QByteArray> data = readDocumentFile(path);
-    if (!data) {
-        engine->showFailure(failure, data.error());
-        return;
-    }
-    if (!beginsLikeRtf(data.value())) {
-        engine->showFailure(failure, makeError(ErrorCode::NotRtf, path));
-        return;
-    }
-    // 2. Its rich text replaces the view's text (not an edit).
-    const Status shown = engine->replaceTextWithRtf(data.value());
-    if (!shown) {
-        engine->showFailure(failure, shown.error());
-        return;
-    }
-    // 3. Label and title show the path; the document is a clean plain one.
-    engine->showPathInLabelAndTitle(path);
-    state->fileName = QString(path);
-    setLabelColor(openedFileNameLabel, colors::blue());
-    VelkoField->setReadOnly(false);
-    state->textChanged = false;
-    state->textColorSetToOrangeAfterEncryption = false;
-    state->isLastSavedASecureFile = false;
-    // 4. The desktop's recent documents; a failure there loses nothing.
-    const Status noted = addRecentDocument(path);
-    Q_UNUSED(noted);
+    // Read before anything changes; the document becomes a clean plain one
+    // and joins the desktop's recent documents.
+    engine->openPlainDocument(path);
 }
 
 void AppController::btnOpenLockedFileOK()

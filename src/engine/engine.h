@@ -127,6 +127,9 @@ public:
     void selectCipher(const QString& option);
     // Puts a file's deciphered or read RTF into the view, as a command does.
     Status replaceTextWithRtf(const QByteArray& rtf);
+    // Makes the plain document at `path` the clean current document. A file
+    // that cannot be read or is not RTF is reported and changes nothing.
+    void openPlainDocument(const QString& path);
 
 signals:
     // The application is asked to end (Quit, or its alert's OK).

@@ -58,38 +58,39 @@ QString openFailedText()
     return QObject::tr("The document could not be opened.");
 }
 
+} // namespace
+
+// --- Open ------------------------------------------------------------------
+
 // Loads the plain document at `path` and makes it the clean current
 // document. The file is read and parsed before anything changes, so a file
 // that cannot be read or is no RTF leaves the document as it was.
-void openPlainDocument(Engine& engine, const QString& path)
+void Engine::openPlainDocument(const QString& path)
 {
-    DocumentState* state = engine.state;
     const Result<QByteArray> data = readDocumentFile(path);
     if (!data) {
-        engine.showFailure(openFailedText(), data.error());
+        showFailure(openFailedText(), data.error());
         return;
     }
-    if (const Status replaced = engine.replaceTextWithRtf(data.value()); !replaced) {
+    if (const Status replaced = replaceTextWithRtf(data.value()); !replaced) {
         Error error = replaced.error();
         if (!error.detail.contains(path))
             error.detail =
                 error.detail.isEmpty() ? path : QStringLiteral("%1: %2").arg(path, error.detail);
-        engine.showFailure(openFailedText(), error);
+        showFailure(openFailedText(), error);
         return;
     }
 
     state->fileName = path;
-    engine.setFileNameLabel->setText(state->fileName);
-    setLabelColor(engine.setFileNameLabel, colors::blue());
-    engine.mainWindow->setWindowTitle(state->fileName);
+    setFileNameLabel->setText(state->fileName);
+    setLabelColor(setFileNameLabel, colors::blue());
+    mainWindow->setWindowTitle(state->fileName);
     state->textChanged = false;
     state->textColorSetToOrangeAfterEncryption = false;
-    engine.VelkoField->setReadOnly(false);
+    VelkoField->setReadOnly(false);
     noteRecentDocument(state->fileName);
     state->isLastSavedASecureFile = false;
 }
-
-} // namespace
 
 // --- Save ------------------------------------------------------------------
 
@@ -201,7 +202,7 @@ void Engine::openDialog(QFileDialog* panel, int returnCode, void*)
     const QString path = chosenPath(panel);
     if (path.isEmpty())
         return;
-    openPlainDocument(*this, path);
+    openPlainDocument(path);
 }
 
 void Engine::openRecentDocument(const QString& path)
@@ -211,7 +212,7 @@ void Engine::openRecentDocument(const QString& path)
         beginAlertSheet(mainWindow, alerts::openAnother(), this, &Engine::openRecentWithoutSaving);
         return;
     }
-    openPlainDocument(*this, path);
+    openPlainDocument(path);
 }
 
 void Engine::openRecentWithoutSaving(QMessageBox* alert, int returnCode, void*)
@@ -220,7 +221,7 @@ void Engine::openRecentWithoutSaving(QMessageBox* alert, int returnCode, void*)
     const QString path = std::exchange(m_recentDocumentToOpen, QString());
     if (returnCode != kAlertFirstButtonReturn || path.isEmpty())
         return;
-    openPlainDocument(*this, path);
+    openPlainDocument(path);
 }
 
 // --- New, Clear ----------------------------------------------------------------
