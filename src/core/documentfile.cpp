@@ -21,12 +21,15 @@ Result<QByteArray> readDocumentFile(const QString& path)
     return data;
 }
 
-Status writeDocumentFile(const QString& path, const QByteArray& data)
+Status writeDocumentFile(const QString& path, const QByteArray& data,
+                         std::optional<QFileDevice::Permissions> permissions)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return makeError(ErrorCode::FileWrite,
                          QStringLiteral("%1: %2").arg(path, file.errorString()));
+    if (permissions)
+        file.setPermissions(*permissions);
     if (file.write(data) != data.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();

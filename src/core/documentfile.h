@@ -3,7 +3,10 @@
 #include "core/result.h"
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
+
+#include <optional>
 
 namespace velko {
 
@@ -12,6 +15,8 @@ Result<QByteArray> readDocumentFile(const QString& path);
 
 // Writes `data` to `path` atomically (temporary file, then rename); an
 // existing file is untouched when the write fails. FileWrite with the reason.
-Status writeDocumentFile(const QString& path, const QByteArray& data);
+// `permissions`, when given, replace those the file would otherwise get.
+Status writeDocumentFile(const QString& path, const QByteArray& data,
+                         std::optional<QFileDevice::Permissions> permissions = std::nullopt);
 
 } // namespace velko

@@ -1,10 +1,11 @@
 #include "core/recentdocuments.h"
 
+#include "core/documentfile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMimeDatabase>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -73,20 +74,8 @@ Status saveList(GBookmarkFile* list, const QString& path)
     if (!data)
         return makeError(ErrorCode::FileWrite,
                          QStringLiteral("%1: %2").arg(path, takeMessage(error)));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return makeError(ErrorCode::FileWrite,
-                         QStringLiteral("%1: %2").arg(path, file.errorString()));
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(data.get(), qint64(length)) != qint64(length)) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return makeError(ErrorCode::FileWrite, QStringLiteral("%1: %2").arg(path, reason));
-    }
-    if (!file.commit())
-        return makeError(ErrorCode::FileWrite,
-                         QStringLiteral("%1: %2").arg(path, file.errorString()));
-    return {};
+    return writeDocumentFile(path, QByteArray(data.get(), qsizetype(length)),
+                             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 QString mimeTypeOf(const QString& path)
