@@ -29,6 +29,10 @@ ButtonRow createButtonRow(QWidget* window, const QString& okText, const QString&
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
     escape->setContext(Qt::WindowShortcut);
     QObject::connect(escape, &QShortcut::activated, cancel, &QPushButton::click);
+    // Default buttons act on Return only inside dialogs: these are plain
+    // windows, so Return in any of their fields presses OK itself.
+    for (QLineEdit* field : window->findChildren<QLineEdit*>())
+        QObject::connect(field, &QLineEdit::returnPressed, ok, &QPushButton::click);
     return {box, ok, cancel};
 }
 

@@ -13,7 +13,7 @@ namespace velko {
 QWidget* createToolWindow(QWidget* parent, const QString& objectName, const QString& title);
 
 // OK and Cancel (or other texts) for a secondary window; Escape presses
-// Cancel and Return presses OK.
+// Cancel, and Return in any line field already in the window presses OK.
 struct ButtonRow
 {
     QDialogButtonBox* box;

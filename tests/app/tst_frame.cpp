@@ -34,6 +34,7 @@ private slots:
     void aboutBoxShownOnceAboveAndFollowsTheWindow();
     void commandsStillWorkWhileAboutBoxIsShown();
     void closingTheWindowEndsTheApplication();
+    void returnInAFieldPressesOk();
     void everyControlHasAnAccessibleName();
 };
 
@@ -188,6 +189,25 @@ void FrameTest::closingTheWindowEndsTheApplication()
     QSignalSpy terminate(layout->appController, &AppController::terminateRequested);
     QVERIFY(layout->mainWindow->close());
     QCOMPARE(terminate.count(), 1);
+}
+
+void FrameTest::returnInAFieldPressesOk()
+{
+    testsupport::TempHome home;
+    auto layout = testsupport::makeDocumentWindow();
+    Engine* engine = layout->engine;
+    engine->btnSecureText();
+    QVERIFY(QTest::qWaitForWindowExposed(engine->windowEnterKeyWord));
+    auto* ok =
+        engine->windowEnterKeyWord->findChild<QPushButton*>(QStringLiteral("btnOKEnterKeyword"));
+    QSignalSpy pressed(ok, &QPushButton::clicked);
+    // Different keywords: OK only shakes the window, no panel opens.
+    engine->textfieldKeyword->setText(QStringLiteral("a"));
+    engine->textfieldKeyword2->setText(QStringLiteral("b"));
+    QTest::keyClick(engine->textfieldKeyword2, Qt::Key_Return);
+    QCOMPARE(pressed.count(), 1);
+    QTest::keyClick(engine->textfieldKeyword, Qt::Key_Enter);
+    QCOMPARE(pressed.count(), 2);
 }
 
 void FrameTest::everyControlHasAnAccessibleName()
