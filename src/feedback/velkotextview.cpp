@@ -39,6 +39,12 @@ void VelkoTextView::setPlainTextFromCode(const QString& text)
 {
     CodeChange change(this);
     setPlainText(text);
+    // Plain text: nothing of the formatting at the cursor carries over.
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.setCharFormat(QTextCharFormat());
+    cursor.setBlockFormat(QTextBlockFormat());
+    setCurrentCharFormat(QTextCharFormat());
     document()->setModified(false);
 }
 

@@ -18,6 +18,7 @@ class TextViewTest : public QObject
 private slots:
     void codeChangesAreNotEdits();
     void badRtfLeavesTheViewAsItWas();
+    void plainTextFromCodeCarriesNoFormatting();
     void firstEditAfterOrangeTurnsTextBlack();
 };
 
@@ -56,6 +57,19 @@ void TextViewTest::badRtfLeavesTheViewAsItWas()
     const Status status = view.setRtfFromCode("this is not rtf at all");
     QVERIFY(!status.ok());
     QCOMPARE(view.toPlainText(), QStringLiteral("precious text"));
+}
+
+void TextViewTest::plainTextFromCodeCarriesNoFormatting()
+{
+    VelkoTextView view;
+    QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi\\b\\i bold}").ok());
+    view.moveCursor(QTextCursor::End);
+    view.setPlainTextFromCode(QStringLiteral("U2FsdGVkX1+abc"));
+    QTextCursor cursor(view.document());
+    cursor.movePosition(QTextCursor::End);
+    QVERIFY(!cursor.charFormat().font().bold());
+    QVERIFY(!cursor.charFormat().font().italic());
+    QCOMPARE(view.toPlainText(), QStringLiteral("U2FsdGVkX1+abc"));
 }
 
 void TextViewTest::firstEditAfterOrangeTurnsTextBlack()
