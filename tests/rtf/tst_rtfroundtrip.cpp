@@ -18,9 +18,8 @@ const QString kAfter = QStringLiteral(" tail");
 std::unique_ptr<QTextDocument> readBack(const QByteArray& rtf)
 {
     auto document = std::make_unique<QTextDocument>();
-    const Status status = rtf::read(rtf, document.get());
-    if (!status)
-        qWarning() << "read failed:" << status.error().detail;
+    if (!rtf::read(rtf, document.get()))
+        qWarning("read failed");
     return document;
 }
 
@@ -31,6 +30,16 @@ QTextCharFormat formatAt(const QTextDocument& document, int position)
     return cursor.charFormat();
 }
 
+// `got` holds every property of `expected` (or, with `none`, not one of them).
+void verifyProperties(const QTextFormat& got, const QTextFormat& expected, bool none = false)
+{
+    const QMap<int, QVariant> properties = expected.properties();
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
+        QVERIFY2((got.property(it.key()) == it.value()) != none,
+                 qPrintable(QString::number(it.key())));
+    }
+}
+
 } // namespace
 
 class TestRtfRoundTrip : public QObject
@@ -38,48 +47,39 @@ class TestRtfRoundTrip : public QObject
     Q_OBJECT
 
 private slots:
-    void characterFormat_data();
-    void characterFormat();
-    void paragraphFormat_data();
-    void paragraphFormat();
+    void formats_data();
+    void formats();
     void lists_data();
     void lists();
     void text_data();
     void text();
-    void lastParagraphKeepsItsFormat();
-    void sameBytesEveryTime();
+    void lastParagraphAndSameBytesAgain();
     void rangeIsCompleteDocument();
-    void headerIsStandard();
 };
 
-void TestRtfRoundTrip::characterFormat_data()
+void TestRtfRoundTrip::formats_data()
 {
-    QTest::addColumn<QTextCharFormat>("format");
-    const auto row = [](const char* name, auto setter) {
+    QTest::addColumn<QTextCharFormat>("chars");
+    QTest::addColumn<QTextBlockFormat>("block");
+    const auto chars = [](const char* name, auto setter) {
         QTextCharFormat format;
         setter(format);
-        QTest::newRow(name) << format;
+        QTest::newRow(name) << format << QTextBlockFormat();
     };
-    row("family", [](QTextCharFormat& f) { f.setFontFamilies({"Courier New"}); });
-    row("family non-ASCII", [](QTextCharFormat& f) { f.setFontFamilies({"Schrift Ä {x}\\"}); });
-    row("size", [](QTextCharFormat& f) { f.setFontPointSize(17.5); });
-    row("bold", [](QTextCharFormat& f) { f.setFontWeight(QFont::Bold); });
-    row("italic", [](QTextCharFormat& f) { f.setFontItalic(true); });
-    row("underline", [](QTextCharFormat& f) { f.setFontUnderline(true); });
-    row("strike-out", [](QTextCharFormat& f) { f.setFontStrikeOut(true); });
-    row("orange text", [](QTextCharFormat& f) { f.setForeground(QColor(255, 128, 0)); });
-    row("background", [](QTextCharFormat& f) { f.setBackground(QColor(10, 200, 30)); });
-    row("superscript",
-        [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSuperScript); });
-    row("subscript",
-        [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSubScript); });
-    row("link", [](QTextCharFormat& f) {
+    const auto block = [](const char* name, auto setter) {
+        QTextBlockFormat format;
+        setter(format);
+        QTest::newRow(name) << QTextCharFormat() << format;
+    };
+    chars("escaped family and link, subscript", [](QTextCharFormat& f) {
+        f.setFontFamilies({"Schrift Ä {x}\\"});
+        f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
         f.setAnchor(true);
         f.setAnchorHref("https://example.org/a?b={c}&d=\\e#f");
     });
-    row("everything", [](QTextCharFormat& f) {
+    chars("everything", [](QTextCharFormat& f) {
         f.setFontFamilies({"DejaVu Serif"});
-        f.setFontPointSize(9);
+        f.setFontPointSize(17.5);
         f.setFontWeight(QFont::Bold);
         f.setFontItalic(true);
         f.setFontUnderline(true);
@@ -90,92 +90,49 @@ void TestRtfRoundTrip::characterFormat_data()
         f.setAnchor(true);
         f.setAnchorHref("mailto:someone@example.org");
     });
-}
-
-void TestRtfRoundTrip::characterFormat()
-{
-    QFETCH(QTextCharFormat, format);
-    QTextDocument document;
-    QTextCursor cursor(&document);
-    cursor.insertText(kBefore);
-    cursor.insertText(kRun, format);
-    cursor.insertText(kAfter, QTextCharFormat());
-
-    const auto back = readBack(rtf::write(document));
-    QCOMPARE(back->toRawText(), document.toRawText());
-
-    const QMap<int, QVariant> expected = format.properties();
-    const QTextCharFormat plain = formatAt(*back, 0);
-    for (int i = 0; i < kRun.size(); ++i) {
-        const QTextCharFormat got = formatAt(*back, int(kBefore.size()) + i);
-        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            QCOMPARE(got.property(it.key()), it.value());
-    }
-    // The plain neighbours before and after must not inherit the run's attributes.
-    const QTextCharFormat tail = formatAt(*back, int(kBefore.size() + kRun.size()) + 1);
-    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-        if (it.key() == QTextFormat::FontFamilies || it.key() == QTextFormat::FontPointSize)
-            continue; // the reader states family and size everywhere
-        QVERIFY2(plain.property(it.key()) != it.value(), qPrintable(QString::number(it.key())));
-        QVERIFY2(tail.property(it.key()) != it.value(), qPrintable(QString::number(it.key())));
-    }
-}
-
-void TestRtfRoundTrip::paragraphFormat_data()
-{
-    QTest::addColumn<QTextBlockFormat>("format");
-    const auto row = [](const char* name, auto setter) {
-        QTextBlockFormat format;
-        setter(format);
-        QTest::newRow(name) << format;
-    };
-    row("centre", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignHCenter); });
-    row("right", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignRight); });
-    row("justify", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignJustify); });
-    row("left margin", [](QTextBlockFormat& f) { f.setLeftMargin(36); });
-    row("right margin", [](QTextBlockFormat& f) { f.setRightMargin(12.5); });
-    row("first line", [](QTextBlockFormat& f) { f.setTextIndent(-18); });
-    row("indent levels", [](QTextBlockFormat& f) { f.setIndent(2); });
-    row("indent and margin", [](QTextBlockFormat& f) {
+    block("centre, margins and indents", [](QTextBlockFormat& f) {
+        f.setAlignment(Qt::AlignHCenter);
+        f.setRightMargin(12.5);
+        f.setTextIndent(-18);
         f.setIndent(1);
         f.setLeftMargin(10);
+        f.setTopMargin(6);
     });
-    row("space before", [](QTextBlockFormat& f) { f.setTopMargin(6); });
-    row("space after", [](QTextBlockFormat& f) { f.setBottomMargin(14); });
-    row("line height 150%",
-        [](QTextBlockFormat& f) { f.setLineHeight(150, QTextBlockFormat::ProportionalHeight); });
-    row("line height 115%",
-        [](QTextBlockFormat& f) { f.setLineHeight(115, QTextBlockFormat::ProportionalHeight); });
-    row("fixed line height",
-        [](QTextBlockFormat& f) { f.setLineHeight(20, QTextBlockFormat::FixedHeight); });
-    row("minimum line height",
-        [](QTextBlockFormat& f) { f.setLineHeight(16, QTextBlockFormat::MinimumHeight); });
+    block("line height 150%",
+          [](QTextBlockFormat& f) { f.setLineHeight(150, QTextBlockFormat::ProportionalHeight); });
+    block("fixed line height",
+          [](QTextBlockFormat& f) { f.setLineHeight(20, QTextBlockFormat::FixedHeight); });
+    block("minimum line height",
+          [](QTextBlockFormat& f) { f.setLineHeight(16, QTextBlockFormat::MinimumHeight); });
 }
 
-void TestRtfRoundTrip::paragraphFormat()
+void TestRtfRoundTrip::formats()
 {
-    QFETCH(QTextBlockFormat, format);
+    QFETCH(QTextCharFormat, chars);
+    QFETCH(QTextBlockFormat, block);
     QTextDocument document;
     QTextCursor cursor(&document);
     cursor.insertText("first");
-    cursor.insertBlock(format);
-    cursor.insertText("formatted");
+    cursor.insertBlock(block);
+    cursor.insertText(kBefore);
+    cursor.insertText(kRun, chars);
+    cursor.insertText(kAfter, QTextCharFormat());
     cursor.insertBlock(QTextBlockFormat());
     cursor.insertText("last");
 
     const auto back = readBack(rtf::write(document));
-    QCOMPARE(back->blockCount(), 3);
     QCOMPARE(back->toRawText(), document.toRawText());
-    const QTextBlockFormat got = back->findBlockByNumber(1).blockFormat();
-    const QMap<int, QVariant> expected = format.properties();
-    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-        QCOMPARE(got.property(it.key()), it.value());
-    // Paragraph properties must not leak into the next paragraph.
-    for (int number : {0, 2}) {
-        const QTextBlockFormat other = back->findBlockByNumber(number).blockFormat();
-        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            QVERIFY(other.property(it.key()) != it.value());
-    }
+    const int start = back->findBlockByNumber(1).position() + int(kBefore.size());
+    for (int i = 0; i < kRun.size(); ++i)
+        verifyProperties(formatAt(*back, start + i), chars);
+    verifyProperties(back->findBlockByNumber(1).blockFormat(), block);
+    // Nothing leaks into the plain neighbours (the reader states family and size everywhere).
+    chars.clearProperty(QTextFormat::FontFamilies);
+    chars.clearProperty(QTextFormat::FontPointSize);
+    for (int position : {start - 1, start + int(kRun.size()) + 1})
+        verifyProperties(formatAt(*back, position), chars, true);
+    for (int number : {0, 2})
+        verifyProperties(back->findBlockByNumber(number).blockFormat(), block, true);
 }
 
 void TestRtfRoundTrip::lists_data()
@@ -183,15 +140,8 @@ void TestRtfRoundTrip::lists_data()
     QTest::addColumn<int>("style");
     QTest::addColumn<int>("indent");
     QTest::addColumn<QString>("suffix");
-    QTest::newRow("disc") << int(QTextListFormat::ListDisc) << 1 << QString();
-    QTest::newRow("circle") << int(QTextListFormat::ListCircle) << 2 << QString();
-    QTest::newRow("square") << int(QTextListFormat::ListSquare) << 3 << QString();
-    QTest::newRow("decimal") << int(QTextListFormat::ListDecimal) << 1 << QString();
     QTest::newRow("decimal with )") << int(QTextListFormat::ListDecimal) << 1 << QString(")");
-    QTest::newRow("lower alpha") << int(QTextListFormat::ListLowerAlpha) << 2 << QString();
-    QTest::newRow("upper alpha") << int(QTextListFormat::ListUpperAlpha) << 1 << QString();
-    QTest::newRow("lower roman") << int(QTextListFormat::ListLowerRoman) << 1 << QString();
-    QTest::newRow("upper roman") << int(QTextListFormat::ListUpperRoman) << 4 << QString();
+    QTest::newRow("upper roman") << int(QTextListFormat::ListUpperRoman) << 4 << QString(".");
 }
 
 void TestRtfRoundTrip::lists()
@@ -206,60 +156,43 @@ void TestRtfRoundTrip::lists()
     QTextListFormat listFormat;
     listFormat.setStyle(QTextListFormat::Style(style));
     listFormat.setIndent(indent);
-    if (!suffix.isEmpty())
-        listFormat.setNumberSuffix(suffix);
+    listFormat.setNumberSuffix(suffix);
     QTextList* list = cursor.createList(listFormat);
     cursor.insertText("one");
-    cursor.insertBlock();
-    cursor.insertText("two");
     // A nested list inside, then back to the outer one.
     cursor.insertBlock();
-    QTextListFormat nested;
-    nested.setStyle(QTextListFormat::ListDecimal);
+    QTextListFormat nested = listFormat;
     nested.setIndent(indent + 1);
     cursor.createList(nested);
     cursor.insertText("inner");
     cursor.insertBlock();
     list->add(cursor.block());
-    cursor.insertText("three");
+    cursor.insertText("two");
     cursor.insertBlock(QTextBlockFormat());
     cursor.insertText("outro");
 
     const QByteArray rtfData = rtf::write(document);
     QVERIFY(rtfData.contains("{\\listtext ")); // the fallback older readers show
     const auto back = readBack(rtfData);
-    QCOMPARE(back->toRawText(), document.toRawText());
-    QCOMPARE(back->blockCount(), document.blockCount());
     QVERIFY(!back->findBlockByNumber(0).textList());
-    QVERIFY(!back->findBlockByNumber(5).textList());
+    QVERIFY(!back->findBlockByNumber(4).textList());
     const QTextList* outer = back->findBlockByNumber(1).textList();
     QVERIFY(outer);
     QCOMPARE(int(outer->format().style()), style);
     QCOMPARE(outer->format().indent(), indent);
-    QCOMPARE(back->findBlockByNumber(2).textList(), outer);
-    QCOMPARE(back->findBlockByNumber(4).textList(), outer);
-    QCOMPARE(outer->itemText(back->findBlockByNumber(4)),
-             list->itemText(document.findBlockByNumber(4)));
-    const QTextList* inner = back->findBlockByNumber(3).textList();
+    QCOMPARE(back->findBlockByNumber(3).textList(), outer);
+    QCOMPARE(outer->itemText(back->findBlockByNumber(3)),
+             list->itemText(document.findBlockByNumber(3)));
+    const QTextList* inner = back->findBlockByNumber(2).textList();
     QVERIFY(inner && inner != outer);
-    QCOMPARE(inner->format().style(), QTextListFormat::ListDecimal);
     QCOMPARE(inner->format().indent(), indent + 1);
-    // Block margins of list items come back as they were (none).
-    QCOMPARE(back->findBlockByNumber(1).blockFormat().leftMargin(), 0.0);
 }
 
 void TestRtfRoundTrip::text_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::newRow("empty") << QString();
     QTest::newRow("RTF specials") << QStringLiteral("a\\b{c}d\\\\{{}}");
-    QTest::newRow("tabs and line breaks") << QStringLiteral("a\tb\u2028c");
-    QTest::newRow("paragraphs") << QStringLiteral("one\ntwo\n\n\nfive");
-    QTest::newRow("latin-1") << QStringLiteral("Grüße, déjà vu ÿ ¡");
-    QTest::newRow("beyond latin-1") << QStringLiteral("€ — “quoted” Ωμέγα Привет");
-    QTest::newRow("CJK") << QStringLiteral("日本語のテキスト 中文 한국어");
     QTest::newRow("beyond U+FFFF") << QStringLiteral("😀 𝄞 𠀋");
-    QTest::newRow("no-break and soft hyphen") << QStringLiteral("a\u00A0b\u00ADc\u2011d");
     QTest::newRow("question marks") << QStringLiteral("é? ?€?");
     QTest::newRow("digits after unicode") << QStringLiteral("€123 é456");
     QTest::newRow("spaces") << QStringLiteral("  lead  and  trail  ");
@@ -273,93 +206,51 @@ void TestRtfRoundTrip::text()
     const QByteArray data = rtf::write(document);
     for (char c : data)
         QVERIFY2(uchar(c) < 0x80, "RTF output must be 7-bit");
-    const auto back = readBack(data);
-    QCOMPARE(back->toRawText(), document.toRawText());
+    QCOMPARE(readBack(data)->toRawText(), document.toRawText());
 }
 
-void TestRtfRoundTrip::lastParagraphKeepsItsFormat()
-{
-    // The closing \\par of the last paragraph must neither add an empty one nor drop its format.
-    QTextDocument document;
-    QTextCursor cursor(&document);
-    cursor.insertText("body");
-    QTextBlockFormat centred;
-    centred.setAlignment(Qt::AlignHCenter);
-    cursor.insertBlock(centred);
-    cursor.createList(QTextListFormat::ListSquare);
-    cursor.insertText("last item");
-
-    const auto back = readBack(rtf::write(document));
-    QCOMPARE(back->blockCount(), 2);
-    const QTextBlock last = back->lastBlock();
-    QCOMPARE(last.text(), QStringLiteral("last item"));
-    QCOMPARE(last.blockFormat().alignment(), Qt::AlignHCenter);
-    QVERIFY(last.textList());
-    QCOMPARE(last.textList()->format().style(), QTextListFormat::ListSquare);
-    QVERIFY(!back->firstBlock().textList());
-
-    cursor.insertBlock(QTextBlockFormat()); // an empty last paragraph is kept
-    QCOMPARE(readBack(rtf::write(document))->blockCount(), 3);
-}
-
-void TestRtfRoundTrip::sameBytesEveryTime()
+void TestRtfRoundTrip::lastParagraphAndSameBytesAgain()
 {
     QTextDocument document;
     QTextCursor cursor(&document);
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
     bold.setForeground(QColor(255, 128, 0));
-    cursor.insertText("plain ");
     cursor.insertText("bold orange", bold);
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     cursor.insertBlock(centred);
-    cursor.createList(QTextListFormat::ListDecimal);
+    cursor.createList(QTextListFormat::ListSquare);
     cursor.insertText("item €");
 
+    // The closing \par of the last paragraph neither adds an empty one nor drops its format.
     const QByteArray first = rtf::write(document);
-    QCOMPARE(rtf::write(document), first);
-    // What we read back writes the same bytes again.
     const auto back = readBack(first);
+    QCOMPARE(back->blockCount(), 2);
+    const QTextBlock last = back->lastBlock();
+    QCOMPARE(last.blockFormat().alignment(), Qt::AlignHCenter);
+    QVERIFY(last.textList());
+    // Writing is stable, and what is read back writes the same bytes again.
+    QCOMPARE(rtf::write(document), first);
     back->setDefaultFont(document.defaultFont());
-    const QByteArray again = rtf::write(*back);
-    if (again != first) {
-        qInfo().noquote() << first;
-        qInfo().noquote() << again;
-    }
-    QCOMPARE(again, first);
+    QCOMPARE(rtf::write(*back), first);
+
+    cursor.insertBlock(QTextBlockFormat()); // an empty last paragraph is kept
+    QCOMPARE(readBack(rtf::write(document))->blockCount(), 3);
 }
 
 void TestRtfRoundTrip::rangeIsCompleteDocument()
 {
     QTextDocument document;
-    QTextCursor cursor(&document);
-    cursor.insertText("0123456789");
-    cursor.insertBlock();
-    cursor.insertText("abcdef");
+    QTextCursor(&document).insertText("0123456789\nabcdef");
 
     const QByteArray middle = rtf::writeRange(document, 3, 7);
     QVERIFY(rtf::looksLikeCompleteRtf(middle));
+    QVERIFY(middle.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0"));
     QCOMPARE(readBack(middle)->toRawText(), QStringLiteral("3456"));
-
-    const QByteArray across = rtf::writeRange(document, 8, 13);
-    QCOMPARE(readBack(across)->toRawText(), QStringLiteral("89\u2029ab"));
-
-    const QByteArray whole = rtf::writeRange(document, 0, document.characterCount() - 1);
-    QCOMPARE(whole, rtf::write(document));
+    QCOMPARE(readBack(rtf::writeRange(document, 8, 13))->toRawText(), QStringLiteral("89\u2029ab"));
+    QCOMPARE(rtf::writeRange(document, 0, document.characterCount() - 1), rtf::write(document));
     QCOMPARE(readBack(rtf::writeRange(document, 5, 5))->toRawText(), QString());
-}
-
-void TestRtfRoundTrip::headerIsStandard()
-{
-    QTextDocument document;
-    const QByteArray data = rtf::write(document);
-    QVERIFY(data.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0"));
-    QVERIFY(data.contains("{\\fonttbl{\\f0"));
-    QVERIFY(data.contains("{\\colortbl;"));
-    QVERIFY(data.endsWith("}"));
-    QVERIFY(rtf::looksLikeCompleteRtf(data));
-    QVERIFY(!rtf::looksLikeCompleteRtf(data.chopped(1)));
 }
 
 QTEST_MAIN(TestRtfRoundTrip)
