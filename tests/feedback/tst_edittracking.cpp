@@ -74,8 +74,7 @@ void EditTrackingTest::userEditsMarkTheDocument()
         QTextCharFormat bold;
         bold.setFontWeight(QFont::Bold);
         w.view->mergeCurrentCharFormat(bold);
-    } else {
-        // The first edit ends the orange display a lock leaves.
+    } else { // the first edit ends the orange display a lock leaves
         w.view->setWholeTextColorFromCode(colors::orange());
         w.state->textColorSetToOrangeAfterEncryption = true;
         QTest::keyClicks(w.view, QStringLiteral("ab"));
@@ -108,7 +107,8 @@ void EditTrackingTest::commandsReplacingTextAreNotEdits()
         w.engine->btnSaveAction();
     QVERIFY(!QApplication::activeModalWidget());
     QCOMPARE(w.labelColour(), colors::blue());
-    w.view->undo(); // a replaced text cannot be brought back
+    if (command != QLatin1String("save"))
+        w.view->undo(); // a replaced text cannot be brought back
 
     QVERIFY(!w.state->textChanged);
     QTest::keyClicks(w.view, QStringLiteral("!")); // edits are still seen
