@@ -39,12 +39,15 @@ void VelkoTextView::setPlainTextFromCode(const QString& text)
 {
     CodeChange change(this);
     setPlainText(text);
-    // Plain text: nothing of the formatting at the cursor carries over.
+    // Plain text: nothing of the formatting at the cursor carries over. The
+    // text is new, so there is nothing to undo afterwards either.
+    document()->setUndoRedoEnabled(false);
     QTextCursor cursor(document());
     cursor.select(QTextCursor::Document);
     cursor.setCharFormat(QTextCharFormat());
     cursor.setBlockFormat(QTextBlockFormat());
     setCurrentCharFormat(QTextCharFormat());
+    document()->setUndoRedoEnabled(true);
     document()->setModified(false);
 }
 
@@ -74,11 +77,23 @@ Status VelkoTextView::setRtfFromCode(const QByteArray& rtf)
 void VelkoTextView::setWholeTextColorFromCode(const QColor& color)
 {
     CodeChange change(this);
+    // The colour is no step of its own for Undo: with nothing to undo it is
+    // not recorded, else it joins the step before it.
+    const bool recorded = document()->availableUndoSteps() > 0;
+    const bool modified = document()->isModified();
+    if (!recorded)
+        document()->setUndoRedoEnabled(false);
     QTextCursor cursor(document());
     cursor.select(QTextCursor::Document);
     QTextCharFormat format;
     format.setForeground(color);
+    if (recorded)
+        cursor.joinPreviousEditBlock();
     cursor.mergeCharFormat(format);
+    if (recorded)
+        cursor.endEditBlock();
+    document()->setUndoRedoEnabled(true);
+    document()->setModified(modified);
     // New typing continues in the same colour.
     QTextCharFormat current = currentCharFormat();
     current.setForeground(color);

@@ -70,6 +70,10 @@ void TextViewTest::plainTextFromCodeCarriesNoFormatting()
     QVERIFY(!cursor.charFormat().font().bold());
     QVERIFY(!cursor.charFormat().font().italic());
     QCOMPARE(view.toPlainText(), QStringLiteral("U2FsdGVkX1+abc"));
+    // Text and colour put in by a command leave nothing to undo.
+    view.setWholeTextColorFromCode(Qt::darkYellow);
+    QCOMPARE(view.document()->availableUndoSteps(), 0);
+    QVERIFY(!view.document()->isModified());
 }
 
 void TextViewTest::firstEditAfterOrangeTurnsTextBlack()
