@@ -11,6 +11,7 @@
 
 using namespace velko;
 using securetest::Snapshot;
+using securetest::snapshotOf;
 
 namespace {
 
@@ -114,7 +115,7 @@ void UnlockOnOpenTest::securePathShowsWindowAndChangesNothingElse()
     // Capital extension, file not even present: still the secure path.
     const QString path = f.home.filePath(QStringLiteral("Report.SRTF"));
     f.controller->fieldKeyWord->setText(QStringLiteral("kept"));
-    const Snapshot before = Snapshot::of(*f.layout);
+    const Snapshot before = snapshotOf(*f.layout);
 
     QVERIFY(f.controller->application(qApp, path));
 
@@ -122,7 +123,7 @@ void UnlockOnOpenTest::securePathShowsWindowAndChangesNothingElse()
     QCOMPARE(f.unlockWindow()->windowTitle(), path);
     QCOMPARE(f.state.openedFileNameByDoubleClick, path);
     QCOMPARE(f.controller->fieldKeyWord->text(), QStringLiteral("kept"));
-    QVERIFY(Snapshot::of(*f.layout) == before);
+    QVERIFY(snapshotOf(*f.layout) == before);
 }
 
 void UnlockOnOpenTest::okLeavesUnlockState_data()
@@ -221,7 +222,7 @@ void UnlockOnOpenTest::unsavedEditsAreAskedAbout()
                : f.plainFile(QStringLiteral("p.rtf"));
     securetest::typeIntoView(*f.layout, QStringLiteral("unsaved words"));
     QVERIFY(f.state.textChanged);
-    const Snapshot before = Snapshot::of(*f.layout);
+    const Snapshot before = snapshotOf(*f.layout);
 
     f.controller->application(qApp, path);
     if (secure)
@@ -235,7 +236,7 @@ void UnlockOnOpenTest::unsavedEditsAreAskedAbout()
     QTest::qWait(20);
 
     if (answer == QLatin1String("Cancel")) {
-        QVERIFY(Snapshot::of(*f.layout) == before);
+        QVERIFY(snapshotOf(*f.layout) == before);
         QCOMPARE(f.unlockWindowShown(), secure);
         return;
     }
@@ -316,7 +317,7 @@ void UnlockOnOpenTest::failedRequestChangesNothing()
     else if (!content.isNull())
         f.plainFile(name, content);
     f.layout->engine->VelkoField->setPlainTextFromCode(QStringLiteral("Earlier text"));
-    const Snapshot before = Snapshot::of(*f.layout);
+    const Snapshot before = snapshotOf(*f.layout);
     const QByteArray fileBefore = testsupport::readFile(path);
 
     QVERIFY(f.controller->application(qApp, path));
@@ -324,7 +325,7 @@ void UnlockOnOpenTest::failedRequestChangesNothing()
         f.pressOK(keyword);
 
     QVERIFY(!securetest::takeAlertText().isEmpty());
-    QVERIFY(Snapshot::of(*f.layout) == before);
+    QVERIFY(snapshotOf(*f.layout) == before);
     QVERIFY(recentDocuments().isEmpty());
     if (keyword.isNull())
         return;
@@ -342,5 +343,5 @@ void UnlockOnOpenTest::failedRequestChangesNothing()
     }
 }
 
-SECURE_TEST_MAIN(UnlockOnOpenTest)
+QTEST_MAIN(UnlockOnOpenTest)
 #include "tst_unlockonopen.moc"

@@ -59,7 +59,7 @@ void SecureTest::cancelAndCancelledPanelKeepTheFields()
     engine.textfieldKeyword->setText(QStringLiteral("first"));
     engine.textfieldKeyword2->setText(QStringLiteral("second"));
     typeIntoView(*m_layout, QStringLiteral("unsaved"));
-    const Snapshot before = Snapshot::of(*m_layout);
+    const Snapshot before = snapshotOf(*m_layout);
 
     button(engine.windowEnterKeyWord, "btnCancelEnterKeyword")->click();
     QVERIFY(!isChildWindowAttached(engine.mainWindow, engine.windowEnterKeyWord));
@@ -68,7 +68,7 @@ void SecureTest::cancelAndCancelledPanelKeepTheFields()
     button(engine.windowEnterKeyWord, "btnCancelEnterKeyword")->click();
 
     secureWith(*m_layout, QStringLiteral("kw"), QStringLiteral("kw"), QString());
-    QCOMPARE(Snapshot::of(*m_layout), before);
+    QCOMPARE(snapshotOf(*m_layout), before);
     QVERIFY(isChildWindowAttached(engine.mainWindow, engine.windowEnterKeyWord));
 
     // OK again shows the panel again.
@@ -89,7 +89,7 @@ void SecureTest::mismatchShakesAndChangesNothing()
     Engine& engine = *m_layout->engine;
     QWidget* window = engine.windowEnterKeyWord;
     typeIntoView(*m_layout, QStringLiteral("text"));
-    const Snapshot before = Snapshot::of(*m_layout);
+    const Snapshot before = snapshotOf(*m_layout);
 
     openKeywordWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -120,7 +120,7 @@ void SecureTest::mismatchShakesAndChangesNothing()
 
     QVERIFY(isChildWindowAttached(engine.mainWindow, window));
     QCOMPARE(engine.textfieldKeyword2->text(), repetition);
-    QCOMPARE(Snapshot::of(*m_layout), before);
+    QCOMPARE(snapshotOf(*m_layout), before);
     QVERIFY(QDir(m_desktop).entryList(QDir::Files).isEmpty());
 }
 
@@ -256,14 +256,14 @@ void SecureTest::failureIsToldAndChangesNothing()
     engine.selectCipher(cipher);
     typeIntoView(*m_layout, QStringLiteral("x"));
     engine.chkBoxShowEncryptedOutputAfterEncryption->setChecked(true);
-    const Snapshot before = Snapshot::of(*m_layout);
+    const Snapshot before = snapshotOf(*m_layout);
 
     if (existing) // the panel asks before choosing an existing file
         testsupport::answerNextAlert(QStringLiteral("&Yes"));
     secureWith(*m_layout, keyword, keyword, path);
 
     QCOMPARE(takeAlertText(), QStringLiteral("The document could not be secured."));
-    QCOMPARE(Snapshot::of(*m_layout), before);
+    QCOMPARE(snapshotOf(*m_layout), before);
     QVERIFY(isChildWindowAttached(engine.mainWindow, engine.windowEnterKeyWord));
     if (existing)
         QCOMPARE(testsupport::readFile(path), QByteArray("the old secure document"));
@@ -273,5 +273,5 @@ void SecureTest::failureIsToldAndChangesNothing()
              existing ? QStringList{QStringLiteral("existing.srtf")} : QStringList());
 }
 
-SECURE_TEST_MAIN(SecureTest)
+QTEST_MAIN(SecureTest)
 #include "tst_secure_lock.moc"
