@@ -7,6 +7,7 @@
 #include "engine/engine.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QDir>
 #include <QMainWindow>
 
@@ -104,6 +105,8 @@ int runApplication(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Velko"));
     QApplication::setApplicationVersion(QStringLiteral(VELKO_VERSION));
     QApplication::setDesktopFileName(kApplicationId);
+    // The icon installed with the desktop entry, where the theme has it.
+    QApplication::setWindowIcon(QIcon::fromTheme(kApplicationId));
     QApplication::setQuitOnLastWindowClosed(false);
 
     // Files named at start, made absolute before the launch steps move the
