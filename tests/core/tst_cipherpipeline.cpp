@@ -2,7 +2,7 @@
 #include "core/cipheroption.h"
 #include "core/cipherpipeline.h"
 
-#include <QDirIterator>
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -13,13 +13,12 @@ namespace {
 
 const QString kTool = QStringLiteral("/usr/bin/openssl");
 const QString kModule = QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so");
-const QByteArray kRtf =
-    "{\\rtf1\\ansi{\\fonttbl\\f0\\fswiss Helvetica;}\\f0\\pard Hello \\{world\\}\\par}";
+const QByteArray kRtf = "{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}\\f0 Hello \\{world\\}\\par}";
 const char* const kLegacyNames[] = {"tmpPlain.txt", "tmpFile", "plntxt.txt"};
 
-// Runs the stock tool the way a user would, with the keyword on the command
-// line and our module offered for RC5.
-QByteArray stockTool(const QStringList& args, const QByteArray& input, int* exitCode = nullptr)
+// Runs the stock tool as a user would, keyword on the command line, our
+// module offered for RC5. Empty when the tool fails.
+QByteArray stockTool(const QStringList& args, const QByteArray& input)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -32,9 +31,7 @@ QByteArray stockTool(const QStringList& args, const QByteArray& input, int* exit
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(60000);
-    if (exitCode)
-        *exitCode = process.exitCode();
-    return process.readAllStandardOutput();
+    return process.exitCode() == 0 ? process.readAllStandardOutput() : QByteArray();
 }
 
 QByteArray readFile(const QString& path)
@@ -59,31 +56,19 @@ void writeWrapper(const QString& path, const QByteArray& body)
 
 QStringList filesUnder(const QString& folder)
 {
-    QStringList names;
-    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        names << it.next().mid(folder.size() + 1);
-    names.sort();
-    return names;
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 QByteArray bigRtf(int bytes)
 {
-    QByteArray rtf = "{\\rtf1\\ansi ";
     const QByteArray line = "The quick brown fox jumps over the lazy dog 0123456789.\\par\n";
-    while (rtf.size() < bytes - 1)
-        rtf += line;
-    rtf.truncate(bytes - 1);
-    return rtf + '}';
+    return "{\\rtf1\\ansi " + line.repeated(bytes / line.size()) + '}';
 }
 
-// The failure's detail for a test message (QVERIFY2 evaluates it always).
-template <typename T> const char* detail(const Result<T>& result)
+// The failure's code, -1 on success.
+template <typename T> int codeOf(const Result<T>& result)
 {
-    static QByteArray text;
-    text = result ? QByteArray() : result.error().detail.toLocal8Bit();
-    return text.constData();
+    return result ? -1 : int(result.error().code);
 }
 
 QByteArray inLines(const QByteArray& packed, int width, const QByteArray& end)
@@ -94,17 +79,13 @@ QByteArray inLines(const QByteArray& packed, int width, const QByteArray& end)
     return relaid;
 }
 
-// The document's text as rewritten by `how`: other Base64 layouts that
-// must still open, or damage that must read as a wrong keyword. (A stream
-// cipher has no integrity: a bit changed in the middle changes one letter,
-// so "flipped" changes the last enciphered byte, which only structure can
-// catch.)
+// The document's text as rewritten by `how`. A stream cipher has no
+// integrity: a bit changed in the middle changes one letter, so "flipped"
+// changes the last enciphered byte, which only structure can catch.
 QByteArray altered(const QByteArray& text, const QString& how)
 {
     QByteArray packed = text;
     packed.replace('\n', "");
-    if (how == "one long line")
-        return packed;
     if (how == "crlf")
         return QByteArray(text).replace("\n", "\r\n");
     if (how == "76 columns")
@@ -116,12 +97,6 @@ QByteArray altered(const QByteArray& text, const QString& how)
         raw[raw.size() - 1] = char(raw.back() ^ 1);
         return inLines(raw.toBase64(), 64, "\n");
     }
-    if (how == "header only")
-        return "U2FsdGVkX1+qqqqqqqqqqg==\n";
-    if (how == "garbage")
-        return "This is not a secure document.\n";
-    if (how == "empty")
-        return {};
     return text;
 }
 
@@ -132,19 +107,13 @@ class TestCipherPipeline : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
     void roundTrip_data();
     void roundTrip();
-    void oursReadsStock_data();
-    void oursReadsStock();
     void alteredDocuments_data();
     void alteredDocuments();
-    void anyCipherSaysWhichOpened();
     void keywordNeverInArgumentsOrEnvironment();
-    void refusedInputLeavesNoFile_data();
-    void refusedInputLeavesNoFile();
     void failuresKeepTarget();
 
 private:
@@ -156,14 +125,8 @@ private:
     CipherPipeline m_pipeline{kTool, kModule};
 };
 
-void TestCipherPipeline::initTestCase()
-{
-    QVERIFY(QFileInfo(kTool).isExecutable());
-    QVERIFY(QFileInfo::exists(kModule));
-}
-
-// Every test gets its own document folder, TMPDIR (where scratch folders
-// go) and HOME holding files with the names the old pipeline used.
+// Each test: its own document folder, TMPDIR (for scratch folders) and HOME
+// holding files with the names the old pipeline used.
 void TestCipherPipeline::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
@@ -191,7 +154,6 @@ void TestCipherPipeline::roundTrip_data()
     QTest::addColumn<int>("size"); // 0: the short document
     const QList<QPair<const char*, QString>> keywords{
         {"empty", QString()},
-        {"spaces", QStringLiteral("  two words  ")},
         {"quotes", QStringLiteral("it's \"quoted\" \\ back")},
         {"non-ascii", QStringLiteral("Schlüssel ключ 鍵 🔑")},
     };
@@ -202,9 +164,9 @@ void TestCipherPipeline::roundTrip_data()
     }
 }
 
-// Ours reads back what it wrote, and so does the stock tool given the
-// keyword on its command line: proof that ours took the keyword from its
-// pipe, not from whatever else descriptor 3 might have been.
+// Ours reads back what it wrote, and so does the stock tool given the keyword
+// on its command line: proof that ours took it from its pipe, not from
+// whatever else descriptor 3 was. Ours reads the stock tool's older digest.
 void TestCipherPipeline::roundTrip()
 {
     QFETCH(QString, cipher);
@@ -212,138 +174,74 @@ void TestCipherPipeline::roundTrip()
     QFETCH(int, size);
     const QByteArray rtf = size ? bigRtf(size) : kRtf;
     const Result<QByteArray> text = m_pipeline.encipher(rtf, cipher, keyword, path("d.srtf"));
-    QVERIFY2(text, detail(text));
-    QCOMPARE(readFile(path("d.srtf")), text.value());
-    QVERIFY(text.value().startsWith("U2FsdGVkX1"));
-    for (const QByteArray& line : text.value().chopped(1).split('\n'))
-        QVERIFY(line.size() <= 64);
+    QVERIFY(text);
     const Result<QByteArray> back = m_pipeline.decipher(path("d.srtf"), cipher, keyword);
-    QVERIFY2(back, detail(back));
+    QVERIFY(back);
     QVERIFY(back.value() == rtf);
 
-    if (size || keyword.toUtf8().size() != keyword.size()) // ASCII keywords only
+    if (size)
         return;
-    int exitCode = -1;
-    const QByteArray plain = stockTool(
-        {"-d", "-a", cipher, "-md", "sha256", "-pass", "pass:" + keyword}, text.value(), &exitCode);
-    QCOMPARE(exitCode, 0);
-    QCOMPARE(plain, rtf);
-}
-
-void TestCipherPipeline::oursReadsStock_data()
-{
-    QTest::addColumn<QString>("cipher");
-    QTest::addColumn<QString>("digest");
-    for (const QString& cipher : allCipherOptions()) {
-        QTest::addRow("%s sha256", qPrintable(cipher)) << cipher << QStringLiteral("sha256");
-        QTest::addRow("%s md5", qPrintable(cipher)) << cipher << QStringLiteral("md5");
-    }
-}
-
-void TestCipherPipeline::oursReadsStock()
-{
-    QFETCH(QString, cipher);
-    QFETCH(QString, digest);
-    writeFile(path("s.srtf"), stockTool({"-a", cipher, "-md", digest, "-pass", "pass:Clé"}, kRtf));
+    QCOMPARE(
+        stockTool({"-d", "-a", cipher, "-md", "sha256", "-pass", "pass:" + keyword}, text.value()),
+        rtf);
+    writeFile(path("s.srtf"),
+              stockTool({"-a", cipher, "-md", "md5", "-pass", "pass:" + keyword}, rtf));
     const Result<CipherPipeline::Unlocked> opened =
-        m_pipeline.decipherEitherDigest(path("s.srtf"), cipher, QStringLiteral("Clé"));
-    QVERIFY2(opened, detail(opened));
-    QCOMPARE(opened.value().rtf, kRtf);
-    QCOMPARE(opened.value().digest, digest == "md5" ? Digest::Md5 : Digest::Sha256);
+        m_pipeline.decipherEitherDigest(path("s.srtf"), cipher, keyword);
+    QVERIFY(opened);
+    QCOMPARE(opened.value().rtf, rtf);
+    QCOMPARE(opened.value().digest, Digest::Md5);
 }
 
 void TestCipherPipeline::alteredDocuments_data()
 {
     QTest::addColumn<QString>("cipher");
-    QTest::addColumn<QString>("unlockCipher");
-    QTest::addColumn<QString>("keyword");
     QTest::addColumn<QString>("alteration");
-    QTest::addColumn<bool>("opens");
-    const QStringList ciphers = allCipherOptions();
-    for (int i = 0; i < ciphers.size(); ++i) {
-        const QString& cipher = ciphers[i];
-        const QString other = ciphers[(i + 1) % ciphers.size()];
-        QTest::addRow("%s wrong keyword", qPrintable(cipher))
-            << cipher << cipher << "wrong" << QString() << false;
-        QTest::addRow("%s empty keyword", qPrintable(cipher))
-            << cipher << cipher << "" << QString() << false;
-        QTest::addRow("%s opened as %s", qPrintable(cipher), qPrintable(other))
-            << cipher << other << "k" << QString() << false;
-        for (const char* damage : {"truncated", "flipped", "header only", "garbage", "empty"})
-            QTest::addRow("%s %s", qPrintable(cipher), damage)
-                << cipher << cipher << "k" << damage << false;
-        for (const char* layout : {"one long line", "crlf", "76 columns"})
-            QTest::addRow("%s %s", qPrintable(cipher), layout)
-                << cipher << cipher << "k" << layout << true;
+    for (const QString& cipher : allCipherOptions()) {
+        for (const char* how :
+             {"wrong keyword", "other cipher", "truncated", "flipped", "crlf", "76 columns"})
+            QTest::addRow("%s %s", qPrintable(cipher), how) << cipher << QString::fromLatin1(how);
     }
 }
 
+// Other Base64 layouts must still open; damage must read as a wrong keyword.
 void TestCipherPipeline::alteredDocuments()
 {
     QFETCH(QString, cipher);
-    QFETCH(QString, unlockCipher);
-    QFETCH(QString, keyword);
     QFETCH(QString, alteration);
-    QFETCH(bool, opens);
-    const QByteArray rtf = bigRtf(4000);
-    const Result<QByteArray> text = m_pipeline.encipher(rtf, cipher, "k", path("d.srtf"));
+    const QString unlockCipher = alteration != "other cipher" ? cipher
+                                 : cipher == kCipherRc4       ? kCipherDes3
+                                                              : kCipherRc4;
+    const Result<QByteArray> text = m_pipeline.encipher(kRtf, cipher, "k", path("d.srtf"));
     QVERIFY(text);
     writeFile(path("d.srtf"), altered(text.value(), alteration));
-    const Result<CipherPipeline::Unlocked> opened =
-        m_pipeline.decipherEitherDigest(path("d.srtf"), unlockCipher, keyword);
-    if (opens) {
-        QVERIFY2(opened, detail(opened));
-        QCOMPARE(opened.value().rtf, rtf);
-    } else {
-        QVERIFY(!opened);
-        QCOMPARE(opened.error().code, ErrorCode::WrongKeyword);
-    }
-}
-
-void TestCipherPipeline::anyCipherSaysWhichOpened()
-{
-    QVERIFY(m_pipeline.encipher(kRtf, kCipherRc4, "k", path("rc4.srtf")));
-    Result<CipherPipeline::Unlocked> opened =
-        m_pipeline.decipherAnyCipher(path("rc4.srtf"), kCipherBlowfish, "k");
-    QVERIFY(opened);
-    QCOMPARE(opened.value().cipherOption, kCipherRc4);
-    QCOMPARE(opened.value().rtf, kRtf);
-
-    writeFile(path("old.srtf"), stockTool({"-a", "-des3", "-md", "md5", "-pass", "pass:k"}, kRtf));
-    opened = m_pipeline.decipherAnyCipher(path("old.srtf"), kCipherRc5, "k");
-    QVERIFY(opened);
-    QCOMPARE(opened.value().cipherOption, kCipherDes3);
-    QCOMPARE(opened.value().digest, Digest::Md5);
-
-    opened = m_pipeline.decipherAnyCipher(path("old.srtf"), kCipherRc5, "nope");
-    QVERIFY(!opened);
-    QCOMPARE(opened.error().code, ErrorCode::WrongKeyword);
+    const Result<CipherPipeline::Unlocked> opened = m_pipeline.decipherEitherDigest(
+        path("d.srtf"), unlockCipher, alteration == "wrong keyword" ? "wrong" : "k");
+    if (alteration == "crlf" || alteration == "76 columns")
+        QCOMPARE(opened ? opened.value().rtf : QByteArray(), kRtf);
+    else
+        QCOMPARE(codeOf(opened), int(ErrorCode::WrongKeyword));
 }
 
 // A wrapper in front of the tool records every run's arguments, environment
 // and what descriptor 3 is.
 void TestCipherPipeline::keywordNeverInArgumentsOrEnvironment()
 {
-    const QString logs = path("runs");
-    QVERIFY(QDir().mkpath(logs));
-    writeWrapper(path("openssl-wrapper"), "log='" + QFile::encodeName(logs) +
-                                              "'/$$\necho \"ARGS $*\" >> \"$log\"\n"
+    writeWrapper(path("openssl-wrapper"), "log='" + QFile::encodeName(path("run")) +
+                                              "'-$$\necho \"ARGS $*\" >> \"$log\"\n"
                                               "echo \"FD3 $(readlink /proc/$$/fd/3)\" >> "
                                               "\"$log\"\nenv >> \"$log\"\n");
     qputenv("OPENSSL_MODULES", "/nowhere");
     const CipherPipeline pipeline(path("openssl-wrapper"), kModule);
-    const QString keyword = QStringLiteral("Sekrit-Keyword-4711");
     for (const QString& cipher : allCipherOptions()) {
-        QVERIFY(pipeline.encipher(kRtf, cipher, keyword, path("d.srtf")));
-        QVERIFY(pipeline.decipher(path("d.srtf"), cipher, keyword));
+        QVERIFY(pipeline.encipher(kRtf, cipher, "Sekrit-Keyword-4711", path("d.srtf")));
+        QVERIFY(pipeline.decipher(path("d.srtf"), cipher, "Sekrit-Keyword-4711"));
     }
     qunsetenv("OPENSSL_MODULES");
 
     int cipherStages = 0;
-    const QStringList runs = QDir(logs).entryList(QDir::Files);
-    QVERIFY(runs.size() >= 16);
-    for (const QString& name : runs) {
-        const QByteArray run = readFile(QDir(logs).filePath(name));
+    for (const QString& name : QDir(m_dir->path()).entryList({QStringLiteral("run-*")})) {
+        const QByteArray run = readFile(path(name));
         QVERIFY(!run.contains("Sekrit"));
         QVERIFY(!run.contains("OPENSSL_MODULES"));
         QVERIFY(run.contains("\nOPENSSL_CONF=/dev/null\n"));
@@ -355,60 +253,38 @@ void TestCipherPipeline::keywordNeverInArgumentsOrEnvironment()
     QCOMPARE(cipherStages, 8);
 }
 
-void TestCipherPipeline::refusedInputLeavesNoFile_data()
-{
-    QTest::addColumn<QByteArray>("rtf");
-    QTest::addColumn<QString>("keyword");
-    QTest::addColumn<int>("code");
-    QTest::newRow("line break") << kRtf << "first\nsecond" << int(ErrorCode::KeywordRefused);
-    QTest::newRow("1024 bytes") << kRtf << QString(512, QChar(0xe9))
-                                << int(ErrorCode::KeywordRefused);
-    QTest::newRow("not rtf") << QByteArray("plain text") << "k" << int(ErrorCode::NotRtf);
-    QTest::newRow("cut rtf") << kRtf.chopped(1) << "k" << int(ErrorCode::NotRtf);
-}
-
-void TestCipherPipeline::refusedInputLeavesNoFile()
-{
-    QFETCH(QByteArray, rtf);
-    QFETCH(QString, keyword);
-    QFETCH(int, code);
-    const Result<QByteArray> text = m_pipeline.encipher(rtf, kCipherDes3, keyword, path("d.srtf"));
-    QVERIFY(!text);
-    QCOMPARE(int(text.error().code), code);
-    QVERIFY(!text.error().detail.isEmpty());
-    QCOMPARE(filesUnder(m_dir->path()), QStringList());
-}
-
-// A cipher stage that fails part-way, a missing folder, a missing tool or
-// module: each is told, and the existing document is kept as it was with
-// no temporary file left beside it.
+// A cipher stage that fails part-way, a missing folder, tool or module,
+// refused input: each is told, and the existing document is kept as it was
+// with no temporary file left beside it.
 void TestCipherPipeline::failuresKeepTarget()
 {
     writeWrapper(path("failing-openssl"), "case \"$*\" in *fd:3*) head -c 100 >/dev/null; echo "
                                           "'simulated failure' >&2; exit 1;; esac\n");
     writeFile(path("d.srtf"), "precious");
-    Result<QByteArray> text = CipherPipeline(path("failing-openssl"), kModule)
-                                  .encipher(bigRtf(1 << 20), kCipherBlowfish, "k", path("d.srtf"));
-    QVERIFY(!text);
-    QCOMPARE(text.error().code, ErrorCode::ToolFailed);
-    QVERIFY(text.error().detail.contains("simulated failure"));
-    QCOMPARE(filesUnder(m_dir->path()), (QStringList{"d.srtf", "failing-openssl"}));
-
-    text = m_pipeline.encipher(kRtf, kCipherBlowfish, "k", path("missing/d.srtf"));
-    QCOMPARE(text.error().code, ErrorCode::FileWrite);
+    const Result<QByteArray> failed =
+        CipherPipeline(path("failing-openssl"), kModule)
+            .encipher(bigRtf(1 << 20), kCipherBlowfish, "k", path("d.srtf"));
+    QCOMPARE(codeOf(failed), int(ErrorCode::ToolFailed));
+    QVERIFY(failed.error().detail.contains("simulated failure"));
 
     const CipherPipeline missingTool(path("no-such-openssl"), kModule);
-    QCOMPARE(missingTool.encipher(kRtf, kCipherDes3, "k", path("d.srtf")).error().code,
-             ErrorCode::ToolMissing);
-    QCOMPARE(missingTool.decipher(path("d.srtf"), kCipherDes3, "k").error().code,
-             ErrorCode::ToolMissing);
-    QCOMPARE(missingTool.checkCipherAvailable(kCipherDes3).error().code, ErrorCode::ToolMissing);
-
     const CipherPipeline noModule(kTool, path("no-such-module.so"));
-    QCOMPARE(noModule.encipher(kRtf, kCipherRc5, "k", path("d.srtf")).error().code,
-             ErrorCode::CipherUnavailable);
-    QVERIFY(noModule.checkCipherAvailable(kCipherBlowfish));
-    QCOMPARE(readFile(path("d.srtf")), QByteArray("precious"));
+    const QString target = path("d.srtf");
+    QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherBlowfish, "k", path("missing/d.srtf"))),
+             int(ErrorCode::FileWrite));
+    QCOMPARE(codeOf(missingTool.encipher(kRtf, kCipherDes3, "k", target)),
+             int(ErrorCode::ToolMissing));
+    QCOMPARE(codeOf(missingTool.checkCipherAvailable(kCipherDes3)), int(ErrorCode::ToolMissing));
+    QCOMPARE(codeOf(noModule.encipher(kRtf, kCipherRc5, "k", target)),
+             int(ErrorCode::CipherUnavailable));
+    QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, "first\nsecond", target)),
+             int(ErrorCode::KeywordRefused));
+    QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, QString(512, QChar(0xe9)), target)),
+             int(ErrorCode::KeywordRefused)); // 1024 bytes
+    QCOMPARE(codeOf(m_pipeline.encipher("plain text", kCipherDes3, "k", target)),
+             int(ErrorCode::NotRtf));
+    QCOMPARE(filesUnder(m_dir->path()), (QStringList{"d.srtf", "failing-openssl"}));
+    QCOMPARE(readFile(target), QByteArray("precious"));
 }
 
 QTEST_GUILESS_MAIN(TestCipherPipeline)
