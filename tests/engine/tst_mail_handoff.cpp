@@ -3,10 +3,9 @@
 
 #include "core/mailhandoff.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <optional>
@@ -15,22 +14,16 @@ using namespace velko;
 
 namespace {
 
-// Runs a hand-over until it reports; nothing when it never does.
-std::optional<Status> handOver(const QString& program, const QStringList& arguments, int graceMs,
-                               qint64* elapsedMs = nullptr)
+// Runs a hand-over until it reports, for at most 10 s: nothing when it
+// has not by then.
+std::optional<Status> handOver(const QString& program, const QStringList& arguments, int graceMs)
 {
     std::optional<Status> result;
-    QElapsedTimer timer;
-    timer.start();
     auto* handOff = new MailHandOff;
     QObject::connect(handOff, &MailHandOff::handedOver,
                      [&result](const Status& status) { result = status; });
     handOff->start(program, arguments, graceMs);
-    while (!result && timer.elapsed() < graceMs + 5000)
-        QTest::qWait(10);
-    if (elapsedMs)
-        *elapsedMs = timer.elapsed();
-    return result;
+    return QTest::qWaitFor([&result] { return result.has_value(); }, 10000) ? result : std::nullopt;
 }
 
 } // namespace
@@ -40,116 +33,77 @@ class MailHandOffTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-
+    void initTestCase() { testsupport::useGenericDesktop(m_home.path()); }
     void uriLeavesNoRawSeparators();
-
-    void earlyFailureIsReportedAtOnce();
-    void clientStillRunningIsLeftRunning();
-    void missingProgramIsReported();
-
+    void handOverReports();
     void thunderbirdGetsCommaFreeAttachment();
 
 private:
     testsupport::TempHome m_home;
 };
 
-void MailHandOffTest::initTestCase()
-{
-    testsupport::useGenericDesktop(m_home.path());
-}
-
+// Nothing a shell script could split, glob or unescape on its way through
+// xdg-email: only unreserved characters, '@', '/', and %XX escapes.
 void MailHandOffTest::uriLeavesNoRawSeparators()
 {
-    // Nothing a shell script could split, glob or unescape on its way through
-    // xdg-email: only unreserved characters, '@', '/', and %XX escapes.
     const QString uri =
         mailtoUri({QStringLiteral("a b@c"), QStringLiteral("s*[?]"),
                    QStringLiteral("x\\ny\r\nz\tq'\"`$"), QStringLiteral("/p, q/é")});
-    const QString query = uri.mid(QStringLiteral("mailto:?").size());
-    for (const QString& pair : query.split(QLatin1Char('&'))) {
-        const QString value = pair.section(QLatin1Char('='), 1);
-        for (QChar c : value) {
-            QVERIFY2((c.isLetterOrNumber() && c.unicode() < 128) ||
-                         QStringLiteral("-._~@/%").contains(c),
-                     qPrintable(QStringLiteral("raw '%1' in %2").arg(c).arg(pair)));
-        }
-    }
-    // Line breaks are CR LF whatever the field held.
-    QVERIFY(uri.contains(QLatin1String("x%5Cny%0D%0Az")));
+    static const QRegularExpression safe(QStringLiteral("^[A-Za-z0-9._~@/%-]*$"));
+    for (const QString& pair : uri.mid(QStringLiteral("mailto:?").size()).split(QLatin1Char('&')))
+        QVERIFY2(safe.match(pair.section(QLatin1Char('='), 1)).hasMatch(), qPrintable(pair));
+    QVERIFY(uri.contains(QLatin1String("x%5Cny%0D%0Az"))); // line breaks become CR LF
 }
 
-void MailHandOffTest::earlyFailureIsReportedAtOnce()
+// A failure is told with the exit, long before the grace period ends; a
+// client still running when it ends counts as handed over and is left to
+// finish its work.
+void MailHandOffTest::handOverReports()
 {
-    qint64 elapsed = 0;
-    const std::optional<Status> status =
+    std::optional<Status> status =
         handOver(QStringLiteral("/bin/sh"),
-                 {QStringLiteral("-c"), QStringLiteral("echo 'it went wrong' >&2; exit 4")}, 20000,
-                 &elapsed);
-    QVERIFY(status.has_value());
-    QVERIFY(!status->ok());
-    QCOMPARE(status->error().code, ErrorCode::MailFailed);
+                 {QStringLiteral("-c"), "echo 'it went wrong' >&2; exit 4"}, 60000);
+    QVERIFY(status && !status->ok());
     QCOMPARE(status->error().detail, QStringLiteral("it went wrong"));
-    // The answer comes with the exit, not at the end of the grace period.
-    QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
-}
+    status = handOver(QStringLiteral("/nowhere/no-such-xdg-email"), {}, 60000);
+    QVERIFY(status && !status->ok());
+    QCOMPARE(status->error().code, ErrorCode::MailFailed);
+    QVERIFY(status->error().detail.contains(QLatin1String("no-such-xdg-email")));
 
-void MailHandOffTest::clientStillRunningIsLeftRunning()
-{
     const QString marker = m_home.filePath(QStringLiteral("still-alive"));
-    QFile::remove(marker);
-    const std::optional<Status> status =
+    status =
         handOver(QStringLiteral("/bin/sh"),
                  {QStringLiteral("-c"), QStringLiteral("sleep 1; touch '%1'").arg(marker)}, 200);
-    QVERIFY(status.has_value());
-    QVERIFY(status->ok());
+    QVERIFY(status && status->ok());
     QVERIFY(!QFile::exists(marker));
-    // Reported as handed over, and not killed: it finishes its work.
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
 }
 
-void MailHandOffTest::missingProgramIsReported()
-{
-    const std::optional<Status> status =
-        handOver(m_home.filePath(QStringLiteral("no-such-xdg-email")), {}, 1000);
-    QVERIFY(status.has_value());
-    QVERIFY(!status->ok());
-    QCOMPARE(status->error().code, ErrorCode::MailFailed);
-    QVERIFY(status->error().detail.contains(QLatin1String("no-such-xdg-email")));
-}
-
+// xdg-email's own Thunderbird road: "thunderbird -compose to=...,attachment='...'".
 void MailHandOffTest::thunderbirdGetsCommaFreeAttachment()
 {
-    // xdg-email's own Thunderbird road: "thunderbird -compose to=...,attachment='...'".
-    testsupport::FakeMailClient client(m_home.path(), QStringLiteral("thunderbird"),
-                                       QStringLiteral("fake-thunderbird.desktop"));
-    QVERIFY(isThunderbirdHandler(QStringLiteral("fake-thunderbird.desktop")));
+    const QString handler = QStringLiteral("fake-thunderbird.desktop");
+    testsupport::FakeMailClient client(m_home.path(), QStringLiteral("thunderbird"), handler);
     QDir(m_home.path()).mkpath(QStringLiteral("a dir, ü"));
     const QString path = m_home.filePath(QStringLiteral("a dir, ü/nöte, 1.rtf"));
     QVERIFY(testsupport::writeFile(path, "{\\rtf1 x}"));
-    QCOMPARE(attachmentFormFor(QStringLiteral("fake-thunderbird.desktop"), path),
-             AttachmentForm::FileUrl);
-    QCOMPARE(attachmentFormFor(QStringLiteral("fake-thunderbird.desktop"), QStringLiteral("/a/b")),
-             AttachmentForm::Path);
+    QCOMPARE(attachmentFormFor(handler, path), AttachmentForm::FileUrl);
+    QCOMPARE(attachmentFormFor(handler, QStringLiteral("/a/b")), AttachmentForm::Path);
 
     const MailMessage message{QStringLiteral("someone@example.org"), QStringLiteral("s"),
                               QStringLiteral("b"), path};
     const std::optional<Status> status =
         handOver(testsupport::xdgEmailWithDisplay(m_home.path()),
-                 xdgEmailArguments(
-                     message, attachmentFormFor(QStringLiteral("fake-thunderbird.desktop"), path)),
-                 10000);
-    QVERIFY(status.has_value());
-    QVERIFY2(status->ok(), qPrintable(status->ok() ? QString() : status->error().detail));
+                 xdgEmailArguments(message, attachmentFormFor(handler, path)), 5000);
+    QVERIFY2(status && status->ok(),
+             status && !status->ok() ? qPrintable(status->error().detail) : "no report");
 
     const QStringList arguments = client.arguments();
-    QCOMPARE(arguments.size(), 2);
-    QCOMPARE(arguments.at(0), QStringLiteral("-compose"));
-    const QString compose = arguments.at(1);
-    const int start = compose.indexOf(QLatin1String("attachment='"));
-    QVERIFY2(start >= 0, qPrintable(compose));
-    const QString attachment = compose.mid(start + 12).section(QLatin1Char('\''), 0, 0);
-    QVERIFY2(!attachment.contains(QLatin1Char(',')), qPrintable(attachment));
+    QCOMPARE(arguments.value(0), QStringLiteral("-compose"));
+    const QString attachment = arguments.value(1)
+                                   .section(QLatin1String("attachment='"), 1)
+                                   .section(QLatin1Char('\''), 0, 0);
+    QVERIFY2(!attachment.contains(QLatin1Char(',')), qPrintable(arguments.value(1)));
     QCOMPARE(QUrl(attachment).toLocalFile(), path);
 }
 
