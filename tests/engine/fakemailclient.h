@@ -1,51 +1,46 @@
 #pragma once
 
-// A stand-in mail client for a temporary home: a shell script registered as
-// the default handler of mailto links (a desktop entry plus mimeapps.list),
-// which writes the arguments it was started with to a file, one per line.
+// A stand-in mail client in a temporary home: a script registered as the
+// mailto handler that writes its arguments to a file, one per line.
+
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMap>
-#include <QStringList>
 #include <QUrl>
 
 namespace testsupport {
+
+// Writes an executable script to `path`.
+inline void writeScript(const QString& path, const QString& text)
+{
+    writeFile(path, text.toUtf8());
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+}
 
 class FakeMailClient
 {
 public:
     // Registers `program` (a file name in $HOME/bin) as the mailto handler,
-    // under desktop entry `desktopId`. The script exits with `exitCode`,
-    // after `sleepSeconds` when that is not zero.
+    // under desktop entry `desktopId`; the script exits with `exitCode`.
     FakeMailClient(const QString& home, const QString& program, const QString& desktopId,
-                   int exitCode = 0, int sleepSeconds = 0)
+                   int exitCode = 0)
         : m_record(home + QStringLiteral("/received-arguments"))
     {
         QDir(home).mkpath(QStringLiteral("bin"));
         const QString script = home + QStringLiteral("/bin/") + program;
-        writeText(script,
-                  QStringLiteral("#!/bin/sh\n"
-                                 "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '%1.tmp'\n"
-                                 "mv '%1.tmp' '%1'\n"
-                                 "sleep %2\n"
-                                 "exit %3\n")
-                      .arg(m_record)
-                      .arg(sleepSeconds)
-                      .arg(exitCode));
-        QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
-        const QString applications =
-            qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
-        QDir().mkpath(applications);
-        m_desktopFile = applications + QLatin1Char('/') + desktopId;
-        writeText(m_desktopFile,
-                  QStringLiteral("[Desktop Entry]\nType=Application\nName=Fake Mail\n"
-                                 "Exec=%1 %u\nMimeType=x-scheme-handler/mailto;\n")
-                      .arg(script));
+        writeScript(script, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.tmp'\n"
+                                           "mv '%1.tmp' '%1'\nexit %2\n")
+                                .arg(m_record)
+                                .arg(exitCode));
+        QDir(qEnvironmentVariable("XDG_DATA_HOME")).mkpath(QStringLiteral("applications"));
+        m_desktopFile = qEnvironmentVariable("XDG_DATA_HOME") + "/applications/" + desktopId;
+        writeFile(m_desktopFile, "[Desktop Entry]\nType=Application\nName=Fake Mail\nExec=" +
+                                     script.toUtf8() + " %u\nMimeType=x-scheme-handler/mailto;\n");
         m_mimeApps = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list");
-        writeText(
-            m_mimeApps,
-            QStringLiteral("[Default Applications]\nx-scheme-handler/mailto=%1\n").arg(desktopId));
+        writeFile(m_mimeApps,
+                  "[Default Applications]\nx-scheme-handler/mailto=" + desktopId.toUtf8() + '\n');
     }
 
     // Forgets the handler: no mail client is set up any more (an entry that
@@ -55,30 +50,14 @@ public:
         QFile::remove(m_mimeApps);
         QFile::remove(m_desktopFile);
     }
-
     bool wasStarted() const { return QFile::exists(m_record); }
-
     QStringList arguments() const
     {
-        QFile file(m_record);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        return lines;
+        return QString::fromUtf8(readFile(m_record)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
-
     void forget() { QFile::remove(m_record); }
 
 private:
-    static void writeText(const QString& path, const QString& text)
-    {
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write(text.toUtf8());
-    }
-
     QString m_record;
     QString m_mimeApps;
     QString m_desktopFile;
@@ -88,11 +67,10 @@ private:
 inline QMap<QString, QString> mailtoFields(const QString& uri)
 {
     QMap<QString, QString> fields;
-    const QString query = uri.section(QLatin1Char('?'), 1);
-    for (const QString& pair : query.split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+    for (const QString& pair : uri.section(QLatin1Char('?'), 1).split(QLatin1Char('&'))) {
         QString value = QUrl::fromPercentEncoding(pair.section(QLatin1Char('='), 1).toLatin1());
-        value.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        fields.insert(pair.section(QLatin1Char('='), 0, 0), value);
+        fields.insert(pair.section(QLatin1Char('='), 0, 0),
+                      value.replace(QLatin1String("\r\n"), QLatin1String("\n")));
     }
     return fields;
 }
@@ -101,15 +79,12 @@ inline QMap<QString, QString> mailtoFields(const QString& uri)
 // the registered handler, isolated from the machine's own settings.
 inline void useGenericDesktop(const QString& home)
 {
-    QDir(home).mkpath(QStringLiteral("empty-data-dirs"));
-    QDir(home).mkpath(QStringLiteral("empty-config-dirs"));
-    qputenv("XDG_DATA_DIRS", (home + QStringLiteral("/empty-data-dirs")).toLocal8Bit());
-    qputenv("XDG_CONFIG_DIRS", (home + QStringLiteral("/empty-config-dirs")).toLocal8Bit());
+    QDir(home).mkpath(QStringLiteral("empty-dirs"));
+    qputenv("XDG_DATA_DIRS", (home + QStringLiteral("/empty-dirs")).toLocal8Bit());
+    qputenv("XDG_CONFIG_DIRS", (home + QStringLiteral("/empty-dirs")).toLocal8Bit());
     qputenv("XDG_CURRENT_DESKTOP", "X-Generic");
-    qunsetenv("MAILER");
-    qunsetenv("BROWSER");
-    qunsetenv("KDE_FULL_SESSION");
-    qunsetenv("GNOME_DESKTOP_SESSION_ID");
+    for (const char* name : {"MAILER", "BROWSER", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"})
+        qunsetenv(name);
 }
 
 // The real xdg-email, run with a display set: xdg-open starts graphical
@@ -119,11 +94,7 @@ inline QString xdgEmailWithDisplay(const QString& home)
 {
     QDir(home).mkpath(QStringLiteral("bin"));
     const QString path = home + QStringLiteral("/bin/xdg-email-on-display");
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write("#!/bin/sh\nDISPLAY=:99 exec xdg-email \"$@\"\n");
-    file.close();
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+    writeScript(path, QStringLiteral("#!/bin/sh\nDISPLAY=:99 exec xdg-email \"$@\"\n"));
     return path;
 }
 
