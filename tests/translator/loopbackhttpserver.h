@@ -1,20 +1,12 @@
 #pragma once
 
-// A small HTTP/1.1 server on 127.0.0.1 for tests of code that waits
-// synchronously for an answer. It runs on its own thread, so a client that
-// blocks the test's thread in a local event loop still gets served.
-//
-// Answers are chosen by the longest registered prefix of the request target;
-// an empty answer means "accept, read, never answer". Each connection gets one
-// answer and is then closed.
+// A small HTTP/1.1 server on 127.0.0.1, on its own thread so a client that
+// blocks the test's thread still gets served. Each connection gets the answer
+// registered for the longest prefix of its target, then is closed; an empty
+// answer means "accept, read, never answer".
 
-#include <QByteArray>
 #include <QHash>
-#include <QList>
 #include <QMutex>
-#include <QMutexLocker>
-#include <QPair>
-#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -47,44 +39,35 @@ public:
         m_thread.wait();
     }
 
-    bool isListening() const { return m_port != 0; }
-    quint16 port() const { return m_port; }
     QString baseUrl(const QString& prefix = {}) const
     {
         return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(prefix);
     }
-
     void setAnswer(const QByteArray& targetPrefix, const QByteArray& rawAnswer)
     {
         QMutexLocker lock(&m_mutex);
         m_answers.insert(targetPrefix, rawAnswer);
     }
-
     QList<Request> requests() const
     {
         QMutexLocker lock(&m_mutex);
         return m_requests;
     }
-
     void clearRequests()
     {
         QMutexLocker lock(&m_mutex);
         m_requests.clear();
     }
 
-    // A whole HTTP/1.1 answer with Content-Length (none for 204 and 304).
+    // A whole HTTP/1.1 answer with Content-Length.
     static QByteArray answer(int status, const QByteArray& body = {},
                              const QList<QPair<QByteArray, QByteArray>>& headers = {})
     {
         QByteArray raw = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\n";
         for (const auto& [name, value] : headers)
             raw += name + ": " + value + "\r\n";
-        if (status != 204 && status != 304)
-            raw += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-        raw += "Connection: close\r\n\r\n";
-        if (status != 204 && status != 304)
-            raw += body;
-        return raw;
+        return raw + "Content-Length: " + QByteArray::number(body.size()) +
+               "\r\nConnection: close\r\n\r\n" + body;
     }
 
     static QByteArray redirect(int status, const QByteArray& location)
@@ -97,8 +80,8 @@ private:
     {
         m_server = new QTcpServer;
         QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this] { accept(); });
-        if (m_server->listen(QHostAddress::LocalHost, 0))
-            m_port = m_server->serverPort();
+        m_server->listen(QHostAddress::LocalHost, 0);
+        m_port = m_server->serverPort();
     }
 
     void accept()
@@ -128,7 +111,7 @@ private:
                 request.headers.append({lines[i].left(colon), lines[i].mid(colon + 1).trimmed()});
         }
 
-        QByteArray rawAnswer;
+        QByteArray rawAnswer = answer(404, "no such test route");
         {
             QMutexLocker lock(&m_mutex);
             m_requests.append(request);
@@ -139,8 +122,6 @@ private:
                     rawAnswer = it.value();
                 }
             }
-            if (longest < 0)
-                rawAnswer = answer(404, "no such test route");
         }
         if (rawAnswer.isEmpty())
             return; // hold the connection open, say nothing
