@@ -13,25 +13,26 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 namespace testsupport {
 
 namespace {
 const char* const kVariables[5] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
                                    "XDG_DATA_DIRS"};
-}
+const char* const kFolders[3] = {"/.local/share", "/.config", "/.cache"};
+} // namespace
 
 TempHome::TempHome()
 {
     for (int i = 0; i < 5; ++i)
         m_saved[i] = qgetenv(kVariables[i]);
-    const QString home = m_dir.path();
-    QDir(home).mkpath(QStringLiteral(".local/share"));
-    QDir(home).mkpath(QStringLiteral(".config"));
-    QDir(home).mkpath(QStringLiteral(".cache"));
-    qputenv("HOME", home.toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/.cache")).toLocal8Bit());
+    qputenv("HOME", m_dir.path().toLocal8Bit());
+    for (int i = 0; i < 3; ++i) {
+        const QString folder = m_dir.path() + QLatin1String(kFolders[i]);
+        QDir().mkpath(folder);
+        qputenv(kVariables[i + 1], folder.toLocal8Bit());
+    }
 }
 
 TempHome::~TempHome()
@@ -65,14 +66,10 @@ namespace {
 
 template <typename T> T* waitForModal(int timeoutMs)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (auto* widget = qobject_cast<T*>(QApplication::activeModalWidget()))
-            return widget;
-        QTest::qWait(10);
-    }
-    return qobject_cast<T*>(QApplication::activeModalWidget());
+    const auto modal = [] {
+        return qobject_cast<T*>(QApplication::activeModalWidget());
+    };
+    return QTest::qWaitFor([&] { return modal() != nullptr; }, timeoutMs) ? modal() : nullptr;
 }
 
 } // namespace
@@ -110,47 +107,44 @@ void acceptPanel(QFileDialog* panel, const QString& path)
     QCoreApplication::processEvents();
 }
 
-void answerNextModalPanel(const QString& path)
+namespace {
+
+// Polls for the next modal widget of type T and hands it to `answer`; gives
+// up after a few seconds so a broken test fails, not hangs.
+template <typename T> void answerNextModal(std::function<void(T*)> answer)
 {
     auto* poll = new QTimer;
     poll->setInterval(20);
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
-    QObject::connect(poll, &QTimer::timeout, [poll, path, started]() {
-        auto* panel = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!panel) {
-            if (started->elapsed() > 8000)
-                poll->deleteLater();
+    QObject::connect(poll, &QTimer::timeout, [poll, answer, started]() {
+        auto* widget = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (widget || started->elapsed() > 8000)
+            poll->deleteLater();
+        if (!widget)
             return;
-        }
         poll->stop();
-        poll->deleteLater();
+        answer(widget);
+    });
+    poll->start();
+}
+
+} // namespace
+
+void answerNextModalPanel(const QString& path)
+{
+    answerNextModal<QFileDialog>([path](QFileDialog* panel) {
         if (path.isEmpty())
             panel->reject();
         else
             acceptPanel(panel, path);
     });
-    poll->start();
 }
 
 void answerNextAlert(const QString& buttonText)
 {
-    auto* poll = new QTimer;
-    poll->setInterval(20);
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(poll, &QTimer::timeout, [poll, buttonText, started]() {
-        auto* alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!alert) {
-            if (started->elapsed() > 8000)
-                poll->deleteLater();
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
-        clickAlertButton(alert, buttonText);
-    });
-    poll->start();
+    answerNextModal<QMessageBox>(
+        [buttonText](QMessageBox* alert) { clickAlertButton(alert, buttonText); });
 }
 
 bool writeFile(const QString& path, const QByteArray& data)
