@@ -2,6 +2,7 @@
 // Besides crashes, it checks two properties of every input the reader accepts:
 // what we write is complete RTF, and reading it back gives the same text.
 
+#include "core/securetext.h"
 #include "rtf/rtf.h"
 
 #include <QByteArray>
@@ -20,15 +21,15 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
-                                                     qsizetype(size));
+    const QByteArray input =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QTextDocument document;
     if (!velko::rtf::read(input, &document))
         return 0;
-    velko::rtf::looksLikeCompleteRtf(input);
+    velko::isCompleteRtf(input);
 
     const QByteArray written = velko::rtf::write(document);
-    if (!velko::rtf::looksLikeCompleteRtf(written)) {
+    if (!velko::isCompleteRtf(written)) {
         fprintf(stderr, "written RTF is not complete\n");
         abort();
     }

@@ -18,8 +18,4 @@ QByteArray writeRange(const QTextDocument& document, int from, int to);
 // On error the document is left untouched.
 Status read(const QByteArray& data, QTextDocument* document);
 
-// Cheap structural test: begins with "{\rtf" (after optional whitespace) and
-// the outermost group closes.
-bool looksLikeCompleteRtf(const QByteArray& data);
-
 } // namespace velko::rtf

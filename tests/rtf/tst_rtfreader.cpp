@@ -1,3 +1,4 @@
+#include "core/securetext.h"
 #include "rtf/rtf.h"
 
 #include <QTest>
@@ -154,7 +155,7 @@ void TestRtfReader::refusedLeavesDocumentAlone()
     QCOMPARE(int(status.error().code), code);
     QCOMPARE(rtf::write(document), before);
     if (code == int(ErrorCode::NotRtf))
-        QVERIFY(!rtf::looksLikeCompleteRtf(data));
+        QVERIFY(!isCompleteRtf(data));
 }
 
 void TestRtfReader::attributesFromOtherWriters()
