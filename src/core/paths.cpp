@@ -19,9 +19,4 @@ QString desktopFolder()
     return QDir::homePath();
 }
 
-QString absolutePath(const QString& path)
-{
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
-
 } // namespace velko

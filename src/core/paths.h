@@ -8,7 +8,4 @@ namespace velko {
 // exists, else Documents, else home. Never created.
 QString desktopFolder();
 
-// `path` made absolute against the current directory, cleaned.
-QString absolutePath(const QString& path);
-
 } // namespace velko
