@@ -7,8 +7,8 @@
 #include "engine/engine.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QDir>
+#include <QIcon>
 #include <QMainWindow>
 
 #include <cstdio>

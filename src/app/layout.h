@@ -45,6 +45,7 @@ struct Layout
     // Every action by its object name ("btnSaveAction", "btnSecureText"...).
     QHash<QString, QAction*> actions;
     QAction* action(const QString& name) const { return actions.value(name); }
+    QAction* action(const char* name) const { return action(QString::fromLatin1(name)); }
 };
 
 // Builds the windows and wires them; the main window is not shown yet.

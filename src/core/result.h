@@ -23,7 +23,7 @@ enum class ErrorCode {
     MailNoClient,      // no mail client is set up
     MailFailed,        // the mail client could not be handed the message
     Internal,          // anything else (scratch folder, pipes...)
-    NetworkFailed,     // a web request got no usable answer: no connection, time-out, bad URL or body
+    NetworkFailed, // a web request got no usable answer: no connection, time-out, bad URL or body
 };
 
 struct Error
@@ -35,8 +35,7 @@ struct Error
 };
 
 // A value or an error. Small on purpose: no exceptions, no implicit access.
-template <typename T>
-class [[nodiscard]] Result
+template <typename T> class [[nodiscard]] Result
 {
 public:
     Result(T value) : m_data(std::in_place_index<0>, std::move(value)) {}
@@ -54,8 +53,7 @@ private:
     std::variant<T, Error> m_data;
 };
 
-template <>
-class [[nodiscard]] Result<void>
+template <> class [[nodiscard]] Result<void>
 {
 public:
     Result() = default;
