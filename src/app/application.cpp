@@ -91,6 +91,17 @@ void connectLaterLaunches(SingleInstance& instance, Layout& layout)
                      &RequestReceiver::activate);
 }
 
+void connectTermination(Layout& layout)
+{
+    const auto leaveEventLoop = [] {
+        QCoreApplication::exit(0);
+    };
+    QObject::connect(layout.appController, &AppController::terminateRequested, qApp, leaveEventLoop,
+                     Qt::QueuedConnection);
+    QObject::connect(layout.engine, &Engine::terminateRequested, qApp, leaveEventLoop,
+                     Qt::QueuedConnection);
+}
+
 int runApplication(int argc, char* argv[])
 {
     // --help and --version need no display.
@@ -123,14 +134,8 @@ int runApplication(int argc, char* argv[])
 
     std::unique_ptr<Layout> layout = buildLayout();
     AppController* controller = layout->appController;
-    QObject::connect(controller, &AppController::terminateRequested, &app, &QApplication::quit,
-                     Qt::QueuedConnection);
-    QObject::connect(layout->engine, &Engine::terminateRequested, &app, &QApplication::quit,
-                     Qt::QueuedConnection);
-    auto* receiver = new RequestReceiver(layout.get(), layout->mainWindow.get());
-    QObject::connect(&instance, &SingleInstance::openRequested, receiver, &RequestReceiver::open);
-    QObject::connect(&instance, &SingleInstance::activateRequested, receiver,
-                     &RequestReceiver::activate);
+    connectTermination(*layout);
+    connectLaterLaunches(instance, *layout);
 
     controller->awakeFromNib();
     controller->applicationWillFinishLaunching();

@@ -13,4 +13,10 @@ int runApplication(int argc, char* argv[]);
 // AppController as a desktop open request, and the window brought forward.
 void connectLaterLaunches(SingleInstance& instance, Layout& layout);
 
+// Ends the event loop when Engine or AppController asks to terminate. The
+// loop is left directly: QApplication::quit() would first send every window
+// a close event, and the document window's close asks the Quit question
+// again while there are unsaved edits.
+void connectTermination(Layout& layout);
+
 } // namespace velko
