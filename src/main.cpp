@@ -1,6 +1,8 @@
 #include "app/application.h"
+#include "core/processguard.h"
 
 int main(int argc, char* argv[])
 {
+    velko::disableCoreDumps();
     return velko::runApplication(argc, argv);
 }

@@ -1,5 +1,7 @@
 #include "cli/keywordinput.h"
 
+#include "core/opensslcommand.h"
+
 #include <QByteArray>
 
 #include <cerrno>
@@ -15,10 +17,11 @@ namespace velko::cli {
 
 namespace {
 
-// Longer lines are refused later anyway; stop reading well past the limit.
-constexpr qsizetype kLineLimit = 64 * 1024;
+// A line past the tool's limit (plus a carriage return) is refused; reading
+// stops there.
+constexpr qsizetype kLineLimit = openssl::kMaxKeywordBytes + 2;
 
-enum class LineEnd { Found, EndOfData, Failed };
+enum class LineEnd { Found, EndOfData, Failed, TooLong };
 
 LineEnd readLine(int fd, QByteArray& line)
 {
@@ -35,7 +38,14 @@ LineEnd readLine(int fd, QByteArray& line)
             return LineEnd::Found;
         line.append(c);
     }
-    return LineEnd::Found;
+    return LineEnd::TooLong;
+}
+
+Error tooLong()
+{
+    return makeError(
+        ErrorCode::KeywordRefused,
+        QStringLiteral("The keyword is longer than %1 bytes.").arg(openssl::kMaxKeywordBytes));
 }
 
 QString decodeKeyword(QByteArray line)
@@ -61,6 +71,8 @@ Result<QString> readKeywordLine(int fd)
     if (end == LineEnd::EndOfData && line.isEmpty())
         return makeError(ErrorCode::FileRead,
                          QStringLiteral("Descriptor %1 gave no keyword line.").arg(fd));
+    if (end == LineEnd::TooLong)
+        return tooLong();
     return decodeKeyword(line);
 }
 
@@ -127,6 +139,8 @@ Result<QString> askKeyword(const char* prompt)
         releaseTerminal();
     }
     ::close(tty);
+    if (end == LineEnd::TooLong)
+        return tooLong();
     if (end == LineEnd::Failed || (end == LineEnd::EndOfData && line.isEmpty()))
         return makeError(ErrorCode::FileRead, QStringLiteral("No keyword was typed."));
     return decodeKeyword(line);

@@ -1,5 +1,6 @@
 // velko-cli: lock, unlock and convert documents without the window.
 #include "cli/commands.h"
+#include "core/processguard.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -50,6 +51,7 @@ On failure no output file is created and an existing one is left as it was.
 int main(int argc, char* argv[])
 {
     using namespace velko::cli;
+    velko::disableCoreDumps();
     const char* command = argc > 1 ? argv[1] : "";
 
     if (std::strcmp(command, "convert") == 0) {

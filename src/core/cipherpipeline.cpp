@@ -211,7 +211,11 @@ Result<QByteArray> CipherPipeline::encipher(const QByteArray& rtf, const QString
                                             const QString& keyword,
                                             const QString& documentPath) const
 {
-    // 1. The keyword must reach the tool intact.
+    // 1. The keyword must protect the document and reach the tool intact.
+    //    (Unlock still tries an empty keyword, so old documents open.)
+    if (keyword.isEmpty())
+        return makeError(ErrorCode::KeywordRefused,
+                         QStringLiteral("An empty keyword would leave the document unprotected."));
     const Result<QByteArray> line = openssl::keywordLine(keyword);
     if (!line)
         return line.error();

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 #include <unistd.h>
 
 using namespace velko;
@@ -57,6 +59,7 @@ private slots:
     void lockAndUnlock();
     void exitStatuses_data();
     void exitStatuses();
+    void noCoreFiles();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -117,6 +120,8 @@ void TestVelkoCli::exitStatuses_data()
     row("no keyword line", "lock --cipher rc4 %IN% %OUT%", "", 1);
     row("no --keyword-fd, no terminal", "lock --cipher des3 %IN% %OUT%", {}, 1);
     row("keyword too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(1024, 'k') + '\n', 1);
+    row("keyword far too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(60000, 'k') + '\n', 1);
+    row("empty keyword", "lock --cipher des3 %IN% %OUT%", "\n", 1);
     row("wrong keyword", "unlock --cipher blowfish %LOCKED% %OUT%", "no\n", 2);
     row("lock a document that is not rtf", "lock --cipher rc4 %LOCKED% %OUT%", "k\n", 2);
     row("unlock a document that is not secure", "unlock --cipher rc4 %IN% %OUT%", "k\n", 2);
@@ -143,9 +148,38 @@ void TestVelkoCli::exitStatuses()
     QStringList list = args.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (!keyword.isNull() && list.size() > 2)
         list.insert(1, "--keyword-fd=3");
-    QCOMPARE(runCli(list, {}, keyword, cli).status, status);
+    const Outcome run = runCli(list, {}, keyword, cli);
+    QCOMPARE(run.status, status);
+    if (keyword.size() > 2000) // the message names the limit, not how much was read
+        QVERIFY2(run.err.contains("longer than 1023 bytes"), run.err.constData());
     QVERIFY(!QFileInfo::exists(path("out")));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+// A crash while the keyword is held must not leave it in a core file.
+void TestVelkoCli::noCoreFiles()
+{
+    QProcess waiting;                    // waits for a keyword on its standard input
+    waiting.setChildProcessModifier([] { // allow core files, as a shell may
+        rlimit core;
+        ::getrlimit(RLIMIT_CORE, &core);
+        core.rlim_cur = core.rlim_max;
+        ::setrlimit(RLIMIT_CORE, &core);
+    });
+    waiting.start(
+        kCli, {"lock", "--cipher", "des3", "--keyword-fd", "0", path("in.rtf"), path("out.srtf")});
+    QVERIFY(waiting.waitForStarted());
+    QFile limits(QStringLiteral("/proc/%1/limits").arg(waiting.processId()));
+    const auto coreLimit = [&limits] {
+        limits.open(QIODevice::ReadOnly);
+        const QByteArray text = limits.readAll();
+        limits.close();
+        const qsizetype at = text.indexOf("Max core file size");
+        return text.mid(at, text.indexOf('\n', at) - at).simplified();
+    };
+    QTRY_COMPARE(coreLimit(), QByteArray("Max core file size 0 0 bytes"));
+    waiting.kill();
+    waiting.waitForFinished();
 }
 
 QTEST_GUILESS_MAIN(TestVelkoCli)

@@ -153,7 +153,6 @@ void TestCipherPipeline::roundTrip_data()
     QTest::addColumn<QString>("keyword");
     QTest::addColumn<int>("size"); // 0: the short document
     const QList<QPair<const char*, QString>> keywords{
-        {"empty", QString()},
         {"quotes", QStringLiteral("it's \"quoted\" \\ back")},
         {"non-ascii", QStringLiteral("Schlüssel ключ 鍵 🔑")},
     };
@@ -277,6 +276,8 @@ void TestCipherPipeline::failuresKeepTarget()
     QCOMPARE(codeOf(missingTool.checkCipherAvailable(kCipherDes3)), int(ErrorCode::ToolMissing));
     QCOMPARE(codeOf(noModule.encipher(kRtf, kCipherRc5, "k", target)),
              int(ErrorCode::CipherUnavailable));
+    QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, QString(), target)),
+             int(ErrorCode::KeywordRefused));
     QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, "first\nsecond", target)),
              int(ErrorCode::KeywordRefused));
     QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, QString(512, QChar(0xe9)), target)),
@@ -285,6 +286,14 @@ void TestCipherPipeline::failuresKeepTarget()
              int(ErrorCode::NotRtf));
     QCOMPARE(filesUnder(m_dir->path()), (QStringList{"d.srtf", "failing-openssl"}));
     QCOMPARE(readFile(target), QByteArray("precious"));
+
+    // Lock refuses an empty keyword, but documents others locked with one
+    // still open.
+    writeFile(path("empty.srtf"),
+              stockTool({"-a", "-des3", "-md", "sha256", "-pass", "pass:"}, kRtf));
+    const Result<QByteArray> opened = m_pipeline.decipher(path("empty.srtf"), kCipherDes3, "");
+    QVERIFY(opened);
+    QCOMPARE(opened.value(), kRtf);
 }
 
 QTEST_GUILESS_MAIN(TestCipherPipeline)

@@ -1,0 +1,15 @@
+#include "core/processguard.h"
+
+#include <sys/prctl.h>
+#include <sys/resource.h>
+
+namespace velko {
+
+void disableCoreDumps()
+{
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+}
+
+} // namespace velko
