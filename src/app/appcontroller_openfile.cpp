@@ -24,8 +24,8 @@ namespace velko {
 
 bool AppController::application(QCoreApplication*, const QString& openFile)
 {
-    // 1. Scratch files of the pipeline live in the home directory, also when
-    //    this request is what started the application.
+    // 1. The home folder is the current directory, also when this request
+    //    is what started the application.
     QDir::setCurrent(homeDirectory());
     // 2. Remember the request.
     state->openedFileNameByDoubleClick = QString(openFile);

@@ -139,7 +139,6 @@ private:
     // Recent-documents menu and other feature state may be added here by the
     // feature that owns it.
     QPointer<QAbstractAnimation> m_shake;
-    QPointer<QWidget> m_quitAlertWindow;
     // The Open Recent choice waiting for the answer of the unsaved-changes alert.
     QString m_recentDocumentToOpen;
     void openRecentWithoutSaving(QMessageBox* alert, int returnCode, void* contextInfo);

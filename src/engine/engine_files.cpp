@@ -271,7 +271,6 @@ void Engine::btnQuitAction()
     QWidget* window = mainWindow;
     if (auto* control = qobject_cast<QWidget*>(sender()))
         window = control->window();
-    m_quitAlertWindow = window;
     beginAlertSheet(window, alerts::quit(), this, &Engine::QuitAlert);
 }
 
@@ -282,7 +281,6 @@ void Engine::QuitAlert(QMessageBox* alert, int returnCode, void*)
         return;
     }
     removeAlertSheet(alert);
-    m_quitAlertWindow.clear();
 }
 
 } // namespace velko

@@ -78,11 +78,6 @@ QString chosenPath(QFileDialog* panel)
     return path;
 }
 
-QString chosenPath(QFileDialog* panel, const PanelSpec&)
-{
-    return chosenPath(panel);
-}
-
 int runModalPanel(QWidget* parent, const PanelSpec& spec, QString* path)
 {
     QFileDialog* panel = createPanel(parent, spec);

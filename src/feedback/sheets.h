@@ -51,7 +51,6 @@ struct PanelSpec
 
 QFileDialog* createPanel(QWidget* parent, const PanelSpec& spec);
 // The chosen path, with the required extension ensured for save panels.
-QString chosenPath(QFileDialog* panel, const PanelSpec& spec);
 QString chosenPath(QFileDialog* panel);
 
 // A panel as a window-modal sheet; calls (receiver->*answer)(panel,
