@@ -3,6 +3,6 @@
 
 int main(int argc, char* argv[])
 {
-    velko::disableCoreDumps();
+    velko::guardProcess();
     return velko::runApplication(argc, argv);
 }

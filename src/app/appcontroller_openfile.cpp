@@ -8,9 +8,7 @@
 #include "engine/alerts.h"
 #include "engine/engine.h"
 #include "feedback/childwindow.h"
-#include "feedback/colors.h"
 #include "feedback/sheets.h"
-#include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"
 
 #include <QDir>
@@ -88,37 +86,18 @@ void AppController::unlockHandedOverFileAnyway(QMessageBox*, int returnCode, voi
 
 void AppController::unlockHandedOverFile()
 {
-    const QString path = m_lockedFilePath;
-    const QString failure = tr("The document could not be unlocked.");
     // 1. The keyword, unchanged (it may be empty).
     const QString keyword = fieldKeyWord->text();
-    // 2. Decipher: this window's cipher first, then the others.
-    const Result<CipherPipeline::Unlocked> unlocked =
-        engine->pipeline.decipherAnyCipher(path, state->selectedCipher, keyword);
-    if (!unlocked) {
-        fieldKeyWord->clear();
-        engine->showFailure(failure, unlocked.error());
-        return;
-    }
-    // 3. The deciphered rich text replaces the view's text (not an edit).
-    const Status shown = engine->replaceTextWithRtf(unlocked.value().rtf);
-    if (!shown) {
-        fieldKeyWord->clear();
-        engine->showFailure(failure, shown.error());
-        return;
-    }
-    // 4. The document is the secure file, as the document window's Unlock
-    //    leaves it; its cipher is the one a later Secure uses.
-    engine->selectCipher(unlocked.value().cipherOption);
-    engine->showPathInLabelAndTitle(path);
-    state->fileName = path;
-    setLabelColor(openedFileNameLabel, colors::blue());
-    VelkoField->setReadOnly(false);
-    state->isLastSavedASecureFile = true;
-    state->textChanged = false;
-    state->textColorSetToOrangeAfterEncryption = false;
-    // 5. Empty the field and close the window.
+    // 2.-4. Decipher, this window's cipher first, and make the rich text the
+    //    clean current document, as the document window's Unlock does.
+    const Result<QString> opened =
+        engine->unlockDocument(m_lockedFilePath, state->selectedCipher, keyword);
+    // 5. Empty the field; close the window once the document is open.
     fieldKeyWord->clear();
+    if (!opened) {
+        engine->showFailure(Operation::Unlock, opened.error());
+        return;
+    }
     detachChildWindow(theMainWindow, windowUnlockFileWithKeyword);
 }
 

@@ -1,5 +1,6 @@
 // velko-cli convert: an RTF document as plain text, HTML or our own RTF.
 #include "cli/commands.h"
+#include "cli/failure.h"
 #include "cli/streamio.h"
 #include "rtf/plaintext.h"
 #include "rtf/rtf.h"
@@ -22,12 +23,6 @@ struct ConvertRequest
     QString input;
     QString output;
 };
-
-int complain(int status, const QString& message)
-{
-    std::fprintf(stderr, "velko-cli: %s\n", qPrintable(message));
-    return status;
-}
 
 std::optional<Target> targetNamed(const QString& name)
 {
@@ -107,25 +102,26 @@ int runConvert(const QStringList& args)
     QString problem;
     const std::optional<ConvertRequest> request = parseConvert(args, &problem);
     if (!request)
-        return complain(ExitUsage, problem + QStringLiteral(" (see velko-cli --help)"));
+        return usage(problem);
 
     // 2. Read the input whole.
     const Result<QByteArray> data = readInput(request->input);
     if (!data)
-        return complain(ExitFileError, data.error().detail);
+        return failWith(data.error());
 
     // 3. Read it as RTF.
     QTextDocument document;
     if (const Status read = rtf::read(data.value(), &document); !read) {
         const QString name =
             request->input == kStream ? QStringLiteral("standard input") : request->input;
-        return complain(ExitWrongKeyword, QStringLiteral("%1: %2").arg(name, read.error().detail));
+        return failWith(
+            makeError(read.error().code, QStringLiteral("%1: %2").arg(name, read.error().detail)));
     }
 
     // 4. Write it out in the requested form.
     if (const Status written = writeOutput(request->output, converted(document, request->target));
         !written)
-        return complain(ExitFileError, written.error().detail);
+        return failWith(written.error());
     return ExitDone;
 }
 

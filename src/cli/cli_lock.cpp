@@ -1,14 +1,12 @@
 // velko-cli lock and unlock: the cipher pipeline on files or standard streams.
 #include "cli/commands.h"
+#include "cli/failure.h"
 #include "cli/keywordinput.h"
 #include "cli/streamio.h"
 #include "core/cipheroption.h"
 #include "core/cipherpipeline.h"
+#include "core/memoryfile.h"
 #include "core/securetext.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <optional>
@@ -26,44 +24,6 @@ struct Request
     QString input;
     QString output;
 };
-
-int fail(int status, const QString& message)
-{
-    std::fprintf(stderr, "velko-cli: %s\n", qPrintable(message));
-    return status;
-}
-
-int usage(const QString& message)
-{
-    return fail(ExitUsage, message + QStringLiteral(" (see velko-cli --help)"));
-}
-
-int exitStatusFor(ErrorCode code)
-{
-    switch (code) {
-    case ErrorCode::WrongKeyword:
-    case ErrorCode::NotRtf:
-    case ErrorCode::RtfTooDeep:
-        return ExitWrongKeyword;
-    case ErrorCode::ToolMissing:
-    case ErrorCode::CipherUnavailable:
-    case ErrorCode::ToolFailed:
-        return ExitToolUnavailable;
-    case ErrorCode::KeywordRefused:
-        return ExitUsage;
-    default:
-        return ExitFileError;
-    }
-}
-
-int failWith(const Error& error)
-{
-    if (error.code == ErrorCode::WrongKeyword)
-        return fail(ExitWrongKeyword,
-                    QStringLiteral("wrong keyword, wrong cipher or damaged document (%1)")
-                        .arg(error.detail));
-    return fail(exitStatusFor(error.code), error.detail);
-}
 
 // --cipher NAME, --keyword-fd N and two operands, in any order.
 std::optional<Request> parseRequest(const QStringList& args, bool allowAuto, QString* problem)
@@ -138,16 +98,6 @@ Result<QString> keywordFor(const Request& request, bool confirm)
     return keyword;
 }
 
-int keywordFailure(const Error& error)
-{
-    return fail(ExitUsage, error.detail);
-}
-
-QTemporaryDir scratchFolder()
-{
-    return QTemporaryDir(QDir::tempPath() + QStringLiteral("/velko-cli-XXXXXX"));
-}
-
 } // namespace
 
 int runLock(const QStringList& args)
@@ -160,7 +110,7 @@ int runLock(const QStringList& args)
     // 2. The keyword (standard input may carry it before the document).
     const Result<QString> keyword = keywordFor(*request, true);
     if (!keyword)
-        return keywordFailure(keyword.error());
+        return fail(ExitUsage, keyword.error().detail);
     // 3. The RTF bytes, refused unless they make a whole RTF document.
     const Result<QByteArray> rtf = readInput(request->input);
     if (!rtf)
@@ -168,21 +118,15 @@ int runLock(const QStringList& args)
     if (!isCompleteRtf(rtf.value()))
         return fail(ExitWrongKeyword,
                     QStringLiteral("%1 is not an RTF document.").arg(request->input));
-    // 4. Encipher into the output, or into a scratch file for standard output.
+    // 4. Encipher into the output file, or into memory for standard output.
     const CipherPipeline pipeline;
-    if (request->output != kStream) {
-        const Result<QByteArray> text =
-            pipeline.encipher(rtf.value(), request->cipher, keyword.value(), request->output);
-        return text ? ExitDone : failWith(text.error());
-    }
-    const QTemporaryDir scratch = scratchFolder();
-    if (!scratch.isValid())
-        return fail(ExitFileError, QStringLiteral("Cannot create a scratch folder."));
-    const Result<QByteArray> text =
-        pipeline.encipher(rtf.value(), request->cipher, keyword.value(),
-                          scratch.filePath(QStringLiteral("document.srtf")));
+    const bool toStream = request->output == kStream;
+    const Result<QByteArray> text = pipeline.encipher(rtf.value(), request->cipher, keyword.value(),
+                                                      toStream ? QString() : request->output);
     if (!text)
         return failWith(text.error());
+    if (!toStream)
+        return ExitDone;
     const Status written = writeOutput(kStream, text.value());
     return written ? ExitDone : failWith(written.error());
 }
@@ -197,24 +141,17 @@ int runUnlock(const QStringList& args)
     // 2. The keyword.
     const Result<QString> keyword = keywordFor(*request, false);
     if (!keyword)
-        return keywordFailure(keyword.error());
-    // 3. The document: a file as it is, standard input through a scratch
-    //    file (it holds only the enciphered text).
+        return fail(ExitUsage, keyword.error().detail);
+    // 3. The document: a file as it is, standard input held in memory.
     QString documentPath = request->input;
-    const QTemporaryDir scratch = scratchFolder();
+    MemoryFile document;
     if (request->input == kStream) {
         const Result<QByteArray> text = readInput(kStream);
         if (!text)
             return failWith(text.error());
-        if (!scratch.isValid())
-            return fail(ExitFileError, QStringLiteral("Cannot create a scratch folder."));
-        documentPath = scratch.filePath(QStringLiteral("document.srtf"));
-        QFile file(documentPath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text.value()) != text.value().size())
-            return fail(ExitFileError, QStringLiteral("Cannot write a scratch file."));
-    } else if (!QFileInfo(documentPath).isFile()) {
-        return fail(ExitFileError,
-                    QStringLiteral("Cannot read %1: no such file.").arg(documentPath));
+        if (const Status held = document.write(text.value()); !held)
+            return failWith(held.error());
+        documentPath = document.path();
     }
     // 4. Decipher with the cipher given, or any of them.
     const CipherPipeline pipeline;

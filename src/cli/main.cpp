@@ -51,7 +51,7 @@ On failure no output file is created and an existing one is left as it was.
 int main(int argc, char* argv[])
 {
     using namespace velko::cli;
-    velko::disableCoreDumps();
+    velko::guardProcess();
     const char* command = argc > 1 ? argv[1] : "";
 
     if (std::strcmp(command, "convert") == 0) {

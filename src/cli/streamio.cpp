@@ -1,46 +1,36 @@
 #include "cli/streamio.h"
 
-#include "core/pendingfile.h"
+#include "core/descriptorio.h"
+#include "core/documentfile.h"
 
 #include <QFile>
 
-#include <cstdio>
+#include <unistd.h>
 
 namespace velko::cli {
 
 Result<QByteArray> readInput(const QString& input)
 {
+    if (input != kStream)
+        return readDocumentFile(input);
     QFile file;
-    const bool opened = input == kStream
-                            ? file.open(stdin, QIODevice::ReadOnly)
-                            : (file.setFileName(input), file.open(QIODevice::ReadOnly));
-    if (!opened)
+    if (!file.open(stdin, QIODevice::ReadOnly))
         return makeError(ErrorCode::FileRead,
-                         QStringLiteral("Cannot read %1: %2").arg(input, file.errorString()));
+                         QStringLiteral("Cannot read standard input: %1").arg(file.errorString()));
     QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return makeError(ErrorCode::FileRead,
-                         QStringLiteral("Cannot read %1: %2").arg(input, file.errorString()));
+                         QStringLiteral("Cannot read standard input: %1").arg(file.errorString()));
     return data;
 }
 
 Status writeOutput(const QString& output, const QByteArray& data)
 {
-    if (output == kStream) {
-        QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(data) != data.size() ||
-            !out.flush())
-            return makeError(
-                ErrorCode::FileWrite,
-                QStringLiteral("Cannot write standard output: %1").arg(out.errorString()));
-        return {};
-    }
-    PendingFile file(output);
-    if (const Status created = file.create(); !created)
-        return created;
-    if (const Status written = file.write(data); !written)
-        return written;
-    return file.commit();
+    if (output != kStream)
+        return writeDocumentFile(output, data, NewFileMode::Private);
+    if (const int failed = io::writeAll(STDOUT_FILENO, data))
+        return fileWriteError(failed, QStringLiteral("standard output"));
+    return {};
 }
 
 } // namespace velko::cli

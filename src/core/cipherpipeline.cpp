@@ -1,9 +1,11 @@
 #include "core/cipherpipeline.h"
 
+#include "core/atomicfile.h"
 #include "core/cipheroption.h"
+#include "core/documentfile.h"
 #include "core/keywordpipe.h"
+#include "core/memoryfile.h"
 #include "core/opensslcommand.h"
-#include "core/pendingfile.h"
 #include "core/securetext.h"
 
 #include <QCoreApplication>
@@ -13,7 +15,6 @@
 #include <QHash>
 #include <QMutex>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -105,20 +106,6 @@ Error keywordDescriptorError()
 {
     return makeError(ErrorCode::Internal,
                      QStringLiteral("The keyword pipe could not be placed on descriptor 3."));
-}
-
-// A private folder for ciphertext between stages: mode 0700, removed with
-// everything in it when the operation ends, however it ends.
-Result<QString> createScratchFile(const QTemporaryDir& dir, const QString& name)
-{
-    const QString path = dir.filePath(name);
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return makeError(ErrorCode::Internal,
-                         QStringLiteral("Cannot create a scratch file in %1.").arg(dir.path()));
-    ::close(fd);
-    return path;
 }
 
 } // namespace
@@ -227,15 +214,19 @@ Result<QByteArray> CipherPipeline::encipher(const QByteArray& rtf, const QString
     const Result<QStringList> providers = providersFor(cipherOption);
     if (!providers)
         return providers.error();
-    // 4. A temporary file beside the document takes the Base64 text.
-    PendingFile document(documentPath);
+    // 4. An unnamed file in the document's folder takes the Base64 text;
+    //    without a document, memory does.
+    if (documentPath.isEmpty())
+        return encipherIntoMemory(rtf, cipherOption, providers.value(), line.value());
+    AtomicFile document(documentPath);
     if (const Status created = document.create(); !created)
         return created.error();
-    // 5. Cipher stage piped into the Base64 stage.
+    // 5. Cipher stage piped into the Base64 stage, which writes the file
+    //    through its descriptor.
     const Status ran = runEncipherStages(rtf, cipherOption, providers.value(), line.value(),
-                                         document.temporaryPath());
+                                         document.descriptorPath());
     if (!ran)
-        return ran.error();
+        return document.childWriteFailure(ran.error());
     // 6. Read the text back; nothing written is a failure too.
     Result<QByteArray> text = document.readBack();
     if (!text)
@@ -245,6 +236,24 @@ Result<QByteArray> CipherPipeline::encipher(const QByteArray& rtf, const QString
     // 7. Only now replace the document.
     if (const Status committed = document.commit(); !committed)
         return committed.error();
+    return text;
+}
+
+Result<QByteArray> CipherPipeline::encipherIntoMemory(const QByteArray& rtf,
+                                                      const QString& cipherOption,
+                                                      const QStringList& providers,
+                                                      const QByteArray& keywordLine) const
+{
+    const MemoryFile output;
+    if (const Status held = output.status(); !held)
+        return held.error();
+    if (const Status ran =
+            runEncipherStages(rtf, cipherOption, providers, keywordLine, output.path());
+        !ran)
+        return ran.error();
+    Result<QByteArray> text = output.readAll();
+    if (text && text.value().isEmpty())
+        return makeError(ErrorCode::ToolFailed, QStringLiteral("The Base64 stage wrote nothing."));
     return text;
 }
 
@@ -343,30 +352,22 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString&
         return line.error();
     // 2. Read the document and lay its Base64 text out the way the tool
     //    decodes it reliably.
-    QFile file(documentPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return makeError(
-            ErrorCode::FileRead,
-            QStringLiteral("Cannot read %1: %2").arg(documentPath, file.errorString()));
-    const Result<QByteArray> base64 = normaliseBase64(file.readAll());
-    file.close();
+    const Result<QByteArray> text = readDocumentFile(documentPath);
+    if (!text)
+        return text.error();
+    const Result<QByteArray> base64 = normaliseBase64(text.value());
     if (!base64)
         return base64.error();
-    // 3. Decode once into a private scratch folder.
+    // 3. Decode once, into memory.
     const Result<int> major = toolMajorVersion(m_toolPath);
     if (!major)
         return major.error();
-    const QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/velko-XXXXXX"));
-    if (!scratch.isValid())
-        return makeError(
-            ErrorCode::Internal,
-            QStringLiteral("Cannot create a scratch folder: %1").arg(scratch.errorString()));
-    const Result<QString> cipherPath = createScratchFile(scratch, QStringLiteral("cipher.bin"));
-    if (!cipherPath)
-        return cipherPath.error();
-    if (const Status decoded = runBase64Decode(base64.value(), cipherPath.value()); !decoded)
+    const MemoryFile ciphertext;
+    if (const Status held = ciphertext.status(); !held)
+        return held.error();
+    if (const Status decoded = runBase64Decode(base64.value(), ciphertext.path()); !decoded)
         return decoded.error();
-    if (QFileInfo(cipherPath.value()).size() == 0)
+    if (ciphertext.size() == 0)
         return makeError(ErrorCode::WrongKeyword,
                          QStringLiteral("The document's Base64 text decodes to nothing."));
     // 4. Each cipher and digest in turn until one gives a complete RTF.
@@ -374,7 +375,7 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString&
     std::optional<Error> firstUnavailable;
     for (const Attempt& attempt : attempts) {
         const Result<QStringList> providers = providersFor(attempt.cipherOption);
-        Result<QByteArray> rtf = providers ? runDecipherStage(cipherPath.value(), attempt,
+        Result<QByteArray> rtf = providers ? runDecipherStage(ciphertext.path(), attempt,
                                                               providers.value(), line.value())
                                            : Result<QByteArray>(providers.error());
         if (rtf)

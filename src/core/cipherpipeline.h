@@ -24,7 +24,8 @@ public:
     explicit CipherPipeline(QString toolPath = defaultToolPath(), QString rc5ModulePath = {});
 
     // Enciphers `rtf` with the cipher option and keyword into the document at
-    // `documentPath`. Gives the Base64 text written there.
+    // `documentPath`. Gives the Base64 text written there. With no path the
+    // text is only given back, and no file is written anywhere.
     Result<QByteArray> encipher(const QByteArray& rtf, const QString& cipherOption,
                                 const QString& keyword, const QString& documentPath) const;
 
@@ -64,6 +65,9 @@ private:
     Result<Unlocked> decipherAttempts(const QString& documentPath, const QList<Attempt>& attempts,
                                       const QString& keyword) const;
     Result<QStringList> providersFor(const QString& cipherOption) const;
+    Result<QByteArray> encipherIntoMemory(const QByteArray& rtf, const QString& cipherOption,
+                                          const QStringList& providers,
+                                          const QByteArray& keywordLine) const;
     Status runEncipherStages(const QByteArray& rtf, const QString& cipherOption,
                              const QStringList& providers, const QByteArray& keywordLine,
                              const QString& outputPath) const;

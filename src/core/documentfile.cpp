@@ -1,16 +1,14 @@
 #include "core/documentfile.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace velko {
 
 Result<QByteArray> readDocumentFile(const QString& path)
 {
+    if (const Status regular = checkRegularFile(path); !regular)
+        return regular.error();
     QFile file(path);
-    if (QFileInfo(path).isDir())
-        return makeError(ErrorCode::FileRead, QStringLiteral("%1: is a folder").arg(path));
     if (!file.open(QIODevice::ReadOnly))
         return makeError(ErrorCode::FileRead,
                          QStringLiteral("%1: %2").arg(path, file.errorString()));
@@ -21,24 +19,14 @@ Result<QByteArray> readDocumentFile(const QString& path)
     return data;
 }
 
-Status writeDocumentFile(const QString& path, const QByteArray& data,
-                         std::optional<QFileDevice::Permissions> permissions)
+Status writeDocumentFile(const QString& path, const QByteArray& data, NewFileMode newFileMode)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return makeError(ErrorCode::FileWrite,
-                         QStringLiteral("%1: %2").arg(path, file.errorString()));
-    if (permissions)
-        file.setPermissions(*permissions);
-    if (file.write(data) != data.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return makeError(ErrorCode::FileWrite, QStringLiteral("%1: %2").arg(path, reason));
-    }
-    if (!file.commit())
-        return makeError(ErrorCode::FileWrite,
-                         QStringLiteral("%1: %2").arg(path, file.errorString()));
-    return {};
+    AtomicFile file(path, newFileMode);
+    if (const Status created = file.create(); !created)
+        return created;
+    if (const Status written = file.write(data); !written)
+        return written;
+    return file.commit();
 }
 
 } // namespace velko

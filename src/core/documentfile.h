@@ -1,22 +1,20 @@
 #pragma once
 
+#include "core/atomicfile.h"
 #include "core/result.h"
 
 #include <QByteArray>
-#include <QFileDevice>
 #include <QString>
-
-#include <optional>
 
 namespace velko {
 
-// Reads a whole document file. FileRead with the reason on failure.
+// Reads a whole document file. NotRegularFile for a folder, a pipe or a
+// device (never read: a device may have no end), FileRead otherwise.
 Result<QByteArray> readDocumentFile(const QString& path);
 
-// Writes `data` to `path` atomically (temporary file, then rename); an
-// existing file is untouched when the write fails. FileWrite with the reason.
-// `permissions`, when given, replace those the file would otherwise get.
+// Writes `data` as the whole content of `path` through an AtomicFile: an
+// existing file is untouched when the write fails, and keeps its mode.
 Status writeDocumentFile(const QString& path, const QByteArray& data,
-                         std::optional<QFileDevice::Permissions> permissions = std::nullopt);
+                         NewFileMode newFileMode = NewFileMode::Usual);
 
 } // namespace velko

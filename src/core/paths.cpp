@@ -19,4 +19,13 @@ QString desktopFolder()
     return QDir::homePath();
 }
 
+PanelStart savePanelStart(const QString& documentPath, const QString& extension)
+{
+    const QFileInfo document(documentPath);
+    if (document.isAbsolute() && document.dir().exists())
+        return {document.absolutePath(),
+                document.completeBaseName() + QLatin1Char('.') + extension};
+    return {desktopFolder(), QStringLiteral("untitled.") + extension};
+}
+
 } // namespace velko

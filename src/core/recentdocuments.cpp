@@ -74,8 +74,7 @@ Status saveList(GBookmarkFile* list, const QString& path)
     if (!data)
         return makeError(ErrorCode::FileWrite,
                          QStringLiteral("%1: %2").arg(path, takeMessage(error)));
-    return writeDocumentFile(path, QByteArray(data.get(), qsizetype(length)),
-                             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return writeDocumentFile(path, QByteArray(data.get(), qsizetype(length)), NewFileMode::Private);
 }
 
 QString mimeTypeOf(const QString& path)

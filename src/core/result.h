@@ -16,8 +16,14 @@ enum class ErrorCode {
     KeywordRefused,    // the keyword cannot be handed to the tool intact
     ToolFailed,        // a stage of the tool exited with an error
     WrongKeyword,      // decipher gave no complete RTF: wrong keyword, wrong cipher or damaged file
+    NotBase64,         // a secure document whose text is not Base64 at all
     FileRead,          // a file could not be read
+    NotRegularFile,    // a folder, a pipe or a device where a document file was expected
+    NeverSaved,        // the document has no file yet
     FileWrite,         // a file could not be written
+    FileReadOnly,      // the file to replace is read-only
+    DiskFull,          // no space left (or the disk quota is used up)
+    FileTooLarge,      // the file would exceed the size allowed to this process
     NotRtf,            // data that is not an RTF document
     RtfTooDeep,        // an RTF document nested beyond what we accept
     MailNoClient,      // no mail client is set up

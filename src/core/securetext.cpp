@@ -66,7 +66,7 @@ Result<QByteArray> normaliseBase64(const QByteArray& text)
         if (kind == Space)
             continue;
         if (kind == Foreign)
-            return makeError(ErrorCode::WrongKeyword,
+            return makeError(ErrorCode::NotBase64,
                              QStringLiteral("The document holds characters that are not Base64 "
                                             "text (0x%1).")
                                  .arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0')));
@@ -80,7 +80,7 @@ Result<QByteArray> normaliseBase64(const QByteArray& text)
         *out++ = '\n';
     wrapped.truncate(out - wrapped.constData());
     if (wrapped.isEmpty())
-        return makeError(ErrorCode::WrongKeyword, QStringLiteral("The document is empty."));
+        return makeError(ErrorCode::NotBase64, QStringLiteral("The document is empty."));
     return wrapped;
 }
 

@@ -836,7 +836,7 @@ void EditingTools::exportAsPdf()
     // 3. Write it; tell when that fails.
     const Status written = exportPdfTo(path);
     if (!written && m_engine)
-        m_engine->showFailure(tr("The PDF could not be exported."), written.error());
+        m_engine->showFailure(Operation::ExportPdf, written.error());
 }
 
 Status EditingTools::exportPdfTo(const QString& path)

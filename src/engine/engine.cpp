@@ -64,8 +64,9 @@ void Engine::btnAboutBoxClose()
 
 // --- Shared by the commands ----------------------------------------------------
 
-void Engine::showFailure(const QString& what, const Error& error)
+void Engine::showFailure(Operation operation, const Error& error)
 {
+    const QString what = failureTitle(operation);
     auto* alert = new QMessageBox(QMessageBox::Warning, what, what, QMessageBox::Ok, mainWindow);
     alert->setInformativeText(userMessage(error));
     alert->setWindowModality(Qt::WindowModal);

@@ -3,6 +3,8 @@
 #include "core/cipherpipeline.h"
 #include "core/documentstate.h"
 #include "core/result.h"
+#include "engine/errortext.h"
+#include "feedback/sheets.h"
 
 #include <QObject>
 #include <QPointer>
@@ -120,7 +122,7 @@ public:
 
     // --- Shared by the commands ----------------------------------------------
     // Shows a warning alert on the document window telling what failed.
-    void showFailure(const QString& what, const Error& error);
+    void showFailure(Operation operation, const Error& error);
     // Label text and window title both show `path`.
     void showPathInLabelAndTitle(const QString& path);
     // Points the pop-up at `option` and stores it in `cipher`.
@@ -130,6 +132,23 @@ public:
     // Makes the plain document at `path` the clean current document. A file
     // that cannot be read or is not RTF is reported and changes nothing.
     void openPlainDocument(const QString& path);
+    // Deciphers the secure document at `path`, `preferredCipher` first and
+    // then the others, and makes its rich text the clean current document,
+    // with the cipher that opened it chosen. Nothing changes on failure.
+    // Gives the cipher that opened it.
+    Result<QString> unlockDocument(const QString& path, const QString& preferredCipher,
+                                   const QString& keyword);
+
+    // --- Where the document stands after a command -----------------------------
+    enum class SaveKind { InPlace, Panel, SaveAs };
+    void documentStarted();
+    void documentOpened(const QString& path);
+    void documentSaved(const QString& path, const QByteArray& rtf, SaveKind kind);
+    void documentSecured(const QString& path, const QByteArray& rtf, const QByteArray& secureText);
+    void documentUnlocked(const QString& path);
+    void documentCleared();
+    // Label and title after a command, by the label's one colour rule.
+    void showDocumentState();
 
 signals:
     // The application is asked to end (Quit, or its alert's OK).
@@ -142,6 +161,11 @@ private:
     // The Open Recent choice waiting for the answer of the unsaved-changes alert.
     QString m_recentDocumentToOpen;
     void openRecentWithoutSaving(QMessageBox* alert, int returnCode, void* contextInfo);
+    // Writes the whole text as plain RTF to `path`; the document is the
+    // file's only once it is written.
+    void savePlainDocument(const QString& path, SaveKind kind);
+    // The plain save panel, starting at the document's own folder and name.
+    PanelSpec plainSavePanel() const;
 };
 
 } // namespace velko

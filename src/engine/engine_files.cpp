@@ -3,11 +3,8 @@
 
 #include "core/documentfile.h"
 #include "core/paths.h"
-#include "core/recentdocuments.h"
 #include "engine/alerts.h"
-#include "feedback/colors.h"
 #include "feedback/sheets.h"
-#include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"
 
 #include <QLabel>
@@ -22,11 +19,6 @@ namespace {
 
 const QString kPlainFileType = QStringLiteral("rtf");
 
-PanelSpec plainSavePanel()
-{
-    return {PanelKind::Save, kPlainFileType, desktopFolder(), kDefaultFileName};
-}
-
 PanelSpec plainOpenPanel()
 {
     return {PanelKind::Open, kPlainFileType, QString(), QString()};
@@ -37,25 +29,6 @@ void removeAlertSheet(QMessageBox* alert)
 {
     if (alert)
         alert->hide();
-}
-
-// The recent list is a convenience shared with the desktop: when it cannot
-// be written the document itself is still saved or opened, so nothing is
-// reported.
-void noteRecentDocument(const QString& path)
-{
-    const Status noted = addRecentDocument(path);
-    Q_UNUSED(noted);
-}
-
-QString saveFailedText()
-{
-    return QObject::tr("The document could not be saved.");
-}
-
-QString openFailedText()
-{
-    return QObject::tr("The document could not be opened.");
 }
 
 } // namespace
@@ -69,7 +42,7 @@ void Engine::openPlainDocument(const QString& path)
 {
     const Result<QByteArray> data = readDocumentFile(path);
     if (!data) {
-        showFailure(openFailedText(), data.error());
+        showFailure(Operation::Open, data.error());
         return;
     }
     if (const Status replaced = replaceTextWithRtf(data.value()); !replaced) {
@@ -77,19 +50,10 @@ void Engine::openPlainDocument(const QString& path)
         if (!error.detail.contains(path))
             error.detail =
                 error.detail.isEmpty() ? path : QStringLiteral("%1: %2").arg(path, error.detail);
-        showFailure(openFailedText(), error);
+        showFailure(Operation::Open, error);
         return;
     }
-
-    state->fileName = path;
-    setFileNameLabel->setText(state->fileName);
-    setLabelColor(setFileNameLabel, colors::blue());
-    mainWindow->setWindowTitle(state->fileName);
-    state->textChanged = false;
-    state->textColorSetToOrangeAfterEncryption = false;
-    VelkoField->setReadOnly(false);
-    noteRecentDocument(state->fileName);
-    state->isLastSavedASecureFile = false;
+    documentOpened(path);
 }
 
 // --- Save ------------------------------------------------------------------
@@ -112,16 +76,7 @@ void Engine::btnSaveAction()
     }
 
     // Save in place, to the path the label shows.
-    state->DataToWrite = VelkoField->rtfOfWholeText();
-    state->fileName = setFileNameLabel->text();
-    if (const Status written = writeDocumentFile(state->fileName, state->DataToWrite); !written) {
-        showFailure(saveFailedText(), written.error());
-        return;
-    }
-    setLabelColor(setFileNameLabel, colors::blue());
-    state->textChanged = false;
-    state->textColorSetToOrangeAfterEncryption = false;
-    VelkoField->setReadOnly(false);
+    savePlainDocument(setFileNameLabel->text(), SaveKind::InPlace);
 }
 
 void Engine::saveAsPlainTextDocument(QMessageBox* alert, int returnCode, void*)
@@ -141,19 +96,7 @@ void Engine::saveDialog(QFileDialog* panel, int returnCode, void*)
     const QString path = chosenPath(panel);
     if (path.isEmpty())
         return;
-
-    state->fileName = path;
-    showPathInLabelAndTitle(state->fileName);
-    state->DataToWrite = VelkoField->rtfOfWholeText();
-    if (const Status written = writeDocumentFile(state->fileName, state->DataToWrite); !written) {
-        showFailure(saveFailedText(), written.error());
-        return;
-    }
-    setLabelColor(setFileNameLabel, colors::blue());
-    state->textChanged = false;
-    noteRecentDocument(state->fileName);
-    state->textColorSetToOrangeAfterEncryption = false;
-    VelkoField->setReadOnly(false);
+    savePlainDocument(path, SaveKind::Panel);
 }
 
 // --- Save As -----------------------------------------------------------------
@@ -163,16 +106,23 @@ void Engine::btnSaveAsAction()
     QString path;
     if (runModalPanel(mainWindow, plainSavePanel(), &path) != kPanelOK)
         return;
+    savePlainDocument(path, SaveKind::SaveAs);
+}
 
-    state->fileName = path;
-    showPathInLabelAndTitle(state->fileName);
-    state->DataToWrite = VelkoField->rtfOfWholeText();
-    if (const Status written = writeDocumentFile(state->fileName, state->DataToWrite); !written) {
-        showFailure(saveFailedText(), written.error());
+void Engine::savePlainDocument(const QString& path, SaveKind kind)
+{
+    const QByteArray rtf = VelkoField->rtfOfWholeText();
+    if (const Status written = writeDocumentFile(path, rtf); !written) {
+        showFailure(Operation::Save, written.error());
         return;
     }
-    VelkoField->setReadOnly(false);
-    state->textChanged = false;
+    documentSaved(path, rtf, kind);
+}
+
+PanelSpec Engine::plainSavePanel() const
+{
+    const PanelStart start = savePanelStart(state->fileName, kPlainFileType);
+    return {PanelKind::Save, kPlainFileType, start.folder, start.fileName};
 }
 
 // --- Open --------------------------------------------------------------------
@@ -232,30 +182,19 @@ void Engine::btnNewAction()
         beginAlertSheet(mainWindow, alerts::newDocument(), this, &Engine::NewDocumentAlert);
         return;
     }
-    VelkoField->clearFromCode();
-    showPathInLabelAndTitle(kDefaultFileName);
-    state->fileName = kDefaultFileName;
-    VelkoField->setReadOnly(false);
+    documentStarted();
 }
 
 void Engine::NewDocumentAlert(QMessageBox* alert, int returnCode, void*)
 {
-    if (returnCode == kAlertFirstButtonReturn) {
-        VelkoField->clearFromCode();
-        setFileNameLabel->setText(kDefaultFileName);
-        setLabelColor(setFileNameLabel, colors::blue());
-        mainWindow->setWindowTitle(kDefaultFileName);
-        state->fileName = kDefaultFileName;
-        state->textChanged = false;
-        VelkoField->setReadOnly(false);
-    }
+    if (returnCode == kAlertFirstButtonReturn)
+        documentStarted();
     removeAlertSheet(alert);
 }
 
 void Engine::btnClearAction()
 {
-    VelkoField->clearFromCode();
-    VelkoField->setReadOnly(false);
+    documentCleared();
 }
 
 // --- Quit ----------------------------------------------------------------------

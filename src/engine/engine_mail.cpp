@@ -23,11 +23,6 @@ namespace {
 const QString kSubjectPrefix = QStringLiteral("Velko document: ");
 const QString kSignature = QStringLiteral("\n\nSend by Velko\n");
 
-QString failureTitle()
-{
-    return QObject::tr("The document could not be handed to the mail program.");
-}
-
 QPushButton* sendButton(const Engine& engine)
 {
     return engine.sendMailWindow->findChild<QPushButton*>(QStringLiteral("btnSendByMail"));
@@ -38,11 +33,10 @@ QPushButton* sendButton(const Engine& engine)
 Status checkAttachment(const QString& path)
 {
     if (!QFileInfo(path).isAbsolute())
-        return makeError(
-            ErrorCode::FileRead,
-            QObject::tr("The document has not been saved to a file (\"%1\").").arg(path));
+        return makeError(ErrorCode::NeverSaved, path);
     if (!QFileInfo(path).isFile())
-        return makeError(ErrorCode::FileRead, QObject::tr("There is no file at %1.").arg(path));
+        return makeError(ErrorCode::FileRead,
+                         QObject::tr("There is no file at %1 any more.").arg(path));
     return {};
 }
 
@@ -53,7 +47,7 @@ void mailHandedOver(Engine& engine, const Status& status)
     if (QPushButton* button = sendButton(engine))
         button->setEnabled(true);
     if (!status) {
-        engine.showFailure(failureTitle(), status.error());
+        engine.showFailure(Operation::Mail, status.error());
         return;
     }
     detachChildWindow(engine.mainWindow, engine.sendMailWindow);
@@ -92,7 +86,7 @@ void Engine::btnSendByMail()
 
     // 2. The file to attach must exist.
     if (const Status attachable = checkAttachment(message.attachmentPath); !attachable) {
-        showFailure(failureTitle(), attachable.error());
+        showFailure(Operation::Mail, attachable.error());
         return;
     }
 
@@ -101,7 +95,7 @@ void Engine::btnSendByMail()
     if (qEnvironmentVariableIsEmpty("MAILER")) {
         const Result<QString> handler = mailtoHandler();
         if (!handler) {
-            showFailure(failureTitle(), handler.error());
+            showFailure(Operation::Mail, handler.error());
             return;
         }
         form = attachmentFormFor(handler.value(), message.attachmentPath);

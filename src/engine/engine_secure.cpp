@@ -5,10 +5,8 @@
 #include "core/paths.h"
 #include "engine/alerts.h"
 #include "feedback/childwindow.h"
-#include "feedback/colors.h"
 #include "feedback/shake.h"
 #include "feedback/sheets.h"
-#include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"
 
 #include <QAbstractAnimation>
@@ -77,12 +75,13 @@ void Engine::btnOKEnterKeyword()
         return;
     }
 
-    // 3. Where the secure document goes.
+    // 3. Where the secure document goes: the document's own folder and name
+    //    to start with.
+    const PanelStart start = savePanelStart(state->fileName, kSecureDocumentType);
     QString path;
-    const int answer = runModalPanel(mainWindow,
-                                     PanelSpec{PanelKind::Save, kSecureDocumentType,
-                                               desktopFolder(), QStringLiteral("untitled.srtf")},
-                                     &path);
+    const int answer = runModalPanel(
+        mainWindow, PanelSpec{PanelKind::Save, kSecureDocumentType, start.folder, start.fileName},
+        &path);
     // 4. Cancel leaves the keyword window open with its fields.
     if (answer != kPanelOK)
         return;
@@ -94,32 +93,18 @@ void Engine::btnOKEnterKeyword()
     const QByteArray rtf = VelkoField->rtfOfWholeText();
     const Result<QByteArray> written = pipeline.encipher(rtf, state->cipher, keyword, path);
     if (!written) {
-        showFailure(tr("The document could not be secured."), written.error());
+        showFailure(Operation::Secure, written.error());
         return;
     }
-    state->fileName = path;
-    state->DataToWrite = rtf;
 
-    // 8. Optionally show the secure document's text, orange and read-only.
-    if (chkBoxShowEncryptedOutputAfterEncryption->isChecked()) {
-        VelkoField->setPlainTextFromCode(QString::fromLatin1(written.value()));
-        VelkoField->setWholeTextColorFromCode(colors::orange());
-        state->textColorSetToOrangeAfterEncryption = true;
-        VelkoField->setReadOnly(true);
-    }
-
-    // 9. The keyword window goes; its fields keep the keyword.
+    // 8. The keyword window goes; its fields keep the keyword.
     if (m_shake)
         m_shake->stop();
     detachChildWindow(mainWindow, windowEnterKeyWord);
 
-    // 10.-11. Label and title show the secure document.
-    showPathInLabelAndTitle(state->fileName);
-    setLabelColor(setFileNameLabel, colors::blue());
-
-    // 12. The text belongs to a secure document and has no unsaved edits.
-    state->isLastSavedASecureFile = true;
-    state->textChanged = false;
+    // 9.-12. The text belongs to the secure document, with no unsaved edits;
+    //    optionally the view shows the secure document's text.
+    documentSecured(path, rtf, written.value());
 }
 
 QAbstractAnimation* Engine::shakeAnimation(QWidget* window, const QRect& frame)
@@ -171,44 +156,36 @@ void Engine::btnUnlockTextOk()
     const QString keyword = textFieldKeywordUnlock->text();
     textFieldKeywordUnlock->clear();
 
-    // 5. Decipher, with the chosen cipher first and then the others. Only a
-    //    complete RTF document counts as unlocked.
-    const Result<CipherPipeline::Unlocked> unlocked =
-        pipeline.decipherAnyCipher(path, state->cipher, keyword);
-    if (!unlocked) {
-        showFailure(tr("The document could not be unlocked."), unlocked.error());
+    // 5.-13. Decipher, with the chosen cipher first and then the others, and
+    //    make the rich text the clean current document. Only a complete RTF
+    //    document counts as unlocked; a failure leaves the view and the
+    //    window as they were.
+    const QString chosen = state->cipher;
+    const Result<QString> opened = unlockDocument(path, chosen, keyword);
+    if (!opened) {
+        showFailure(Operation::Unlock, opened.error());
         return;
     }
-
-    // 7. Replace the whole text with the deciphered rich text. Data that
-    //    cannot be read leaves the view as it was, like a wrong keyword. The
-    //    window goes (step 6) only once the text is in.
-    if (const Status replaced = replaceTextWithRtf(unlocked.value().rtf); !replaced) {
-        showFailure(tr("The document could not be unlocked."), replaced.error());
-        return;
-    }
-    // 6.
     detachChildWindow(mainWindow, windowUnlockKeyword);
-
     // Another cipher opened it: that one is chosen from now on.
-    const QString opened = unlocked.value().cipherOption;
-    if (opened != state->cipher) {
-        const QString chosen = state->cipher;
-        selectCipher(opened);
-        showOpenedWithOtherCipher(mainWindow, chosen, opened);
-    }
+    if (opened.value() != chosen)
+        showOpenedWithOtherCipher(mainWindow, chosen, opened.value());
+}
 
-    // 8. The text shows in its own colours.
-    state->textColorSetToOrangeAfterEncryption = false;
-    // 9. Label and title show the secure document.
-    state->fileName = path;
-    showPathInLabelAndTitle(state->fileName);
-    setLabelColor(setFileNameLabel, colors::blue());
-    // 10. The keyword field was emptied above.
-    // 11.-13. Clean, editable, and part of a secure document.
-    state->textChanged = false;
-    VelkoField->setReadOnly(false);
-    state->isLastSavedASecureFile = true;
+Result<QString> Engine::unlockDocument(const QString& path, const QString& preferredCipher,
+                                       const QString& keyword)
+{
+    const Result<CipherPipeline::Unlocked> unlocked =
+        pipeline.decipherAnyCipher(path, preferredCipher, keyword);
+    if (!unlocked)
+        return unlocked.error();
+    // Data that cannot be read leaves the view as it was, like a wrong
+    // keyword.
+    if (const Status replaced = replaceTextWithRtf(unlocked.value().rtf); !replaced)
+        return replaced.error();
+    selectCipher(unlocked.value().cipherOption);
+    documentUnlocked(path);
+    return unlocked.value().cipherOption;
 }
 
 } // namespace velko

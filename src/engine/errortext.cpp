@@ -33,10 +33,31 @@ QString userMessage(const Error& error)
     case ErrorCode::WrongKeyword:
         return QObject::tr("The document could not be unlocked: the keyword or the cipher is "
                            "wrong, or the file is damaged.");
+    case ErrorCode::NotBase64:
+        return withDetail(QObject::tr("The file is not a secure document: it does not hold "
+                                      "Base64 text."),
+                          error.detail);
     case ErrorCode::FileRead:
         return withDetail(QObject::tr("The file could not be read."), error.detail);
+    case ErrorCode::NotRegularFile:
+        return withDetail(QObject::tr("This is not a document file."), error.detail);
+    case ErrorCode::NeverSaved:
+        return withDetail(QObject::tr("The document has not been saved to a file yet. Save it "
+                                      "first."),
+                          error.detail);
     case ErrorCode::FileWrite:
         return withDetail(QObject::tr("The file could not be written."), error.detail);
+    case ErrorCode::FileReadOnly:
+        return withDetail(QObject::tr("The file is read-only. Save the document under another "
+                                      "name, or make the file writable first."),
+                          error.detail);
+    case ErrorCode::DiskFull:
+        return withDetail(QObject::tr("There is no space left on the disk. Free some space "
+                                      "and try again."),
+                          error.detail);
+    case ErrorCode::FileTooLarge:
+        return withDetail(QObject::tr("The file would be larger than this system allows."),
+                          error.detail);
     case ErrorCode::NotRtf:
         return withDetail(QObject::tr("The file is not an RTF document."), error.detail);
     case ErrorCode::RtfTooDeep:
@@ -56,6 +77,27 @@ QString userMessage(const Error& error)
         return withDetail(QObject::tr("An unexpected error occurred."), error.detail);
     }
     return error.detail;
+}
+
+QString failureTitle(Operation operation)
+{
+    switch (operation) {
+    case Operation::Open:
+        return QObject::tr("The document could not be opened.");
+    case Operation::Save:
+        return QObject::tr("The document could not be saved.");
+    case Operation::Secure:
+        return QObject::tr("The document could not be secured.");
+    case Operation::Unlock:
+        return QObject::tr("The document could not be unlocked.");
+    case Operation::Mail:
+        return QObject::tr("The document could not be handed to the mail program.");
+    case Operation::ExportPdf:
+        return QObject::tr("The PDF could not be exported.");
+    case Operation::Translate:
+        return QObject::tr("The text could not be translated.");
+    }
+    return {};
 }
 
 } // namespace velko

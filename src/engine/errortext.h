@@ -6,7 +6,12 @@
 
 namespace velko {
 
-// The one place where errors become words for the user.
+// The commands whose failures are told in an alert.
+enum class Operation { Open, Save, Secure, Unlock, Mail, ExportPdf, Translate };
+
+// The one place where errors become words for the user: the alert's title
+// names what failed, its text why.
+QString failureTitle(Operation operation);
 QString userMessage(const Error& error);
 
 } // namespace velko

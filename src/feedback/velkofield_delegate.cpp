@@ -18,7 +18,7 @@ void VelkoField_delegate::connectToView()
 void VelkoField_delegate::textDidChange()
 {
     state->textChanged = true;
-    setLabelColor(fileNameTextField, colors::red());
+    setLabelColor(fileNameTextField, colors::fileNameLabel(state->textChanged));
     if (state->textColorSetToOrangeAfterEncryption) {
         VelkoField->setWholeTextColorFromCode(colors::black());
         state->textColorSetToOrangeAfterEncryption = false;

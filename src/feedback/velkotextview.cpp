@@ -35,6 +35,14 @@ void VelkoTextView::clearFromCode()
     document()->setModified(false);
 }
 
+void VelkoTextView::clearUndoably()
+{
+    CodeChange change(this);
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+}
+
 void VelkoTextView::setPlainTextFromCode(const QString& text)
 {
     CodeChange change(this);

@@ -30,6 +30,8 @@ public:
     };
 
     void clearFromCode();
+    // Empties the text in one step that Undo brings back.
+    void clearUndoably();
     void setPlainTextFromCode(const QString& text);
     // Replaces the whole text with the rich text of `rtf`. The view is left
     // as it was when the data cannot be read.

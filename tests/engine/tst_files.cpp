@@ -44,7 +44,7 @@ private slots:
 
     void saveDecisionTable_data();
     void saveDecisionTable();
-    void saveAsKeepsLabelColourAndFlags();
+    void saveAsMakesThePlainFileTheDocument();
     void failuresChangeNothing_data();
     void failuresChangeNothing();
     void openResetsStateAndSavesFormatting();
@@ -182,7 +182,7 @@ void FilesTest::saveDecisionTable()
     QVERIFY(!QFile::exists(path));
 }
 
-void FilesTest::saveAsKeepsLabelColourAndFlags()
+void FilesTest::saveAsMakesThePlainFileTheDocument()
 {
     m_view->setReadOnly(true);
     setSecure(true, true);
@@ -194,8 +194,11 @@ void FilesTest::saveAsKeepsLabelColourAndFlags()
     m_engine->btnSaveAsAction(); // no warning in any state
     QCOMPARE(readFile(target), m_state->DataToWrite);
     QVERIFY(!m_state->textChanged && !m_view->isReadOnly());
-    QCOMPARE(labelColor(m_label), colors::red());
-    QVERIFY(m_state->isLastSavedASecureFile && m_state->textColorSetToOrangeAfterEncryption);
+    // The document is now the plain file: the label says so, Save no longer
+    // warns; the orange flag stays for the first edit to clear.
+    QCOMPARE(labelColor(m_label), colors::blue());
+    QCOMPARE(m_state->fileName, target);
+    QVERIFY(!m_state->isLastSavedASecureFile && m_state->textColorSetToOrangeAfterEncryption);
 }
 
 void FilesTest::failuresChangeNothing_data()
@@ -223,9 +226,9 @@ void FilesTest::failuresChangeNothing()
         m_state->textChanged = false; // so Open goes straight on
         m_state->isLastSavedASecureFile = true;
     } else {
-        // Save As is pointed at the document's own path.
+        // Save goes to the document's own path, Save As elsewhere.
         QVERIFY(command == QLatin1String("save as") || QDir().mkpath(path));
-        setDocumentPath(path);
+        setDocumentPath(command == QLatin1String("save") ? path : desktopPath("current.rtf"));
     }
     const QVariantList before = snapshot();
 
@@ -283,15 +286,15 @@ void FilesTest::newDocument()
     setDocumentPath(desktopPath("n.rtf"));
     setSecure(true, true);
 
-    // No edits: no alert, the label keeps its colour.
+    // No edits: no alert; a clean document has a blue label.
     m_view->setPlainTextFromCode(QStringLiteral("old"));
     m_view->setReadOnly(true);
-    setLabelColor(m_label, colors::orange());
+    setLabelColor(m_label, colors::red());
     m_engine->btnNewAction();
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(m_view->isEmpty() && !m_view->isReadOnly());
     QCOMPARE(m_label->text(), QStringLiteral("untitled.rtf"));
-    QCOMPARE(labelColor(m_label), colors::orange());
+    QCOMPARE(labelColor(m_label), colors::blue());
 
     // Edits: the alert; Cancel keeps everything, OK starts afresh with a blue label.
     type(QStringLiteral("edited"));

@@ -44,6 +44,7 @@ private slots:
     void userEditsMarkTheDocument();
     void commandsReplacingTextAreNotEdits_data();
     void commandsReplacingTextAreNotEdits();
+    void clearIsUndoable();
 };
 
 void EditTrackingTest::userEditsMarkTheDocument_data()
@@ -88,7 +89,7 @@ void EditTrackingTest::userEditsMarkTheDocument()
 void EditTrackingTest::commandsReplacingTextAreNotEdits_data()
 {
     QTest::addColumn<QString>("command");
-    for (const char* command : {"open", "clear", "save"})
+    for (const char* command : {"open", "save"})
         QTest::newRow(command) << QString::fromLatin1(command);
 }
 
@@ -102,16 +103,30 @@ void EditTrackingTest::commandsReplacingTextAreNotEdits()
     w.engine->showPathInLabelAndTitle(path); // Save in place writes where the label says
     if (command == QLatin1String("open"))
         w.engine->openRecentDocument(path);
-    else if (command == QLatin1String("clear"))
-        w.engine->btnClearAction();
     else
         w.engine->btnSaveAction();
     QVERIFY(!QApplication::activeModalWidget());
     QCOMPARE(w.labelColour(), colors::blue());
+    QVERIFY(!w.state->textChanged);
     w.view->undo(); // a replaced text cannot be brought back
-
     QVERIFY(!w.state->textChanged);
     QTest::keyClicks(w.view, QStringLiteral("!")); // edits are still seen
+    QVERIFY(w.state->textChanged);
+}
+
+// Clear is no edit, but one step that Undo takes back (and the step back is
+// the user's edit).
+void EditTrackingTest::clearIsUndoable()
+{
+    Window w;
+    w.view->clearFromCode();
+    QTest::keyClicks(w.view, QStringLiteral("Kept"));
+    w.state->textChanged = false;
+    w.engine->btnClearAction();
+    QVERIFY(w.view->isEmpty());
+    QVERIFY(!w.state->textChanged);
+    w.view->undo();
+    QCOMPARE(w.view->toPlainText(), QStringLiteral("Kept"));
     QVERIFY(w.state->textChanged);
 }
 

@@ -1,0 +1,111 @@
+// Where the document stands after each command. Every command that makes
+// the document new, opened, saved, secured, unlocked or cleared ends in one
+// of these members; the label, the title, the view and the flags follow
+// from them, so the window shows the same state by the same rule whichever
+// way a command went.
+#include "engine/engine.h"
+
+#include "core/recentdocuments.h"
+#include "feedback/colors.h"
+#include "feedback/velkofield_delegate.h"
+#include "feedback/velkotextview.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+namespace velko {
+
+namespace {
+
+// The recent list is a convenience shared with the desktop: when it cannot
+// be written the document itself is still saved or opened, so nothing is
+// reported.
+void noteRecentDocument(const QString& path)
+{
+    const Status noted = addRecentDocument(path);
+    Q_UNUSED(noted);
+}
+
+} // namespace
+
+// The label and the title show the document's path; the label's colour
+// follows `textChanged` (colors::fileNameLabel).
+void Engine::showDocumentState()
+{
+    showPathInLabelAndTitle(state->fileName);
+    setLabelColor(setFileNameLabel, colors::fileNameLabel(state->textChanged));
+}
+
+void Engine::documentStarted()
+{
+    VelkoField->clearFromCode();
+    VelkoField->setReadOnly(false);
+    state->fileName = kDefaultFileName;
+    state->textChanged = false;
+    showDocumentState();
+}
+
+void Engine::documentOpened(const QString& path)
+{
+    VelkoField->setReadOnly(false);
+    state->fileName = path;
+    state->textChanged = false;
+    state->textColorSetToOrangeAfterEncryption = false;
+    state->isLastSavedASecureFile = false;
+    showDocumentState();
+    noteRecentDocument(path);
+}
+
+void Engine::documentSaved(const QString& path, const QByteArray& rtf, SaveKind kind)
+{
+    VelkoField->setReadOnly(false);
+    state->fileName = path;
+    state->DataToWrite = rtf;
+    state->textChanged = false;
+    // The document now belongs to the plain file just written.
+    state->isLastSavedASecureFile = false;
+    // Save As keeps the orange flag, so the first edit still turns the text
+    // black when the view showed a secure document's text.
+    if (kind != SaveKind::SaveAs)
+        state->textColorSetToOrangeAfterEncryption = false;
+    showDocumentState();
+    noteRecentDocument(path);
+}
+
+void Engine::documentSecured(const QString& path, const QByteArray& rtf,
+                             const QByteArray& secureText)
+{
+    state->fileName = path;
+    state->DataToWrite = rtf;
+    // Optionally the view shows the secure document's text, orange and
+    // read-only.
+    if (chkBoxShowEncryptedOutputAfterEncryption->isChecked()) {
+        VelkoField->setPlainTextFromCode(QString::fromLatin1(secureText));
+        VelkoField->setWholeTextColorFromCode(colors::orange());
+        state->textColorSetToOrangeAfterEncryption = true;
+        VelkoField->setReadOnly(true);
+    }
+    state->isLastSavedASecureFile = true;
+    state->textChanged = false;
+    showDocumentState();
+}
+
+void Engine::documentUnlocked(const QString& path)
+{
+    VelkoField->setReadOnly(false);
+    state->fileName = path;
+    state->textChanged = false;
+    state->textColorSetToOrangeAfterEncryption = false;
+    state->isLastSavedASecureFile = true;
+    showDocumentState();
+}
+
+void Engine::documentCleared()
+{
+    // The text goes in one step that Undo brings back; the document keeps
+    // its path, its flags and its state of edits.
+    VelkoField->clearUndoably();
+    VelkoField->setReadOnly(false);
+}
+
+} // namespace velko
