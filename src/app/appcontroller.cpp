@@ -1,6 +1,6 @@
 #include "app/appcontroller.h"
 
-#include "core/useraccount.h"
+#include "core/desktop/useraccount.h"
 #include "engine/alerts.h"
 #include "engine/engine.h"
 #include "feedback/sheets.h"

@@ -2,9 +2,9 @@
 #include "app/appcontroller.h"
 
 #include "app/documentkind.h"
+#include "core/desktop/recentdocuments.h"
+#include "core/desktop/useraccount.h"
 #include "core/documentfile.h"
-#include "core/recentdocuments.h"
-#include "core/useraccount.h"
 #include "engine/alerts.h"
 #include "engine/engine.h"
 #include "feedback/childwindow.h"

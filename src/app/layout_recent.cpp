@@ -1,7 +1,7 @@
 #include "app/layout_recent.h"
 
 #include "app/layout.h"
-#include "core/recentdocuments.h"
+#include "core/desktop/recentdocuments.h"
 #include "engine/engine.h"
 
 #include <QAction>

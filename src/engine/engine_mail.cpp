@@ -2,8 +2,8 @@
 // which opens its compose window filled in; the person sends it from there.
 #include "engine/engine.h"
 
-#include "core/mailhandoff.h"
-#include "core/useraccount.h"
+#include "core/desktop/mailhandoff.h"
+#include "core/desktop/useraccount.h"
 #include "engine/alerts.h"
 #include "feedback/childwindow.h"
 #include "feedback/sheets.h"

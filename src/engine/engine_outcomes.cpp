@@ -5,7 +5,7 @@
 // way a command went.
 #include "engine/engine.h"
 
-#include "core/recentdocuments.h"
+#include "core/desktop/recentdocuments.h"
 #include "feedback/colors.h"
 #include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"

@@ -4,7 +4,7 @@
 
 #include "app/appcontroller.h"
 #include "app/layout.h"
-#include "core/useraccount.h"
+#include "core/desktop/useraccount.h"
 #include "engine/engine.h"
 #include "feedback/childwindow.h"
 #include "feedback/velkofield_delegate.h"

@@ -2,7 +2,7 @@
 #include "../engine/secure_fixture.h"
 
 #include "app/appcontroller.h"
-#include "core/recentdocuments.h"
+#include "core/desktop/recentdocuments.h"
 
 #include <QDir>
 #include <QSignalSpy>

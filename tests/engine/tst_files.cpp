@@ -4,7 +4,7 @@
 #include "app/appcontroller.h"
 #include "app/application.h"
 #include "app/layout.h"
-#include "core/recentdocuments.h"
+#include "core/desktop/recentdocuments.h"
 #include "engine/engine.h"
 #include "feedback/colors.h"
 #include "feedback/velkofield_delegate.h"

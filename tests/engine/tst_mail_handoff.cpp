@@ -1,7 +1,7 @@
 #include "fakemailclient.h"
 #include "testsupport.h"
 
-#include "core/mailhandoff.h"
+#include "core/desktop/mailhandoff.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "core/recentdocuments.h"
+#include "core/desktop/recentdocuments.h"
 
 #include "core/documentfile.h"
 

@@ -1,4 +1,4 @@
-#include "core/mailhandoff.h"
+#include "core/desktop/mailhandoff.h"
 
 #include <QDir>
 #include <QFile>

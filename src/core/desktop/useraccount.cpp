@@ -1,4 +1,4 @@
-#include "core/useraccount.h"
+#include "core/desktop/useraccount.h"
 
 #include <QDir>
 
