@@ -71,4 +71,9 @@ void AppController::btnPopUpCipherRC4Selected()
     state->selectedCipher = kCipherRc4;
 }
 
+void AppController::btnPopUpCipherAES256Selected()
+{
+    state->selectedCipher = kCipherAes256;
+}
+
 } // namespace velko

@@ -54,6 +54,7 @@ public slots:
     void btnPopUpCipherDES3Selected();
     void btnPopUpCipherRC5Selected();
     void btnPopUpCipherRC4Selected();
+    void btnPopUpCipherAES256Selected();
 
 signals:
     // The application is asked to end.

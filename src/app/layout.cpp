@@ -112,13 +112,14 @@ void buildCipherPopUp(Layout& layout, QComboBox* popUp)
 {
     Engine* engine = layout.engine;
     for (const QString& option : allCipherOptions())
-        popUp->addItem(cipherDisplayName(option), option);
+        popUp->addItem(cipherMenuText(option), option);
     popUp->setCurrentIndex(0);
     QObject::connect(popUp, &QComboBox::activated, engine, [engine](int index) {
         void (Engine::*const items[])() = {
             &Engine::btnPopUpCipherBlowfishSelected, &Engine::btnPopUpCipherDES3Selected,
-            &Engine::btnPopUpCipherRC5Selected, &Engine::btnPopUpCipherRC4Selected};
-        if (index >= 0 && index < 4)
+            &Engine::btnPopUpCipherRC5Selected, &Engine::btnPopUpCipherRC4Selected,
+            &Engine::btnPopUpCipherAES256Selected};
+        if (index >= 0 && index < int(std::size(items)))
             (engine->*items[index])();
     });
 }

@@ -31,13 +31,14 @@ void buildUnlockOnOpenWindow(Layout& layout)
     popUp->setObjectName(QStringLiteral("btnPopUpButtonOpen"));
     popUp->setAccessibleName(QObject::tr("Cipher"));
     for (const QString& option : allCipherOptions())
-        popUp->addItem(cipherDisplayName(option), option);
+        popUp->addItem(cipherMenuText(option), option);
     QObject::connect(popUp, &QComboBox::activated, controller, [controller](int index) {
         void (AppController::*const items[])() = {&AppController::btnPopUpCipherBlowfishSelected,
                                                   &AppController::btnPopUpCipherDES3Selected,
                                                   &AppController::btnPopUpCipherRC5Selected,
-                                                  &AppController::btnPopUpCipherRC4Selected};
-        if (index >= 0 && index < 4)
+                                                  &AppController::btnPopUpCipherRC4Selected,
+                                                  &AppController::btnPopUpCipherAES256Selected};
+        if (index >= 0 && index < int(std::size(items)))
             (controller->*items[index])();
     });
     form->addRow(QObject::tr("&Keyword:"), field);

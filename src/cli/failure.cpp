@@ -12,6 +12,7 @@ int exitStatusFor(ErrorCode code)
 {
     switch (code) {
     case ErrorCode::WrongKeyword:
+    case ErrorCode::DocumentChanged:
     case ErrorCode::NotBase64:
     case ErrorCode::NotRtf:
     case ErrorCode::RtfTooDeep:
@@ -32,6 +33,9 @@ QString messageFor(const Error& error)
     switch (error.code) {
     case ErrorCode::WrongKeyword:
         return QStringLiteral("wrong keyword, wrong cipher or damaged document (%1)")
+            .arg(error.detail);
+    case ErrorCode::DocumentChanged:
+        return QStringLiteral("The document was changed or damaged after it was locked (%1)")
             .arg(error.detail);
     case ErrorCode::NotBase64:
         return QStringLiteral("not a secure document (%1)").arg(error.detail);

@@ -11,8 +11,8 @@
 namespace {
 
 const char kUsage[] = R"(Usage:
-  velko-cli lock   --cipher blowfish|des3|rc5|rc4 [--keyword-fd N] INPUT.rtf OUTPUT.srtf
-  velko-cli unlock --cipher blowfish|des3|rc5|rc4|auto [--keyword-fd N] INPUT.srtf OUTPUT.rtf
+  velko-cli lock   --cipher aes256|blowfish|des3|rc5|rc4 [--keyword-fd N] INPUT.rtf OUTPUT.srtf
+  velko-cli unlock --cipher aes256|blowfish|des3|rc5|rc4|auto [--keyword-fd N] INPUT.srtf OUTPUT.rtf
   velko-cli convert --to txt|html|rtf INPUT.rtf OUTPUT
   velko-cli --help
 

@@ -6,6 +6,7 @@
 #include "core/keywordpipe.h"
 #include "core/memoryfile.h"
 #include "core/opensslcommand.h"
+#include "core/seal.h"
 #include "core/securetext.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,8 @@
 #include <QHash>
 #include <QMutex>
 #include <QProcess>
+
+#include <openssl/rand.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -100,6 +103,16 @@ Result<int> toolMajorVersion(const QString& toolPath)
 bool isWholeRun(const QProcess& process)
 {
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+const QByteArray kSaltedHeader = QByteArrayLiteral("Salted__");
+
+Result<QByteArray> freshSalt()
+{
+    QByteArray salt(seal::kSaltLength, Qt::Uninitialized);
+    if (RAND_bytes(reinterpret_cast<unsigned char*>(salt.data()), int(salt.size())) != 1)
+        return makeError(ErrorCode::Internal, QStringLiteral("No random salt could be made."));
+    return salt;
 }
 
 Error keywordDescriptorError()
@@ -214,26 +227,34 @@ Result<QByteArray> CipherPipeline::encipher(const QByteArray& rtf, const QString
     const Result<QStringList> providers = providersFor(cipherOption);
     if (!providers)
         return providers.error();
-    // 4. An unnamed file in the document's folder takes the Base64 text;
+    // 4. A fresh salt, and the seal under the key it gives with the keyword.
+    const Result<QByteArray> salt = freshSalt();
+    if (!salt)
+        return salt.error();
+    const QByteArray keywordBytes = line.value().chopped(1);
+    const QByteArray sealedRtf =
+        seal::sealed(rtf, seal::sealKey(cipherOption, Digest::Sha256, keywordBytes, salt.value()));
+    // 5. An unnamed file in the document's folder takes the Base64 text;
     //    without a document, memory does.
     if (documentPath.isEmpty())
-        return encipherIntoMemory(rtf, cipherOption, providers.value(), line.value());
+        return encipherIntoMemory(sealedRtf, cipherOption, providers.value(), line.value(),
+                                  salt.value());
     AtomicFile document(documentPath);
     if (const Status created = document.create(); !created)
         return created.error();
-    // 5. Cipher stage piped into the Base64 stage, which writes the file
+    // 6. The cipher stage, then the Base64 stage, which writes the file
     //    through its descriptor.
-    const Status ran = runEncipherStages(rtf, cipherOption, providers.value(), line.value(),
-                                         document.descriptorPath());
+    const Status ran = runEncipherStages(sealedRtf, cipherOption, providers.value(), line.value(),
+                                         salt.value(), document.descriptorPath());
     if (!ran)
         return document.childWriteFailure(ran.error());
-    // 6. Read the text back; nothing written is a failure too.
+    // 7. Read the text back; nothing written is a failure too.
     Result<QByteArray> text = document.readBack();
     if (!text)
         return text.error();
     if (text.value().isEmpty())
         return makeError(ErrorCode::ToolFailed, QStringLiteral("The Base64 stage wrote nothing."));
-    // 7. Only now replace the document.
+    // 8. Only now replace the document.
     if (const Status committed = document.commit(); !committed)
         return committed.error();
     return text;
@@ -242,13 +263,14 @@ Result<QByteArray> CipherPipeline::encipher(const QByteArray& rtf, const QString
 Result<QByteArray> CipherPipeline::encipherIntoMemory(const QByteArray& rtf,
                                                       const QString& cipherOption,
                                                       const QStringList& providers,
-                                                      const QByteArray& keywordLine) const
+                                                      const QByteArray& keywordLine,
+                                                      const QByteArray& salt) const
 {
     const MemoryFile output;
     if (const Status held = output.status(); !held)
         return held.error();
     if (const Status ran =
-            runEncipherStages(rtf, cipherOption, providers, keywordLine, output.path());
+            runEncipherStages(rtf, cipherOption, providers, keywordLine, salt, output.path());
         !ran)
         return ran.error();
     Result<QByteArray> text = output.readAll();
@@ -259,49 +281,45 @@ Result<QByteArray> CipherPipeline::encipherIntoMemory(const QByteArray& rtf,
 
 Status CipherPipeline::runEncipherStages(const QByteArray& rtf, const QString& cipherOption,
                                          const QStringList& providers,
-                                         const QByteArray& keywordLine,
+                                         const QByteArray& keywordLine, const QByteArray& salt,
                                          const QString& outputPath) const
 {
     Result<KeywordPipe> keyword = KeywordPipe::create(keywordLine);
     if (!keyword)
         return keyword.error();
 
-    const QProcessEnvironment environment = childEnvironment();
+    // The cipher stage, told the salt, writes the bare ciphertext; the
+    // tool's own header goes in front of it here, so the document reads as
+    // any salted document of the tool.
     QProcess cipherStage;
-    QProcess base64Stage;
-    cipherStage.setProcessEnvironment(environment);
-    base64Stage.setProcessEnvironment(environment);
-    cipherStage.setStandardOutputProcess(&base64Stage);
-    base64Stage.setStandardOutputFile(outputPath, QIODevice::Truncate);
+    cipherStage.setProcessEnvironment(childEnvironment());
     keyword.value().attachTo(cipherStage);
-
     cipherStage.start(m_toolPath, openssl::cipherStageArguments(Direction::Encipher, cipherOption,
-                                                                Digest::Sha256, providers));
-    base64Stage.start(m_toolPath, openssl::base64StageArguments(Direction::Encipher));
+                                                                Digest::Sha256, providers, salt));
     const bool cipherStarted = cipherStage.waitForStarted(-1);
     keyword.value().closeReadEnd();
-    const bool base64Started = base64Stage.waitForStarted(-1);
-    if (!cipherStarted || !base64Started) {
-        cipherStage.kill();
-        base64Stage.kill();
-        cipherStage.waitForFinished(-1);
-        base64Stage.waitForFinished(-1);
-        return startFailure(m_toolPath, cipherStarted ? base64Stage : cipherStage);
-    }
-
-    // Only the cipher stage needs feeding; its output flows to the Base64
-    // stage through a pipe and from there into the file.
+    if (!cipherStarted)
+        return startFailure(m_toolPath, cipherStage);
     cipherStage.write(rtf);
     cipherStage.closeWriteChannel();
     cipherStage.waitForFinished(-1);
-    base64Stage.waitForFinished(-1);
-
     if (cipherStage.exitStatus() == QProcess::NormalExit &&
         cipherStage.exitCode() == KeywordPipe::kWrongDescriptorExit)
         return keywordDescriptorError();
     if (!isWholeRun(cipherStage))
         return stageFailure(cipherOption, cipherStage.readAllStandardError(),
                             ErrorCode::ToolFailed);
+    const QByteArray ciphertext = kSaltedHeader + salt + cipherStage.readAllStandardOutput();
+
+    QProcess base64Stage;
+    base64Stage.setProcessEnvironment(childEnvironment());
+    base64Stage.setStandardOutputFile(outputPath, QIODevice::Truncate);
+    base64Stage.start(m_toolPath, openssl::base64StageArguments(Direction::Encipher));
+    if (!base64Stage.waitForStarted(-1))
+        return startFailure(m_toolPath, base64Stage);
+    base64Stage.write(ciphertext);
+    base64Stage.closeWriteChannel();
+    base64Stage.waitForFinished(-1);
     if (!isWholeRun(base64Stage))
         return makeError(ErrorCode::ToolFailed,
                          QStringLiteral("The Base64 stage failed: %1")
@@ -321,12 +339,21 @@ Result<QByteArray> CipherPipeline::decipher(const QString& documentPath,
     return std::move(unlocked.value().rtf);
 }
 
+// SHA-256 key derivation, then MD5 (documents of tools older than OpenSSL
+// 1.1); a PBKDF2 cipher was never used with MD5, and one try of it costs
+// a noticeable part of a second.
+QList<CipherPipeline::Attempt> CipherPipeline::attemptsFor(const QString& cipherOption)
+{
+    if (keyDerivationOf(cipherOption).iterations > 0)
+        return {{cipherOption, Digest::Sha256}};
+    return {{cipherOption, Digest::Sha256}, {cipherOption, Digest::Md5}};
+}
+
 Result<CipherPipeline::Unlocked> CipherPipeline::decipherEitherDigest(const QString& documentPath,
                                                                       const QString& cipherOption,
                                                                       const QString& keyword) const
 {
-    return decipherAttempts(documentPath,
-                            {{cipherOption, Digest::Sha256}, {cipherOption, Digest::Md5}}, keyword);
+    return decipherAttempts(documentPath, attemptsFor(cipherOption), keyword);
 }
 
 Result<CipherPipeline::Unlocked> CipherPipeline::decipherAnyCipher(const QString& documentPath,
@@ -338,7 +365,7 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAnyCipher(const QString
         order.prepend(preferredCipher);
     QList<Attempt> attempts;
     for (const QString& option : order)
-        attempts << Attempt{option, Digest::Sha256} << Attempt{option, Digest::Md5};
+        attempts << attemptsFor(option);
     return decipherAttempts(documentPath, attempts, keyword);
 }
 
@@ -370,7 +397,16 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString&
     if (ciphertext.size() == 0)
         return makeError(ErrorCode::WrongKeyword,
                          QStringLiteral("The document's Base64 text decodes to nothing."));
-    // 4. Each cipher and digest in turn until one gives a complete RTF.
+    // 4. Each cipher and digest in turn until one gives a document whose
+    //    seal verifies, or, unsealed, a complete RTF document.
+    const Result<QByteArray> decoded = ciphertext.readAll();
+    if (!decoded)
+        return decoded.error();
+    const QByteArray salt = decoded.value().startsWith(kSaltedHeader)
+                                ? decoded.value().mid(kSaltedHeader.size(), seal::kSaltLength)
+                                : QByteArray();
+    const QByteArray keywordBytes = line.value().chopped(1);
+    std::optional<Error> firstChanged;
     std::optional<Error> firstWrong;
     std::optional<Error> firstUnavailable;
     for (const Attempt& attempt : attempts) {
@@ -379,8 +415,14 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString&
                                                               providers.value(), line.value())
                                            : Result<QByteArray>(providers.error());
         if (rtf)
+            rtf = checkedDocument(rtf.value(), attempt, keywordBytes, salt);
+        if (rtf)
             return Unlocked{std::move(rtf.value()), attempt.cipherOption, attempt.digest};
         switch (rtf.error().code) {
+        case ErrorCode::DocumentChanged:
+            if (!firstChanged)
+                firstChanged = rtf.error();
+            break;
         case ErrorCode::WrongKeyword:
             if (!firstWrong)
                 firstWrong = rtf.error();
@@ -393,7 +435,34 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString&
             return rtf.error();
         }
     }
-    return firstWrong ? *firstWrong : *firstUnavailable;
+    return firstChanged ? *firstChanged : firstWrong ? *firstWrong : *firstUnavailable;
+}
+
+// A sealed document opens only when its seal verifies, and without the
+// seal; an unsealed one (the stock tool's, or older) when it is a complete
+// RTF document.
+Result<QByteArray> CipherPipeline::checkedDocument(const QByteArray& rtf, const Attempt& attempt,
+                                                   const QByteArray& keywordBytes,
+                                                   const QByteArray& salt) const
+{
+    seal::Opened opened = seal::open(rtf, [&] {
+        return seal::sealKey(attempt.cipherOption, attempt.digest, keywordBytes, salt);
+    });
+    switch (opened.check) {
+    case seal::Check::Intact:
+        return std::move(opened.rtf);
+    case seal::Check::Broken:
+        return makeError(ErrorCode::DocumentChanged,
+                         QStringLiteral("Its seal does not match its content."));
+    case seal::Check::Unsealed:
+        break;
+    }
+    // A wrong keyword may still exit 0 (always with RC4): only a complete
+    // RTF document counts as opened.
+    if (!isCompleteRtf(rtf))
+        return makeError(ErrorCode::WrongKeyword,
+                         QStringLiteral("The deciphered data is not a complete RTF document."));
+    return rtf;
 }
 
 Status CipherPipeline::runBase64Decode(const QByteArray& base64, const QString& outputPath) const
@@ -446,13 +515,7 @@ Result<QByteArray> CipherPipeline::runDecipherStage(const QString& cipherPath,
     if (process.exitCode() != 0)
         return stageFailure(attempt.cipherOption, process.readAllStandardError(),
                             ErrorCode::WrongKeyword);
-    QByteArray rtf = process.readAllStandardOutput();
-    // A wrong keyword may still exit 0 (always with RC4): only a complete
-    // RTF document counts as opened.
-    if (!isCompleteRtf(rtf))
-        return makeError(ErrorCode::WrongKeyword,
-                         QStringLiteral("The deciphered data is not a complete RTF document."));
-    return rtf;
+    return process.readAllStandardOutput();
 }
 
 } // namespace velko

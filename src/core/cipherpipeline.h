@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/cipheroption.h"
 #include "core/result.h"
 
 #include <QByteArray>
@@ -7,9 +8,6 @@
 #include <QStringList>
 
 namespace velko {
-
-// Key derivation digest handed to `openssl enc -md`.
-enum class Digest { Sha256, Md5 };
 
 // Lock and unlock through the `openssl enc` tool: a cipher stage and a Base64
 // stage per operation. The keyword reaches the tool on a pipe (descriptor 3),
@@ -45,8 +43,9 @@ public:
     Result<Unlocked> decipherEitherDigest(const QString& documentPath, const QString& cipherOption,
                                           const QString& keyword) const;
 
-    // Tries `preferredCipher` first (SHA-256, then MD5), then the other three
-    // options in pop-up order, each with both digests.
+    // Tries `preferredCipher` first (SHA-256, then MD5), then the other
+    // options in pop-up order, each with both digests (AES-256 with SHA-256
+    // only). A sealed document opens only with the cipher whose seal verifies.
     Result<Unlocked> decipherAnyCipher(const QString& documentPath, const QString& preferredCipher,
                                        const QString& keyword) const;
 
@@ -62,15 +61,20 @@ private:
         QString cipherOption;
         Digest digest;
     };
+    static QList<Attempt> attemptsFor(const QString& cipherOption);
     Result<Unlocked> decipherAttempts(const QString& documentPath, const QList<Attempt>& attempts,
                                       const QString& keyword) const;
     Result<QStringList> providersFor(const QString& cipherOption) const;
     Result<QByteArray> encipherIntoMemory(const QByteArray& rtf, const QString& cipherOption,
                                           const QStringList& providers,
-                                          const QByteArray& keywordLine) const;
+                                          const QByteArray& keywordLine,
+                                          const QByteArray& salt) const;
     Status runEncipherStages(const QByteArray& rtf, const QString& cipherOption,
                              const QStringList& providers, const QByteArray& keywordLine,
-                             const QString& outputPath) const;
+                             const QByteArray& salt, const QString& outputPath) const;
+    Result<QByteArray> checkedDocument(const QByteArray& rtf, const Attempt& attempt,
+                                       const QByteArray& keywordBytes,
+                                       const QByteArray& salt) const;
     Status runBase64Decode(const QByteArray& base64, const QString& outputPath) const;
     Result<QByteArray> runDecipherStage(const QString& cipherPath, const Attempt& attempt,
                                         const QStringList& providers,

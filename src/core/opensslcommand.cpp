@@ -1,5 +1,7 @@
 #include "core/opensslcommand.h"
 
+#include "core/cipheroption.h"
+
 #include <QRegularExpression>
 
 namespace velko::openssl {
@@ -21,12 +23,16 @@ static QString digestName(Digest digest)
 }
 
 QStringList cipherStageArguments(Direction direction, const QString& cipherOption, Digest digest,
-                                 const QStringList& providers)
+                                 const QStringList& providers, const QByteArray& salt)
 {
     QStringList args{QStringLiteral("enc")};
     if (direction == Direction::Decipher)
         args << QStringLiteral("-d");
     args << cipherOption << QStringLiteral("-md") << digestName(digest);
+    if (const int iterations = keyDerivationOf(cipherOption).iterations; iterations > 0)
+        args << QStringLiteral("-pbkdf2") << QStringLiteral("-iter") << QString::number(iterations);
+    if (!salt.isEmpty())
+        args << QStringLiteral("-S") << QString::fromLatin1(salt.toHex());
     args << providers;
     args << QStringLiteral("-pass") << QStringLiteral("fd:%1").arg(kKeywordDescriptor);
     return args;

@@ -27,10 +27,11 @@ inline constexpr int kMaxKeywordBytes = 1023;
 // default (which must be named once any provider is).
 QStringList providerArguments(int majorVersion, const QString& rc5ModulePath);
 
-// "enc" [-d] <cipher> -md <digest> <providers> -pass fd:3. Data on stdin and
-// stdout; the keyword comes from descriptor 3.
+// "enc" [-d] <cipher> -md <digest> [-pbkdf2 -iter N] [-S <salt>] <providers>
+// -pass fd:3. Data on stdin and stdout; the keyword comes from descriptor 3.
+// Told a salt, the tool writes the bare ciphertext without its header.
 QStringList cipherStageArguments(Direction direction, const QString& cipherOption, Digest digest,
-                                 const QStringList& providers);
+                                 const QStringList& providers, const QByteArray& salt = {});
 
 // "enc" [-d] -base64: Base64 in 64-column lines, stdin to stdout.
 QStringList base64StageArguments(Direction direction);

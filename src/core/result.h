@@ -17,6 +17,7 @@ enum class ErrorCode {
     ToolFailed,        // a stage of the tool exited with an error
     WrongKeyword,      // decipher gave no complete RTF: wrong keyword, wrong cipher or damaged file
     NotBase64,         // a secure document whose text is not Base64 at all
+    DocumentChanged,   // a sealed document whose seal does not verify: changed after locking
     FileRead,          // a file could not be read
     NotRegularFile,    // a folder, a pipe or a device where a document file was expected
     NeverSaved,        // the document has no file yet

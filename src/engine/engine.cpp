@@ -38,6 +38,11 @@ void Engine::btnPopUpCipherRC4Selected()
     state->cipher = kCipherRc4;
 }
 
+void Engine::btnPopUpCipherAES256Selected()
+{
+    state->cipher = kCipherAes256;
+}
+
 void Engine::selectCipher(const QString& option)
 {
     const int index = allCipherOptions().indexOf(option);

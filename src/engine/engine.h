@@ -92,6 +92,7 @@ public slots:
     void btnPopUpCipherDES3Selected();
     void btnPopUpCipherRC5Selected();
     void btnPopUpCipherRC4Selected();
+    void btnPopUpCipherAES256Selected();
 
     // Mail
     void btnSendMail();

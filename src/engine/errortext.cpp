@@ -33,6 +33,9 @@ QString userMessage(const Error& error)
     case ErrorCode::WrongKeyword:
         return QObject::tr("The document could not be unlocked: the keyword or the cipher is "
                            "wrong, or the file is damaged.");
+    case ErrorCode::DocumentChanged:
+        return QObject::tr("The document was changed or damaged after it was locked. It was not "
+                           "opened.");
     case ErrorCode::NotBase64:
         return withDetail(QObject::tr("The file is not a secure document: it does not hold "
                                       "Base64 text."),

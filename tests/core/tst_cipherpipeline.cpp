@@ -1,6 +1,7 @@
 // Lock and unlock through the real /usr/bin/openssl and real files.
 #include "core/cipheroption.h"
 #include "core/cipherpipeline.h"
+#include "core/seal.h"
 
 #include <QDir>
 #include <QProcess>
@@ -32,6 +33,25 @@ QByteArray stockTool(const QStringList& args, const QByteArray& input)
     process.closeWriteChannel();
     process.waitForFinished(60000);
     return process.exitCode() == 0 ? process.readAllStandardOutput() : QByteArray();
+}
+
+// The stock tool's options for `cipher` and `digest`, as the README gives them.
+QStringList stockOptions(const QString& cipher, const QString& digest = QStringLiteral("sha256"))
+{
+    QStringList args{cipher, "-md", digest};
+    if (const int iterations = keyDerivationOf(cipher).iterations)
+        args << "-pbkdf2"
+             << "-iter" << QString::number(iterations);
+    return args;
+}
+
+// The RTF inside a sealed document, when its seal is well formed.
+QByteArray withoutSeal(const QByteArray& sealed)
+{
+    const seal::Located found = seal::locate(sealed);
+    return found.kind == seal::Check::Intact
+               ? seal::withoutHeadMark(QByteArray(sealed).remove(found.start, found.length), found)
+               : QByteArray("<no seal>");
 }
 
 QByteArray readFile(const QString& path)
@@ -79,11 +99,14 @@ QByteArray inLines(const QByteArray& packed, int width, const QByteArray& end)
     return relaid;
 }
 
-// The document's text as rewritten by `how`. A stream cipher has no
-// integrity: a bit changed in the middle changes one letter, so "flipped"
-// changes the last enciphered byte, which only structure can catch.
+// The document's text as rewritten by `how`: laid out anew, cut, or with
+// one bit changed in a region of the decoded file.
 QByteArray altered(const QByteArray& text, const QString& how)
 {
+    const QHash<QString, int> flips{{"flipped salt", 10},
+                                    {"flipped first block", 17},
+                                    {"flipped middle", -2},
+                                    {"flipped padding", -1}};
     QByteArray packed = text;
     packed.replace('\n', "");
     if (how == "crlf")
@@ -92,9 +115,12 @@ QByteArray altered(const QByteArray& text, const QString& how)
         return inLines(packed, 76, "\n\n");
     if (how == "truncated")
         return text.left(text.size() / 2);
-    if (how == "flipped") {
+    if (flips.contains(how)) {
         QByteArray raw = QByteArray::fromBase64(packed);
-        raw[raw.size() - 1] = char(raw.back() ^ 1);
+        const int at = flips[how] == -1   ? int(raw.size()) - 1
+                       : flips[how] == -2 ? int(raw.size()) / 2
+                                          : flips[how];
+        raw[at] = char(raw[at] ^ 1);
         return inLines(raw.toBase64(), 64, "\n");
     }
     return text;
@@ -113,6 +139,8 @@ private slots:
     void roundTrip();
     void alteredDocuments_data();
     void alteredDocuments();
+    void keyMaterialIsTheTools_data();
+    void keyMaterialIsTheTools();
     void keywordNeverInArgumentsOrEnvironment();
     void failuresKeepTarget();
 
@@ -180,16 +208,57 @@ void TestCipherPipeline::roundTrip()
 
     if (size)
         return;
-    QCOMPARE(
-        stockTool({"-d", "-a", cipher, "-md", "sha256", "-pass", "pass:" + keyword}, text.value()),
-        rtf);
+    // The stock tool reads ours: the RTF, sealed.
+    const QByteArray stock = stockTool(QStringList{"-d", "-a"} + stockOptions(cipher) +
+                                           QStringList{"-pass", "pass:" + keyword},
+                                       text.value());
+    QCOMPARE(withoutSeal(stock), rtf);
+    // Ours reads the stock tool's unsealed documents, older digest included
+    // (never used with PBKDF2); AES-256 needs the full iteration count.
+    const bool pbkdf2 = keyDerivationOf(cipher).iterations > 0;
     writeFile(path("s.srtf"),
-              stockTool({"-a", cipher, "-md", "md5", "-pass", "pass:" + keyword}, rtf));
+              stockTool(QStringList{"-a"} + stockOptions(cipher, pbkdf2 ? "sha256" : "md5") +
+                            QStringList{"-pass", "pass:" + keyword},
+                        rtf));
     const Result<CipherPipeline::Unlocked> opened =
         m_pipeline.decipherEitherDigest(path("s.srtf"), cipher, keyword);
     QVERIFY(opened);
     QCOMPARE(opened.value().rtf, rtf);
-    QCOMPARE(opened.value().digest, Digest::Md5);
+    QCOMPARE(opened.value().digest, pbkdf2 ? Digest::Sha256 : Digest::Md5);
+    if (pbkdf2)
+        QVERIFY(withoutSeal(stockTool({"-d", "-a", cipher, "-md", "sha256", "-pbkdf2", "-iter",
+                                       "100000", "-pass", "pass:" + keyword},
+                                      text.value())) != rtf);
+}
+
+void TestCipherPipeline::keyMaterialIsTheTools_data()
+{
+    QTest::addColumn<QString>("cipher");
+    QTest::addColumn<QString>("digest");
+    for (const QString& cipher : allCipherOptions())
+        QTest::addRow("%s", qPrintable(cipher)) << cipher << "sha256";
+    QTest::newRow("-des3 md5") << kCipherDes3 << "md5";
+}
+
+// The seal's key comes from the key and IV the tool derives itself.
+void TestCipherPipeline::keyMaterialIsTheTools()
+{
+    QFETCH(QString, cipher);
+    QFETCH(QString, digest);
+    const QByteArray salt = QByteArray::fromHex("0102030405060708");
+    const QString printed = QString::fromLatin1(
+        stockTool(stockOptions(cipher, digest) +
+                      QStringList{"-pass", "pass:Schlüssel", "-S", "0102030405060708", "-P"},
+                  {}));
+    QString expected;
+    for (const QString& line : printed.split('\n')) {
+        if (line.startsWith("key=") || line.startsWith("iv "))
+            expected += line.section('=', 1).trimmed();
+    }
+    const QByteArray material =
+        seal::toolKeyMaterial(cipher, digest == "md5" ? Digest::Md5 : Digest::Sha256,
+                              QStringLiteral("Schlüssel").toUtf8(), salt);
+    QCOMPARE(QString::fromLatin1(material.toHex().toUpper()), expected);
 }
 
 void TestCipherPipeline::alteredDocuments_data()
@@ -198,12 +267,15 @@ void TestCipherPipeline::alteredDocuments_data()
     QTest::addColumn<QString>("alteration");
     for (const QString& cipher : allCipherOptions()) {
         for (const char* how :
-             {"wrong keyword", "other cipher", "truncated", "flipped", "crlf", "76 columns"})
+             {"wrong keyword", "other cipher", "truncated", "flipped salt", "flipped first block",
+              "flipped middle", "flipped padding", "crlf", "76 columns"})
             QTest::addRow("%s %s", qPrintable(cipher), how) << cipher << QString::fromLatin1(how);
     }
 }
 
-// Other Base64 layouts must still open; damage must read as a wrong keyword.
+// Other Base64 layouts must still open. A changed byte anywhere is refused:
+// where it leaves the seal readable, as a changed document; else (salt,
+// padding) as a wrong keyword or damage.
 void TestCipherPipeline::alteredDocuments()
 {
     QFETCH(QString, cipher);
@@ -218,6 +290,11 @@ void TestCipherPipeline::alteredDocuments()
         path("d.srtf"), unlockCipher, alteration == "wrong keyword" ? "wrong" : "k");
     if (alteration == "crlf" || alteration == "76 columns")
         QCOMPARE(opened ? opened.value().rtf : QByteArray(), kRtf);
+    else if (alteration == "flipped first block" || alteration == "flipped middle")
+        QCOMPARE(codeOf(opened), int(ErrorCode::DocumentChanged));
+    else if (alteration == "truncated" || alteration == "flipped padding")
+        QVERIFY(codeOf(opened) == int(ErrorCode::DocumentChanged) ||
+                codeOf(opened) == int(ErrorCode::WrongKeyword));
     else
         QCOMPARE(codeOf(opened), int(ErrorCode::WrongKeyword));
 }
@@ -249,7 +326,7 @@ void TestCipherPipeline::keywordNeverInArgumentsOrEnvironment()
             QVERIFY2(run.contains("\nFD3 pipe:["), run.constData());
         }
     }
-    QCOMPARE(cipherStages, 8);
+    QCOMPARE(cipherStages, 2 * int(allCipherOptions().size()));
 }
 
 // A cipher stage that fails part-way, a missing folder, tool or module,
