@@ -109,6 +109,19 @@ Error fileWriteError(int errnoValue, const QString& path)
     }
 }
 
+Error writeFailureOf(int fd, const QString& name, Error otherwise)
+{
+    struct stat info;
+    rlimit limit;
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && ::getrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+        limit.rlim_cur != RLIM_INFINITY && rlim_t(info.st_size) >= limit.rlim_cur)
+        return fileWriteError(EFBIG, name);
+    struct statvfs space;
+    if (fd >= 0 && ::fstatvfs(fd, &space) == 0 && space.f_bavail == 0 && space.f_blocks > 0)
+        return fileWriteError(ENOSPC, name);
+    return otherwise;
+}
+
 Status checkRegularFile(const QString& path)
 {
     struct stat info;
@@ -187,15 +200,7 @@ Result<QByteArray> AtomicFile::readBack() const
 
 Error AtomicFile::childWriteFailure(Error otherwise) const
 {
-    struct stat info;
-    rlimit limit;
-    if (m_fd >= 0 && ::fstat(m_fd, &info) == 0 && ::getrlimit(RLIMIT_FSIZE, &limit) == 0 &&
-        limit.rlim_cur != RLIM_INFINITY && rlim_t(info.st_size) >= limit.rlim_cur)
-        return fileWriteError(EFBIG, m_targetPath);
-    struct statvfs space;
-    if (m_fd >= 0 && ::fstatvfs(m_fd, &space) == 0 && space.f_bavail == 0)
-        return fileWriteError(ENOSPC, m_targetPath);
-    return otherwise;
+    return writeFailureOf(m_fd, m_targetPath, std::move(otherwise));
 }
 
 Status AtomicFile::commit()

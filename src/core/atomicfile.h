@@ -61,6 +61,10 @@ private:
 // An error of the kind `errnoValue` describes, about writing `path`.
 Error fileWriteError(int errnoValue, const QString& path);
 
+// Why a child's write into the file open on `fd` failed, when the file
+// system tells (no space left, size limit reached); otherwise `otherwise`.
+Error writeFailureOf(int fd, const QString& name, Error otherwise);
+
 // Status of `path` as a document file: NotRegularFile naming what it is
 // instead (a folder, a named pipe, a device), FileRead when it is missing.
 Status checkRegularFile(const QString& path);

@@ -272,7 +272,7 @@ Result<QByteArray> CipherPipeline::encipherIntoMemory(const QByteArray& rtf,
     if (const Status ran =
             runEncipherStages(rtf, cipherOption, providers, keywordLine, salt, output.path());
         !ran)
-        return ran.error();
+        return output.childWriteFailure(ran.error());
     Result<QByteArray> text = output.readAll();
     if (text && text.value().isEmpty())
         return makeError(ErrorCode::ToolFailed, QStringLiteral("The Base64 stage wrote nothing."));
@@ -393,7 +393,7 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString&
     if (const Status held = ciphertext.status(); !held)
         return held.error();
     if (const Status decoded = runBase64Decode(base64.value(), ciphertext.path()); !decoded)
-        return decoded.error();
+        return ciphertext.childWriteFailure(decoded.error());
     if (ciphertext.size() == 0)
         return makeError(ErrorCode::WrongKeyword,
                          QStringLiteral("The document's Base64 text decodes to nothing."));

@@ -1,5 +1,6 @@
 #include "core/memoryfile.h"
 
+#include "core/atomicfile.h"
 #include "core/descriptorio.h"
 
 #include <cerrno>
@@ -58,6 +59,11 @@ Status MemoryFile::write(const QByteArray& data)
     if (const int failed = io::writeAll(m_fd, data))
         return memoryFileError(failed);
     return {};
+}
+
+Error MemoryFile::childWriteFailure(Error otherwise) const
+{
+    return writeFailureOf(m_fd, QStringLiteral("the ciphertext in memory"), std::move(otherwise));
 }
 
 Result<QByteArray> MemoryFile::readAll() const

@@ -25,6 +25,9 @@ public:
     qint64 size() const;
 
     Status write(const QByteArray& data);
+    // Why a child's write into path() failed, when the system tells (the
+    // file size limit holds for files in memory too); otherwise `otherwise`.
+    Error childWriteFailure(Error otherwise) const;
     Result<QByteArray> readAll() const;
 
 private:

@@ -24,8 +24,10 @@ struct Outcome
 
 // Runs the program with `input` on standard input and `keywordOnThree` (when
 // not null) on descriptor 3; without it, detached from any controlling terminal.
+// With `noFileSize`, the program runs with a file size limit of 0 bytes.
 Outcome runCli(const QStringList& args, const QByteArray& input = {},
-               const QByteArray& keywordOnThree = {}, const QString& program = kCli)
+               const QByteArray& keywordOnThree = {}, const QString& program = kCli,
+               bool noFileSize = false)
 {
     QProcess process;
     std::optional<Result<KeywordPipe>> pipe;
@@ -35,7 +37,13 @@ Outcome runCli(const QStringList& args, const QByteArray& input = {},
     } else {
         process.setChildProcessModifier([] { ::setsid(); });
     }
-    process.start(program, args);
+    if (noFileSize) {
+        process.start(QStringLiteral("/bin/sh"),
+                      QStringList{"-c", "ulimit -f 0; exec \"$0\" \"$@\"", program} + args);
+        process.waitForStarted();
+    }
+    if (!noFileSize)
+        process.start(program, args);
     if (!process.waitForStarted())
         return {};
     if (pipe)
@@ -94,6 +102,14 @@ void TestVelkoCli::lockAndUnlock()
                  "two words\r\n");
     QCOMPARE(run.out, kRtf); // byte for byte
     QVERIFY2(run.err.contains(shownName), run.err.constData());
+    // Plaintext written to a new file is the user's only.
+    QCOMPARE(runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", path("out.srtf"),
+                     path("plain.rtf")},
+                    "two words\n")
+                 .status,
+             0);
+    QCOMPARE(QFileInfo(path("plain.rtf")).permissions() & 0x0777,
+             QFile::ReadUser | QFile::WriteUser);
 
     const Outcome locked =
         runCli({"lock", "--cipher", cipher, "--keyword-fd", "3", "-", "-"}, kRtf, "k3\n");
@@ -112,20 +128,30 @@ void TestVelkoCli::exitStatuses_data()
     QTest::addColumn<QString>("args"); // %IN%: a plain document, %LOCKED%: a locked one
     QTest::addColumn<QByteArray>("keyword");
     QTest::addColumn<int>("status");
-    const auto row = [](const char* name, const char* args, const QByteArray& keyword, int status) {
-        QTest::newRow(name) << QString::fromLatin1(args) << keyword << status;
+    QTest::addColumn<QByteArray>("message"); // what the error line must say
+    const auto row = [](const char* name, const char* args, const QByteArray& keyword, int status,
+                        const QByteArray& message = {}) {
+        QTest::newRow(name) << QString::fromLatin1(args) << keyword << status << message;
     };
     row("help", "--help", {}, 0);
     row("unknown cipher", "lock --cipher aes %IN% %OUT%", "k\n", 1);
     row("no keyword line", "lock --cipher rc4 %IN% %OUT%", "", 1);
     row("no --keyword-fd, no terminal", "lock --cipher des3 %IN% %OUT%", {}, 1);
     row("keyword too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(1024, 'k') + '\n', 1);
-    row("keyword far too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(60000, 'k') + '\n', 1);
+    row("keyword far too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(60000, 'k') + '\n', 1,
+        "longer than 1023 bytes"); // the limit, not how much was read
     row("empty keyword", "lock --cipher des3 %IN% %OUT%", "\n", 1);
     row("wrong keyword", "unlock --cipher blowfish %LOCKED% %OUT%", "no\n", 2);
     row("lock a document that is not rtf", "lock --cipher rc4 %LOCKED% %OUT%", "k\n", 2);
     row("unlock a document that is not secure", "unlock --cipher rc4 %IN% %OUT%", "k\n", 2);
+    row("changed after locking", "unlock --cipher auto %CHANGED% %OUT%", "k\n", 2,
+        "changed or damaged after it was locked");
     row("missing input", "lock --cipher rc4 %IN%x %OUT%", "k\n", 4);
+    row("input is a folder", "lock --cipher rc4 %DIR% %OUT%", "k\n", 4, "is a folder");
+    row("input is a device", "lock --cipher rc4 /dev/zero %OUT%", "k\n", 4, "is a device");
+    row("read-only output", "unlock --cipher blowfish %LOCKED% %READONLY%", "k\n", 4, "read-only");
+    row("file size limit", "unlock --cipher blowfish %LOCKED% %OUT% %LIMIT%", "k\n", 4,
+        "larger than allowed");
     row("output folder missing", "unlock --cipher blowfish %LOCKED% %OUT%/x.rtf", "k\n", 4);
     row("rc5 without its module", "lock --cipher rc5 %IN% %OUT%", "k\n", 3);
 }
@@ -137,23 +163,48 @@ void TestVelkoCli::exitStatuses()
     QFETCH(QString, args);
     QFETCH(QByteArray, keyword);
     QFETCH(int, status);
+    QFETCH(QByteArray, message);
     const QString cli = path("velko-cli");
     QVERIFY(QFile::copy(kCli, cli));
     const QStringList lock{"lock", "--cipher=blowfish", "--keyword-fd=3", path("in.rtf"),
                            path("locked.srtf")};
     QCOMPARE(runCli(lock, {}, "k\n", cli).status, 0);
+    QStringList extra; // files the row needs, kept as they were
+    if (args.contains("%CHANGED%")) {
+        QFile locked(path("locked.srtf"));
+        QVERIFY(locked.open(QIODevice::ReadOnly));
+        QByteArray raw = QByteArray::fromBase64(locked.readAll());
+        raw[raw.size() / 2] = char(raw[raw.size() / 2] ^ 4);
+        QFile changed(path("changed.srtf"));
+        QVERIFY(changed.open(QIODevice::WriteOnly) && changed.write(raw.toBase64() + '\n') > 0);
+        extra << "changed.srtf";
+    }
+    if (args.contains("%READONLY%")) {
+        QFile target(path("readonly.rtf"));
+        QVERIFY(target.open(QIODevice::WriteOnly) && target.write("kept") == 4);
+        QVERIFY(target.setPermissions(QFile::ReadOwner));
+        extra << "readonly.rtf";
+    }
+    const bool noFileSize = args.contains("%LIMIT%");
     args.replace("%IN%", path("in.rtf"))
         .replace("%OUT%", path("out"))
-        .replace("%LOCKED%", path("locked.srtf"));
+        .replace("%LOCKED%", path("locked.srtf"))
+        .replace("%CHANGED%", path("changed.srtf"))
+        .replace("%READONLY%", path("readonly.rtf"))
+        .replace("%DIR%", m_dir->path())
+        .replace("%LIMIT%", "");
     QStringList list = args.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (!keyword.isNull() && list.size() > 2)
         list.insert(1, "--keyword-fd=3");
-    const Outcome run = runCli(list, {}, keyword, cli);
-    QCOMPARE(run.status, status);
-    if (keyword.size() > 2000) // the message names the limit, not how much was read
-        QVERIFY2(run.err.contains("longer than 1023 bytes"), run.err.constData());
+    const Outcome run = runCli(list, {}, keyword, cli, noFileSize);
+    QVERIFY2(run.status == status && run.err.contains(message), run.err.constData());
     QVERIFY(!QFileInfo::exists(path("out")));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 3 + extra.size());
+    if (!extra.isEmpty() && extra.last() == "readonly.rtf") {
+        QFile kept(path("readonly.rtf"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("kept"));
+    }
 }
 
 // A crash while the keyword is held must not leave it in a core file.
