@@ -8,9 +8,9 @@
 // memory of the fresh reading process, write MB/s, and unrtf's MB/s; then the
 // tokenizer alone and the complete-document check that lock and unlock apply.
 
-#include "core/securetext.h"
+#include "rtf/grammar/rtfgrammar.h"
+#include "rtf/grammar/rtftokenizer.h"
 #include "rtf/rtf.h"
-#include "rtf/rtftokenizer.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -276,7 +276,7 @@ int main(int argc, char* argv[])
             tokens = tokenCount(data);
             tokenCpu = qMin(tokenCpu, cpuSeconds() - cpu);
             cpu = cpuSeconds();
-            if (!velko::isCompleteRtf(data)) {
+            if (!velko::rtf::isCompleteRtf(data)) {
                 std::fprintf(stderr, "check failed\n");
                 return 2;
             }

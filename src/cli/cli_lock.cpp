@@ -4,7 +4,7 @@
 #include "cli/streamio.h"
 #include "core/cipheroption.h"
 #include "core/cipherpipeline.h"
-#include "core/securetext.h"
+#include "rtf/grammar/rtfgrammar.h"
 
 #include <QDir>
 #include <QFile>
@@ -165,7 +165,7 @@ int runLock(const QStringList& args)
     const Result<QByteArray> rtf = readInput(request->input);
     if (!rtf)
         return failWith(rtf.error());
-    if (!isCompleteRtf(rtf.value()))
+    if (!velko::rtf::isCompleteRtf(rtf.value()))
         return fail(ExitWrongKeyword,
                     QStringLiteral("%1 is not an RTF document.").arg(request->input));
     // 4. Encipher into the output, or into a scratch file for standard output.

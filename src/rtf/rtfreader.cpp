@@ -1,5 +1,7 @@
 #include "rtf/rtfreader.h"
 
+#include "rtf/grammar/rtfgrammar.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -438,17 +440,6 @@ size_t qHash(const RtfReader::CharState& state, size_t seed)
                       state.link);
 }
 
-qsizetype RtfReader::signatureStart(QByteArrayView data)
-{
-    qsizetype i = 0;
-    if (data.startsWith("\xEF\xBB\xBF"))
-        i = 3;
-    while (i < data.size() && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' ||
-                               data[i] == '\n' || data[i] == '\0'))
-        ++i;
-    return data.sliced(i).startsWith("{\\rtf") ? i : -1;
-}
-
 RtfReader::RtfReader(QTextDocument* document) : m_document(document) {}
 
 RtfReader::~RtfReader() = default;
@@ -463,25 +454,14 @@ Status RtfReader::read(QByteArrayView data)
 
 Status RtfReader::check(QByteArrayView data)
 {
-    const qsizetype start = signatureStart(data);
-    if (start < 0)
+    const RtfExtent extent = measureRtf(data);
+    if (extent.kind == RtfExtent::Kind::NotRtf)
         return makeError(ErrorCode::NotRtf, QStringLiteral("not an RTF document"));
-    RtfTokenizer tokenizer(data.sliced(start));
-    int depth = 0;
-    for (RtfToken token = tokenizer.next(); token.type != RtfToken::Type::End;
-         token = tokenizer.next()) {
-        if (token.type == RtfToken::Type::GroupOpen) {
-            if (++depth > kMaxGroupDepth)
-                return makeError(
-                    ErrorCode::RtfTooDeep,
-                    QStringLiteral("RTF groups nested deeper than %1 levels at byte %2")
-                        .arg(kMaxGroupDepth)
-                        .arg(start + tokenizer.position()));
-        } else if (token.type == RtfToken::Type::GroupClose) {
-            if (--depth <= 0)
-                break;
-        }
-    }
+    if (extent.kind == RtfExtent::Kind::TooDeep)
+        return makeError(ErrorCode::RtfTooDeep,
+                         QStringLiteral("RTF groups nested deeper than %1 levels at byte %2")
+                             .arg(kMaxGroupDepth)
+                             .arg(extent.end));
     return {};
 }
 

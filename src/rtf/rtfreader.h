@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/result.h"
-#include "rtf/rtftokenizer.h"
+#include "rtf/grammar/rtftokenizer.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -19,9 +19,6 @@ class QTextList;
 
 namespace velko::rtf {
 
-// Deepest group nesting a document may have. Real documents stay far below.
-inline constexpr int kMaxGroupDepth = 1024;
-
 // Builds a QTextDocument from RTF tokens. Keeps a format state per group on an
 // explicit stack, so nesting never uses the call stack.
 class RtfReader
@@ -30,12 +27,10 @@ public:
     explicit RtfReader(QTextDocument* document);
     ~RtfReader();
 
-    // Checks the data first (RTF signature, group depth); only then clears the
+    // Checks the data first (RTF signature, group depth, by the RTF grammar's
+    // rules); only then clears the
     // document and builds into it, so an error leaves the document as it was.
     Status read(QByteArrayView data);
-
-    // Where "{\rtf" begins after a byte order mark and white space; -1 when it does not.
-    static qsizetype signatureStart(QByteArrayView data);
 
     // Character properties as RTF states them, one per group.
     struct CharState

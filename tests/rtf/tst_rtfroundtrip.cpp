@@ -1,4 +1,4 @@
-#include "core/securetext.h"
+#include "rtf/grammar/rtfgrammar.h"
 #include "rtf/rtf.h"
 
 #include <QTest>
@@ -246,7 +246,7 @@ void TestRtfRoundTrip::rangeIsCompleteDocument()
     QTextCursor(&document).insertText("0123456789\nabcdef");
 
     const QByteArray middle = rtf::writeRange(document, 3, 7);
-    QVERIFY(isCompleteRtf(middle));
+    QVERIFY(rtf::isCompleteRtf(middle));
     QVERIFY(middle.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0"));
     QCOMPARE(readBack(middle)->toRawText(), QStringLiteral("3456"));
     QCOMPARE(readBack(rtf::writeRange(document, 8, 13))->toRawText(), QStringLiteral("89\u2029ab"));
