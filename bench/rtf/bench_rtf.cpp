@@ -5,8 +5,11 @@
 //   bench_rtf --read FILE       (used by the benchmark itself: one read in a fresh process)
 //
 // Prints, per size: read MB/s (in this process and in a fresh one), peak
-// memory of the fresh reading process, write MB/s, and unrtf's MB/s.
+// memory of the fresh reading process, write MB/s, and unrtf's MB/s; then the
+// tokenizer alone and the complete-document check that lock and unlock apply.
 
+#include "rtf/grammar/rtfgrammar.h"
+#include "rtf/grammar/rtftokenizer.h"
 #include "rtf/rtf.h"
 
 #include <QElapsedTimer>
@@ -187,6 +190,16 @@ ChildRun runChild(const std::vector<QByteArray>& args)
     return run;
 }
 
+// One pass of the tokenizer over the data; the token count keeps the loop honest.
+qint64 tokenCount(const QByteArray& data)
+{
+    velko::rtf::RtfTokenizer tokenizer(data);
+    qint64 count = 0;
+    while (tokenizer.next().type != velko::rtf::RtfToken::Type::End)
+        ++count;
+    return count;
+}
+
 int readOnce(const QString& path)
 {
     QFile file(path);
@@ -211,6 +224,7 @@ int main(int argc, char* argv[])
         args = {"1", "10", "50"};
 
     QTemporaryDir dir;
+    QList<QByteArray> documents;
     const QByteArray self = QCoreApplication::applicationFilePath().toLocal8Bit();
     std::printf("%7s %9s | %9s %8s %10s | %10s %7s | %10s %7s\n", "size MB", "chars", "read MB/s",
                 "wall s", "peak RSS", "write MB/s", "out MB", "unrtf MB/s", "wall s");
@@ -222,6 +236,7 @@ int main(int argc, char* argv[])
         if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
             return 4;
         file.close();
+        documents.append(data);
 
         QTextDocument document;
         QElapsedTimer timer;
@@ -249,6 +264,27 @@ int main(int argc, char* argv[])
                     unrtf.ok ? qPrintable(QString::number(size / unrtf.cpu, 'f', 1)) : "failed",
                     unrtf.seconds);
         std::fflush(stdout);
+    }
+    std::printf("\n%7s %9s %10s %10s\n", "size MB", "tokens", "token MB/s", "check MB/s");
+    for (const QByteArray& data : std::as_const(documents)) {
+        // Best of three: the machine is shared, and these passes are short.
+        double tokenCpu = 1e9;
+        double checkCpu = 1e9;
+        qint64 tokens = 0;
+        for (int i = 0; i < 3; ++i) {
+            double cpu = cpuSeconds();
+            tokens = tokenCount(data);
+            tokenCpu = qMin(tokenCpu, cpuSeconds() - cpu);
+            cpu = cpuSeconds();
+            if (!velko::rtf::isCompleteRtf(data)) {
+                std::fprintf(stderr, "check failed\n");
+                return 2;
+            }
+            checkCpu = qMin(checkCpu, cpuSeconds() - cpu);
+        }
+        const double size = megabytes(data.size());
+        std::printf("%7.1f %9lld %10.1f %10.1f\n", size, static_cast<long long>(tokens),
+                    size / tokenCpu, size / checkCpu);
     }
     std::printf("MB/s from CPU time (user + system). Peak RSS: one read in a fresh process "
                 "(wait4 ru_maxrss).\n");

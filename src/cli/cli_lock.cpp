@@ -6,7 +6,7 @@
 #include "core/cipheroption.h"
 #include "core/cipherpipeline.h"
 #include "core/memoryfile.h"
-#include "core/securetext.h"
+#include "rtf/grammar/rtfgrammar.h"
 
 #include <cstdio>
 #include <optional>
@@ -115,7 +115,7 @@ int runLock(const QStringList& args)
     const Result<QByteArray> rtf = readInput(request->input);
     if (!rtf)
         return failWith(rtf.error());
-    if (!isCompleteRtf(rtf.value()))
+    if (!velko::rtf::isCompleteRtf(rtf.value()))
         return fail(ExitWrongKeyword,
                     QStringLiteral("%1 is not an RTF document.").arg(request->input));
     // 4. Encipher into the output file, or into memory for standard output.

@@ -1,5 +1,7 @@
 #include "core/seal.h"
 
+#include "rtf/grammar/rtfgrammar.h"
+
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
@@ -52,9 +54,10 @@ qsizetype outerClose(const QByteArray& rtf)
 // Where the head mark goes: right after the document's "{\rtfN" word.
 qsizetype headMarkPosition(const QByteArray& rtf)
 {
-    if (!rtf.startsWith("{\\rtf"))
+    const qsizetype start = rtf::signatureStart(rtf);
+    if (start < 0)
         return -1;
-    qsizetype at = 5;
+    qsizetype at = start + 5;
     while (at < rtf.size() && rtf.at(at) >= '0' && rtf.at(at) <= '9')
         ++at;
     return at;

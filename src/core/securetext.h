@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/result.h"
+#include "rtf/grammar/rtfgrammar.h"
 
 #include <QByteArray>
 
@@ -14,10 +15,8 @@ namespace velko {
 // that holds anything but Base64 characters or holds nothing at all.
 Result<QByteArray> normaliseBase64(const QByteArray& text);
 
-// Whether `data` is one complete RTF document: it begins with "{\rtf" and
-// its outermost group closes, followed by nothing but whitespace or NULs.
-// Escaped braces and backslashes (\{ \} \\) and the bytes of `\binN` data
-// do not count as structure.
-bool isCompleteRtf(const QByteArray& data);
+// Whether the RTF data is one complete document, by the rules the RTF reader
+// applies too: what lock accepts, unlock opens.
+using rtf::isCompleteRtf;
 
 } // namespace velko

@@ -371,6 +371,14 @@ void TestCipherPipeline::failuresKeepTarget()
     const Result<QByteArray> opened = m_pipeline.decipher(path("empty.srtf"), kCipherDes3, "");
     QVERIFY(opened);
     QCOMPARE(opened.value(), kRtf);
+
+    // A document that starts with a byte order mark is sealed like any other.
+    const QByteArray marked = "\xEF\xBB\xBF" + kRtf;
+    const Result<QByteArray> text = m_pipeline.encipher(marked, kCipherDes3, "k", target);
+    QVERIFY(text);
+    QCOMPARE(withoutSeal(stockTool({"-d", "-a", "-des3", "-md", "sha256", "-pass", "pass:k"},
+                                   text.value())),
+             marked);
 }
 
 QTEST_GUILESS_MAIN(TestCipherPipeline)

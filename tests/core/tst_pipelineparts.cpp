@@ -1,5 +1,6 @@
 // The pure parts of the cipher pipeline: what the tool is told, the keyword
-// line, the Base64 layout and the complete-RTF check.
+// line and the Base64 layout. (The complete-RTF check is the RTF grammar's,
+// tested beside the reader.)
 #include "core/opensslcommand.h"
 #include "core/securetext.h"
 
@@ -12,35 +13,10 @@ class TestPipelineParts : public QObject
     Q_OBJECT
 
 private slots:
-    void completeRtf_data();
-    void completeRtf();
     void textParts_data();
     void textParts();
     void toolVersionAndProviders();
 };
-
-void TestPipelineParts::completeRtf_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<bool>("complete");
-    QTest::newRow("nested groups")
-        << QByteArray("{\\rtf1{\\fonttbl{\\f0 Helvetica;}}\\f0 x}") << true;
-    QTest::newRow("trailing line feed and NUL") << QByteArray("{\\rtf1 x}\r\n\0", 13) << true;
-    QTest::newRow("escaped backslash before close") << QByteArray("{\\rtf1 a\\\\}") << true;
-    QTest::newRow("binary data holding braces")
-        << QByteArray("{\\rtf1{\\pict\\bin4 }}{{}}") << true;
-    QTest::newRow("rtf prefix of a cut document") << QByteArray("{\\rtf1{\\b bold}") << false;
-    QTest::newRow("escaped close does not close") << QByteArray("{\\rtf1 a\\}") << false;
-    QTest::newRow("binary data running past the end") << QByteArray("{\\rtf1\\bin10 abc}") << false;
-    QTest::newRow("garbage after the document") << QByteArray("{\\rtf1 x}\x93\x11") << false;
-}
-
-void TestPipelineParts::completeRtf()
-{
-    QFETCH(QByteArray, data);
-    QFETCH(bool, complete);
-    QCOMPARE(isCompleteRtf(data), complete);
-}
 
 // The Base64 layout written to disk and the keyword line the tool reads:
 // each either comes out as expected or is refused with its own error.

@@ -1,4 +1,4 @@
-#include "core/securetext.h"
+#include "rtf/grammar/rtfgrammar.h"
 #include "rtf/rtf.h"
 
 #include <QTest>
@@ -14,7 +14,6 @@ namespace {
 // "Plain " + formatted run + " tail": the formatted run sits between two plain ones.
 const QString kBefore = QStringLiteral("Plain ");
 const QString kRun = QStringLiteral("Run é€ 😀");
-const QString kAfter = QStringLiteral(" tail");
 
 std::unique_ptr<QTextDocument> readBack(const QByteArray& rtf)
 {
@@ -52,34 +51,37 @@ private slots:
     void formats();
     void lists_data();
     void lists();
-    void text_data();
-    void text();
-    void lastParagraphAndSameBytesAgain();
+    void lastParagraph();
     void rangeIsCompleteDocument();
 };
 
 void TestRtfRoundTrip::formats_data()
 {
+    QTest::addColumn<QString>("before"); // plain text before the run in its paragraph
+    QTest::addColumn<QString>("run");
     QTest::addColumn<QTextCharFormat>("chars");
     QTest::addColumn<QTextBlockFormat>("block");
     const auto chars = [](const char* name, auto setter) {
         QTextCharFormat format;
         setter(format);
-        QTest::newRow(name) << format << QTextBlockFormat();
+        QTest::newRow(name) << kBefore << kRun << format << QTextBlockFormat();
     };
     const auto block = [](const char* name, auto setter) {
         QTextBlockFormat format;
         setter(format);
-        QTest::newRow(name) << QTextCharFormat() << format;
+        QTest::newRow(name) << kBefore << kRun << QTextCharFormat() << format;
     };
-    chars("escaped family and link, subscript", [](QTextCharFormat& f) {
+    // Plain text first in its paragraph, right after the paragraph's control words.
+    const auto text = [](const char* name, const QString& run) {
+        QTest::newRow(name) << QString() << run << QTextCharFormat() << QTextBlockFormat();
+    };
+    text("RTF specials", QStringLiteral("a\\b{c}d\\\\{{}}"));
+    text("beyond U+FFFF", QStringLiteral("😀 𝄞 𠀋"));
+    text("question marks", QStringLiteral("é? ?€?"));
+    text("digits after unicode", QStringLiteral("€123 é456"));
+    text("spaces", QStringLiteral("  lead  and  trail  "));
+    chars("everything, RTF specials in the family and the link", [](QTextCharFormat& f) {
         f.setFontFamilies({"Schrift Ä {x}\\"});
-        f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
-        f.setAnchor(true);
-        f.setAnchorHref("https://example.org/a?b={c}&d=\\e#f");
-    });
-    chars("everything", [](QTextCharFormat& f) {
-        f.setFontFamilies({"DejaVu Serif"});
         f.setFontPointSize(17.5);
         f.setFontWeight(QFont::Bold);
         f.setFontItalic(true);
@@ -89,8 +91,10 @@ void TestRtfRoundTrip::formats_data()
         f.setBackground(QColor(255, 255, 0));
         f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
         f.setAnchor(true);
-        f.setAnchorHref("mailto:someone@example.org");
+        f.setAnchorHref("https://example.org/a?b={c}&d=\\e#f");
     });
+    chars("subscript",
+          [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSubScript); });
     block("centre, margins and indents", [](QTextBlockFormat& f) {
         f.setAlignment(Qt::AlignHCenter);
         f.setRightMargin(12.5);
@@ -109,28 +113,36 @@ void TestRtfRoundTrip::formats_data()
 
 void TestRtfRoundTrip::formats()
 {
+    QFETCH(QString, before);
+    QFETCH(QString, run);
     QFETCH(QTextCharFormat, chars);
     QFETCH(QTextBlockFormat, block);
     QTextDocument document;
     QTextCursor cursor(&document);
     cursor.insertText("first");
     cursor.insertBlock(block);
-    cursor.insertText(kBefore);
-    cursor.insertText(kRun, chars);
-    cursor.insertText(kAfter, QTextCharFormat());
+    cursor.insertText(before);
+    cursor.insertText(run, chars);
+    cursor.insertText(" tail", QTextCharFormat());
     cursor.insertBlock(QTextBlockFormat());
     cursor.insertText("last");
 
-    const auto back = readBack(rtf::write(document));
+    const QByteArray data = rtf::write(document);
+    for (char c : data)
+        QVERIFY2(uchar(c) < 0x80, "RTF output must be 7-bit");
+    QCOMPARE(rtf::write(document), data); // the same document, the same bytes
+    const auto back = readBack(data);
     QCOMPARE(back->toRawText(), document.toRawText());
-    const int start = back->findBlockByNumber(1).position() + int(kBefore.size());
-    for (int i = 0; i < kRun.size(); ++i)
+    back->setDefaultFont(document.defaultFont());
+    QCOMPARE(rtf::write(*back), data); // what is read back writes the same bytes again
+    const int start = back->findBlockByNumber(1).position() + int(before.size());
+    for (int i = 0; i < run.size(); ++i)
         verifyProperties(formatAt(*back, start + i), chars);
     verifyProperties(back->findBlockByNumber(1).blockFormat(), block);
     // Nothing leaks into the plain neighbours (the reader states family and size everywhere).
     chars.clearProperty(QTextFormat::FontFamilies);
     chars.clearProperty(QTextFormat::FontPointSize);
-    for (int position : {start - 1, start + int(kRun.size()) + 1})
+    for (int position : {start - 1, start + int(run.size()) + 1})
         verifyProperties(formatAt(*back, position), chars, true);
     for (int number : {0, 2})
         verifyProperties(back->findBlockByNumber(number).blockFormat(), block, true);
@@ -189,54 +201,24 @@ void TestRtfRoundTrip::lists()
     QCOMPARE(inner->format().indent(), indent + 1);
 }
 
-void TestRtfRoundTrip::text_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::newRow("RTF specials") << QStringLiteral("a\\b{c}d\\\\{{}}");
-    QTest::newRow("beyond U+FFFF") << QStringLiteral("😀 𝄞 𠀋");
-    QTest::newRow("question marks") << QStringLiteral("é? ?€?");
-    QTest::newRow("digits after unicode") << QStringLiteral("€123 é456");
-    QTest::newRow("spaces") << QStringLiteral("  lead  and  trail  ");
-}
-
-void TestRtfRoundTrip::text()
-{
-    QFETCH(QString, text);
-    QTextDocument document;
-    QTextCursor(&document).insertText(text);
-    const QByteArray data = rtf::write(document);
-    for (char c : data)
-        QVERIFY2(uchar(c) < 0x80, "RTF output must be 7-bit");
-    QCOMPARE(readBack(data)->toRawText(), document.toRawText());
-}
-
-void TestRtfRoundTrip::lastParagraphAndSameBytesAgain()
+// The closing \par of the last paragraph neither adds an empty paragraph nor
+// drops the last one's format; an empty last paragraph is kept.
+void TestRtfRoundTrip::lastParagraph()
 {
     QTextDocument document;
     QTextCursor cursor(&document);
-    QTextCharFormat bold;
-    bold.setFontWeight(QFont::Bold);
-    bold.setForeground(QColor(255, 128, 0));
-    cursor.insertText("bold orange", bold);
+    cursor.insertText("first");
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     cursor.insertBlock(centred);
     cursor.createList(QTextListFormat::ListSquare);
     cursor.insertText("item €");
-
-    // The closing \par of the last paragraph neither adds an empty one nor drops its format.
-    const QByteArray first = rtf::write(document);
-    const auto back = readBack(first);
+    const auto back = readBack(rtf::write(document));
     QCOMPARE(back->blockCount(), 2);
-    const QTextBlock last = back->lastBlock();
-    QCOMPARE(last.blockFormat().alignment(), Qt::AlignHCenter);
-    QVERIFY(last.textList());
-    // Writing is stable, and what is read back writes the same bytes again.
-    QCOMPARE(rtf::write(document), first);
-    back->setDefaultFont(document.defaultFont());
-    QCOMPARE(rtf::write(*back), first);
+    QCOMPARE(back->lastBlock().blockFormat().alignment(), Qt::AlignHCenter);
+    QVERIFY(back->lastBlock().textList());
 
-    cursor.insertBlock(QTextBlockFormat()); // an empty last paragraph is kept
+    cursor.insertBlock(QTextBlockFormat());
     QCOMPARE(readBack(rtf::write(document))->blockCount(), 3);
 }
 
@@ -246,7 +228,7 @@ void TestRtfRoundTrip::rangeIsCompleteDocument()
     QTextCursor(&document).insertText("0123456789\nabcdef");
 
     const QByteArray middle = rtf::writeRange(document, 3, 7);
-    QVERIFY(isCompleteRtf(middle));
+    QVERIFY(rtf::isCompleteRtf(middle));
     QVERIFY(middle.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0"));
     QCOMPARE(readBack(middle)->toRawText(), QStringLiteral("3456"));
     QCOMPARE(readBack(rtf::writeRange(document, 8, 13))->toRawText(), QStringLiteral("89\u2029ab"));

@@ -33,11 +33,15 @@ public:
     explicit RtfTokenizer(QByteArrayView data) : m_data(data) {}
 
     RtfToken next();
+    // Reads on past the end of the group that the last GroupOpen began, by the
+    // rules of next() but without making tokens of what it holds. Returns the
+    // depth it stopped at, that group counting as 1: 0 once it closed (the
+    // position just past its '}'), maxDepth + 1 where nesting went deeper than
+    // maxDepth (just past that '{'), or more than 0 where the data ended first.
+    int skipGroup(int maxDepth);
     qsizetype position() const { return m_pos; }
 
 private:
-    RtfToken readControl();
-
     QByteArrayView m_data;
     qsizetype m_pos = 0;
 };

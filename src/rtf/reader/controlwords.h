@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QByteArrayView>
+
+// The control words the reader knows, by what they do.
+namespace velko::rtf::reader {
+
+enum class Word {
+    // document
+    Ansi,
+    AnsiCodePage,
+    Mac,
+    Pc,
+    Pca,
+    DefaultFont,
+    UnicodeSkip,
+    Unicode,
+    // destinations
+    FontTable,
+    ColorTable,
+    ListTable,
+    ListOverrideTable,
+    Field,
+    FieldInstruction,
+    FieldResult,
+    UnicodeAlternatives,
+    UnicodeGroup,
+    LevelText,
+    LegacyList,
+    SkippedDestination,
+    // tables
+    Font,
+    Charset,
+    CodePage,
+    Red,
+    Green,
+    Blue,
+    List,
+    ListLevel,
+    LevelNumberFormat,
+    ListId,
+    ListOverride,
+    LegacyBullet,
+    LegacyBody,
+    LegacyLevel,
+    LegacyFormat,
+    // characters
+    Plain,
+    FontSize,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    Strike,
+    Foreground,
+    Background,
+    Super,
+    Sub,
+    NoSuperSub,
+    // paragraphs
+    Pard,
+    AlignLeft,
+    AlignCentre,
+    AlignRight,
+    AlignJustify,
+    LeftIndent,
+    RightIndent,
+    FirstIndent,
+    SpaceBefore,
+    SpaceAfter,
+    LineSpacing,
+    LineMultiple,
+    IndentLevels,
+    ListNumber,
+    ListLevelNumber,
+    // breaks and special characters
+    Par,
+    Line,
+    Tab,
+    Cell,
+    Row,
+    Character,
+};
+
+struct WordEntry
+{
+    Word word;
+    // Character: the character the word stands for; LegacyFormat: the
+    // \levelnfc value of the old-style list format.
+    char16_t character = 0;
+};
+
+// The entry for a control word's letters; nullptr for a word the reader does not know.
+const WordEntry* lookupWord(QByteArrayView name);
+
+} // namespace velko::rtf::reader

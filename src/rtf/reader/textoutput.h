@@ -1,0 +1,77 @@
+#pragma once
+
+#include "rtf/reader/formats.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+class QTextDocument;
+
+namespace velko::rtf::reader {
+
+class CodePages;
+class ColorTable;
+class Fields;
+class FontTable;
+class ListTables;
+
+// Puts the text the reader finds into the document. Bytes wait until the
+// character state or the code page changes, so a multi-byte character
+// decodes whole; text of one character state goes in with one insert and a
+// format made once; paragraphs take their block format and list as they end.
+class TextOutput
+{
+public:
+    TextOutput(QTextDocument* document, CodePages& codePages, const FontTable& fonts,
+               const ColorTable& colors, ListTables& lists, const Fields& fields);
+
+    // The output goes into one edit block, from the start of the document.
+    void begin();
+    void end();
+
+    // Bytes of text in the code page of the state's font.
+    void bytes(const CharState& state, QByteArrayView bytes);
+    void character(const CharState& state, char16_t c);
+    // \cell: a tab before the next text of the row.
+    void cell() { ++m_pendingCells; }
+    // Bytes held back do not span groups.
+    void flushBytes();
+    void endParagraph(const ParaState& para);
+    // The document ends: the last paragraph takes its format, and a \par that
+    // ended it opens no empty one.
+    void finish(const ParaState& para);
+
+private:
+    void prepareForText(const CharState& state);
+    void flushText();
+    void applyParagraph(const ParaState& para);
+
+    QTextDocument* m_document;
+    CodePages& m_codePages;
+    const FontTable& m_fonts;
+    const ColorTable& m_colors;
+    ListTables& m_lists;
+    const Fields& m_fields;
+    QTextCursor m_cursor;
+
+    QByteArray m_pendingBytes;
+    int m_pendingCodePage = 0;
+    bool m_pendingPrintable = true; // only ASCII letters, digits, punctuation and tabs
+    QString m_buffer;
+    CharState m_bufferState;
+    bool m_bufferStateValid = false;
+    int m_pendingCells = 0;
+    bool m_paragraphEnded = false; // \par seen and nothing after it yet
+
+    QHash<CharState, QTextCharFormat> m_formats;
+    ParaState m_blockState;
+    QTextBlockFormat m_blockFormat;
+    bool m_blockFormatValid = false;
+    bool m_blockIsPlain = true; // the current block still has the empty format
+};
+
+} // namespace velko::rtf::reader
