@@ -44,7 +44,11 @@ QStringList bareCipherArgs(bool decipher, const QString& cipher, const QStringLi
     if (decipher)
         args << "-d";
     args << cipher << "-md"
-         << "sha256" << providers << "-pass" << ("pass:" + kKeyword);
+         << "sha256";
+    if (const int iterations = keyDerivationOf(cipher).iterations)
+        args << "-pbkdf2"
+             << "-iter" << QString::number(iterations);
+    args << providers << "-pass" << ("pass:" + kKeyword);
     return args;
 }
 
@@ -173,12 +177,13 @@ int main(int argc, char* argv[])
             // One warm-up round, then alternate so drift hits both alike.
             for (int round = 0; round <= size.rounds; ++round) {
                 const bool keep = round > 0;
-                timeRun([&] { return pipeline.encipher(rtf, cipher, kKeyword, ours).ok(); }, keep,
-                        &lockOurs, &ok);
+                timeRun(
+                    [&] { return pipeline.encipher(rtf, cipher, kKeyword.toUtf8(), ours).ok(); },
+                    keep, &lockOurs, &ok);
                 timeRun([&] { return bareLock(tool, rtf, cipher, providers, bare); }, keep,
                         &lockBare, &ok);
-                timeRun([&] { return pipeline.decipher(ours, cipher, kKeyword).ok(); }, keep,
-                        &unlockOurs, &ok);
+                timeRun([&] { return pipeline.decipher(ours, cipher, kKeyword.toUtf8()).ok(); },
+                        keep, &unlockOurs, &ok);
                 timeRun(
                     [&] { return bareUnlock(tool, bare, cipher, providers, scratch, rtf.size()); },
                     keep, &unlockBare, &ok);

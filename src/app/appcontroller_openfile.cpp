@@ -87,11 +87,11 @@ void AppController::unlockHandedOverFileAnyway(QMessageBox*, int returnCode, voi
 void AppController::unlockHandedOverFile()
 {
     // 1. The keyword, unchanged (it may be empty).
-    const QString keyword = fieldKeyWord->text();
+    const SecretBytes keyword = keywordOf(fieldKeyWord);
     // 2.-4. Decipher, this window's cipher first, and make the rich text the
     //    clean current document, as the document window's Unlock does.
     const Result<QString> opened =
-        engine->unlockDocument(m_lockedFilePath, state->selectedCipher, keyword);
+        engine->unlockDocument(m_lockedFilePath, state->selectedCipher, keyword.view());
     // 5. Empty the field; close the window once the document is open.
     fieldKeyWord->clear();
     if (!opened) {

@@ -83,17 +83,17 @@ std::optional<Request> parseRequest(const QStringList& args, bool allowAuto, QSt
     return request;
 }
 
-Result<QString> keywordFor(const Request& request, bool confirm)
+Result<SecretBytes> keywordFor(const Request& request, bool confirm)
 {
     if (request.keywordFd)
         return readKeywordLine(*request.keywordFd);
-    Result<QString> keyword = askKeyword("Keyword: ");
+    Result<SecretBytes> keyword = askKeyword("Keyword: ");
     if (!keyword || !confirm)
         return keyword;
-    const Result<QString> again = askKeyword("Repeat keyword: ");
+    const Result<SecretBytes> again = askKeyword("Repeat keyword: ");
     if (!again)
-        return again;
-    if (again.value() != keyword.value())
+        return again.error();
+    if (again.value().view() != keyword.value().view())
         return makeError(ErrorCode::KeywordRefused, QStringLiteral("The keywords differ."));
     return keyword;
 }
@@ -108,7 +108,7 @@ int runLock(const QStringList& args)
     if (!request)
         return usage(problem);
     // 2. The keyword (standard input may carry it before the document).
-    const Result<QString> keyword = keywordFor(*request, true);
+    const Result<SecretBytes> keyword = keywordFor(*request, true);
     if (!keyword)
         return fail(ExitUsage, keyword.error().detail);
     // 3. The RTF bytes, refused unless they make a whole RTF document.
@@ -121,8 +121,9 @@ int runLock(const QStringList& args)
     // 4. Encipher into the output file, or into memory for standard output.
     const CipherPipeline pipeline;
     const bool toStream = request->output == kStream;
-    const Result<QByteArray> text = pipeline.encipher(rtf.value(), request->cipher, keyword.value(),
-                                                      toStream ? QString() : request->output);
+    const Result<QByteArray> text =
+        pipeline.encipher(rtf.value(), request->cipher, keyword.value().view(),
+                          toStream ? QString() : request->output);
     if (!text)
         return failWith(text.error());
     if (!toStream)
@@ -139,7 +140,7 @@ int runUnlock(const QStringList& args)
     if (!request)
         return usage(problem);
     // 2. The keyword.
-    const Result<QString> keyword = keywordFor(*request, false);
+    const Result<SecretBytes> keyword = keywordFor(*request, false);
     if (!keyword)
         return fail(ExitUsage, keyword.error().detail);
     // 3. The document: a file as it is, standard input held in memory.
@@ -157,8 +158,8 @@ int runUnlock(const QStringList& args)
     const CipherPipeline pipeline;
     const Result<CipherPipeline::Unlocked> unlocked =
         request->cipher == kAuto
-            ? pipeline.decipherAnyCipher(documentPath, kCipherBlowfish, keyword.value())
-            : pipeline.decipherEitherDigest(documentPath, request->cipher, keyword.value());
+            ? pipeline.decipherAnyCipher(documentPath, kCipherBlowfish, keyword.value().view())
+            : pipeline.decipherEitherDigest(documentPath, request->cipher, keyword.value().view());
     if (!unlocked)
         return failWith(unlocked.error());
     if (request->cipher == kAuto)

@@ -2,6 +2,8 @@
 
 #include "core/opensslcommand.h"
 
+#include "core/secretbytes.h"
+
 #include <QByteArray>
 
 #include <cerrno>
@@ -23,10 +25,26 @@ constexpr qsizetype kLineLimit = openssl::kMaxKeywordBytes + 2;
 
 enum class LineEnd { Found, EndOfData, Failed, TooLong };
 
-LineEnd readLine(int fd, QByteArray& line)
+// A line read into one fixed buffer that is wiped when it goes, so the
+// keyword leaves no copies behind on the way.
+struct LineBuffer
+{
+    char bytes[kLineLimit];
+    qsizetype size = 0;
+    ~LineBuffer() { wipeBytes(bytes, sizeof bytes); }
+
+    // The line without a carriage return before its end.
+    SecretBytes keyword() const
+    {
+        const qsizetype length = size > 0 && bytes[size - 1] == '\r' ? size - 1 : size;
+        return SecretBytes(QByteArrayView(bytes, length));
+    }
+};
+
+LineEnd readLine(int fd, LineBuffer& line)
 {
     char c;
-    while (line.size() < kLineLimit) {
+    while (line.size < kLineLimit) {
         const ssize_t n = ::read(fd, &c, 1);
         if (n < 0 && errno == EINTR)
             continue;
@@ -36,8 +54,9 @@ LineEnd readLine(int fd, QByteArray& line)
             return LineEnd::EndOfData;
         if (c == '\n')
             return LineEnd::Found;
-        line.append(c);
+        line.bytes[line.size++] = c;
     }
+    wipeBytes(&c, 1);
     return LineEnd::TooLong;
 }
 
@@ -48,32 +67,25 @@ Error tooLong()
         QStringLiteral("The keyword is longer than %1 bytes.").arg(openssl::kMaxKeywordBytes));
 }
 
-QString decodeKeyword(QByteArray line)
-{
-    if (line.endsWith('\r'))
-        line.chop(1);
-    return QString::fromUtf8(line);
-}
-
 } // namespace
 
-Result<QString> readKeywordLine(int fd)
+Result<SecretBytes> readKeywordLine(int fd)
 {
     if (fd < 0 || ::fcntl(fd, F_GETFD) < 0)
         return makeError(ErrorCode::FileRead, QStringLiteral("Descriptor %1 is not open.").arg(fd));
-    QByteArray line;
+    LineBuffer line;
     const LineEnd end = readLine(fd, line);
     if (end == LineEnd::Failed)
         return makeError(ErrorCode::FileRead,
                          QStringLiteral("Cannot read descriptor %1: %2")
                              .arg(fd)
                              .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    if (end == LineEnd::EndOfData && line.isEmpty())
+    if (end == LineEnd::EndOfData && line.size == 0)
         return makeError(ErrorCode::FileRead,
                          QStringLiteral("Descriptor %1 gave no keyword line.").arg(fd));
     if (end == LineEnd::TooLong)
         return tooLong();
-    return decodeKeyword(line);
+    return line.keyword();
 }
 
 namespace {
@@ -116,7 +128,7 @@ void releaseTerminal()
 
 } // namespace
 
-Result<QString> askKeyword(const char* prompt)
+Result<SecretBytes> askKeyword(const char* prompt)
 {
     const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
     if (tty < 0)
@@ -132,7 +144,7 @@ Result<QString> askKeyword(const char* prompt)
         guardTerminal(tty, saved);
         ::tcsetattr(tty, TCSAFLUSH, &quiet);
     }
-    QByteArray line;
+    LineBuffer line;
     const LineEnd end = readLine(tty, line);
     if (isTerminal) {
         ::tcsetattr(tty, TCSAFLUSH, &saved);
@@ -141,9 +153,9 @@ Result<QString> askKeyword(const char* prompt)
     ::close(tty);
     if (end == LineEnd::TooLong)
         return tooLong();
-    if (end == LineEnd::Failed || (end == LineEnd::EndOfData && line.isEmpty()))
+    if (end == LineEnd::Failed || (end == LineEnd::EndOfData && line.size == 0))
         return makeError(ErrorCode::FileRead, QStringLiteral("No keyword was typed."));
-    return decodeKeyword(line);
+    return line.keyword();
 }
 
 } // namespace velko::cli

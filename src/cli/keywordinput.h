@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/result.h"
+#include "core/secretbytes.h"
 
 #include <QString>
 
@@ -10,10 +11,11 @@ namespace velko::cli {
 // carriage return before it). Reads byte by byte, so nothing after the line
 // is taken from the descriptor: it may be standard input that then carries
 // the document too.
-Result<QString> readKeywordLine(int fd);
+// The bytes are kept as given: a keyword need not be UTF-8.
+Result<SecretBytes> readKeywordLine(int fd);
 
 // Asks on the controlling terminal with echo off. Fails when the process
 // has no terminal.
-Result<QString> askKeyword(const char* prompt);
+Result<SecretBytes> askKeyword(const char* prompt);
 
 } // namespace velko::cli

@@ -115,6 +115,25 @@ Result<QByteArray> freshSalt()
     return salt;
 }
 
+// Copies what `from` writes to the input of `to` until `from` ends, feeding
+// `from` its own input on the way.
+void forwardOutput(QProcess& from, QProcess& to)
+{
+    for (;;) {
+        const bool running = from.state() != QProcess::NotRunning;
+        if (running)
+            from.waitForReadyRead(100);
+        const QByteArray chunk = from.readAllStandardOutput();
+        if (!chunk.isEmpty()) {
+            to.write(chunk);
+            while (to.bytesToWrite() > 0 && to.waitForBytesWritten(-1)) {
+            }
+        } else if (!running) {
+            return;
+        }
+    }
+}
+
 Error keywordDescriptorError()
 {
     return makeError(ErrorCode::Internal,
@@ -208,7 +227,7 @@ Error CipherPipeline::stageFailure(const QString& cipherOption, const QByteArray
 // ---- encipher ---------------------------------------------------------------
 
 Result<QByteArray> CipherPipeline::encipher(const QByteArray& rtf, const QString& cipherOption,
-                                            const QString& keyword,
+                                            QByteArrayView keyword,
                                             const QString& documentPath) const
 {
     // 1. The keyword must protect the document and reach the tool intact.
@@ -216,7 +235,7 @@ Result<QByteArray> CipherPipeline::encipher(const QByteArray& rtf, const QString
     if (keyword.isEmpty())
         return makeError(ErrorCode::KeywordRefused,
                          QStringLiteral("An empty keyword would leave the document unprotected."));
-    const Result<QByteArray> line = openssl::keywordLine(keyword);
+    const Result<SecretBytes> line = openssl::keywordLine(keyword);
     if (!line)
         return line.error();
     // 2. Only a complete RTF document can be unlocked again.
@@ -227,25 +246,28 @@ Result<QByteArray> CipherPipeline::encipher(const QByteArray& rtf, const QString
     const Result<QStringList> providers = providersFor(cipherOption);
     if (!providers)
         return providers.error();
-    // 4. A fresh salt, and the seal under the key it gives with the keyword.
+    // 4. A fresh salt; the seal under the key it gives with the keyword is
+    //    made while the tool derives its own key from them.
     const Result<QByteArray> salt = freshSalt();
     if (!salt)
         return salt.error();
-    const QByteArray keywordBytes = line.value().chopped(1);
-    const QByteArray sealedRtf =
-        seal::sealed(rtf, seal::sealKey(cipherOption, Digest::Sha256, keywordBytes, salt.value()));
+    const auto sealedRtf = [&] {
+        return seal::sealed(rtf,
+                            seal::sealKey(cipherOption, Digest::Sha256, keyword, salt.value()));
+    };
     // 5. An unnamed file in the document's folder takes the Base64 text;
     //    without a document, memory does.
     if (documentPath.isEmpty())
-        return encipherIntoMemory(sealedRtf, cipherOption, providers.value(), line.value(),
+        return encipherIntoMemory(sealedRtf, cipherOption, providers.value(), line.value().view(),
                                   salt.value());
     AtomicFile document(documentPath);
     if (const Status created = document.create(); !created)
         return created.error();
     // 6. The cipher stage, then the Base64 stage, which writes the file
     //    through its descriptor.
-    const Status ran = runEncipherStages(sealedRtf, cipherOption, providers.value(), line.value(),
-                                         salt.value(), document.descriptorPath());
+    const Status ran =
+        runEncipherStages(sealedRtf, cipherOption, providers.value(), line.value().view(),
+                          salt.value(), document.descriptorPath());
     if (!ran)
         return document.childWriteFailure(ran.error());
     // 7. Read the text back; nothing written is a failure too.
@@ -260,10 +282,10 @@ Result<QByteArray> CipherPipeline::encipher(const QByteArray& rtf, const QString
     return text;
 }
 
-Result<QByteArray> CipherPipeline::encipherIntoMemory(const QByteArray& rtf,
+Result<QByteArray> CipherPipeline::encipherIntoMemory(const DocumentSource& rtf,
                                                       const QString& cipherOption,
                                                       const QStringList& providers,
-                                                      const QByteArray& keywordLine,
+                                                      QByteArrayView keywordLine,
                                                       const QByteArray& salt) const
 {
     const MemoryFile output;
@@ -279,47 +301,54 @@ Result<QByteArray> CipherPipeline::encipherIntoMemory(const QByteArray& rtf,
     return text;
 }
 
-Status CipherPipeline::runEncipherStages(const QByteArray& rtf, const QString& cipherOption,
-                                         const QStringList& providers,
-                                         const QByteArray& keywordLine, const QByteArray& salt,
-                                         const QString& outputPath) const
+Status CipherPipeline::runEncipherStages(const DocumentSource& rtf, const QString& cipherOption,
+                                         const QStringList& providers, QByteArrayView keywordLine,
+                                         const QByteArray& salt, const QString& outputPath) const
 {
     Result<KeywordPipe> keyword = KeywordPipe::create(keywordLine);
     if (!keyword)
         return keyword.error();
 
-    // The cipher stage, told the salt, writes the bare ciphertext; the
+    const QProcessEnvironment environment = childEnvironment();
+    QProcess cipherStage;
+    QProcess base64Stage;
+    cipherStage.setProcessEnvironment(environment);
+    base64Stage.setProcessEnvironment(environment);
+    base64Stage.setStandardOutputFile(outputPath, QIODevice::Truncate);
+    keyword.value().attachTo(cipherStage);
+
+    // The cipher stage is told the salt and writes the bare ciphertext; the
     // tool's own header goes in front of it here, so the document reads as
     // any salted document of the tool.
-    QProcess cipherStage;
-    cipherStage.setProcessEnvironment(childEnvironment());
-    keyword.value().attachTo(cipherStage);
     cipherStage.start(m_toolPath, openssl::cipherStageArguments(Direction::Encipher, cipherOption,
                                                                 Digest::Sha256, providers, salt));
+    base64Stage.start(m_toolPath, openssl::base64StageArguments(Direction::Encipher));
     const bool cipherStarted = cipherStage.waitForStarted(-1);
     keyword.value().closeReadEnd();
-    if (!cipherStarted)
-        return startFailure(m_toolPath, cipherStage);
-    cipherStage.write(rtf);
+    const bool base64Started = base64Stage.waitForStarted(-1);
+    if (!cipherStarted || !base64Started) {
+        cipherStage.kill();
+        base64Stage.kill();
+        cipherStage.waitForFinished(-1);
+        base64Stage.waitForFinished(-1);
+        return startFailure(m_toolPath, cipherStarted ? base64Stage : cipherStage);
+    }
+
+    // The document is made while the tool derives its key, then fed to the
+    // cipher stage, whose output goes on to the Base64 stage as it comes.
+    cipherStage.write(rtf());
     cipherStage.closeWriteChannel();
-    cipherStage.waitForFinished(-1);
+    base64Stage.write(kSaltedHeader + salt);
+    forwardOutput(cipherStage, base64Stage);
+    base64Stage.closeWriteChannel();
+    base64Stage.waitForFinished(-1);
+
     if (cipherStage.exitStatus() == QProcess::NormalExit &&
         cipherStage.exitCode() == KeywordPipe::kWrongDescriptorExit)
         return keywordDescriptorError();
     if (!isWholeRun(cipherStage))
         return stageFailure(cipherOption, cipherStage.readAllStandardError(),
                             ErrorCode::ToolFailed);
-    const QByteArray ciphertext = kSaltedHeader + salt + cipherStage.readAllStandardOutput();
-
-    QProcess base64Stage;
-    base64Stage.setProcessEnvironment(childEnvironment());
-    base64Stage.setStandardOutputFile(outputPath, QIODevice::Truncate);
-    base64Stage.start(m_toolPath, openssl::base64StageArguments(Direction::Encipher));
-    if (!base64Stage.waitForStarted(-1))
-        return startFailure(m_toolPath, base64Stage);
-    base64Stage.write(ciphertext);
-    base64Stage.closeWriteChannel();
-    base64Stage.waitForFinished(-1);
     if (!isWholeRun(base64Stage))
         return makeError(ErrorCode::ToolFailed,
                          QStringLiteral("The Base64 stage failed: %1")
@@ -330,7 +359,7 @@ Status CipherPipeline::runEncipherStages(const QByteArray& rtf, const QString& c
 // ---- decipher ---------------------------------------------------------------
 
 Result<QByteArray> CipherPipeline::decipher(const QString& documentPath,
-                                            const QString& cipherOption, const QString& keyword,
+                                            const QString& cipherOption, QByteArrayView keyword,
                                             Digest digest) const
 {
     Result<Unlocked> unlocked = decipherAttempts(documentPath, {{cipherOption, digest}}, keyword);
@@ -351,14 +380,14 @@ QList<CipherPipeline::Attempt> CipherPipeline::attemptsFor(const QString& cipher
 
 Result<CipherPipeline::Unlocked> CipherPipeline::decipherEitherDigest(const QString& documentPath,
                                                                       const QString& cipherOption,
-                                                                      const QString& keyword) const
+                                                                      QByteArrayView keyword) const
 {
     return decipherAttempts(documentPath, attemptsFor(cipherOption), keyword);
 }
 
 Result<CipherPipeline::Unlocked> CipherPipeline::decipherAnyCipher(const QString& documentPath,
                                                                    const QString& preferredCipher,
-                                                                   const QString& keyword) const
+                                                                   QByteArrayView keyword) const
 {
     QStringList order = allCipherOptions();
     if (order.removeOne(preferredCipher))
@@ -371,10 +400,10 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAnyCipher(const QString
 
 Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString& documentPath,
                                                                   const QList<Attempt>& attempts,
-                                                                  const QString& keyword) const
+                                                                  QByteArrayView keyword) const
 {
     // 1. The keyword must reach the tool intact.
-    const Result<QByteArray> line = openssl::keywordLine(keyword);
+    const Result<SecretBytes> line = openssl::keywordLine(keyword);
     if (!line)
         return line.error();
     // 2. Read the document and lay its Base64 text out the way the tool
@@ -405,17 +434,22 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString&
     const QByteArray salt = decoded.value().startsWith(kSaltedHeader)
                                 ? decoded.value().mid(kSaltedHeader.size(), seal::kSaltLength)
                                 : QByteArray();
-    const QByteArray keywordBytes = line.value().chopped(1);
     std::optional<Error> firstChanged;
     std::optional<Error> firstWrong;
     std::optional<Error> firstUnavailable;
     for (const Attempt& attempt : attempts) {
         const Result<QStringList> providers = providersFor(attempt.cipherOption);
-        Result<QByteArray> rtf = providers ? runDecipherStage(ciphertext.path(), attempt,
-                                                              providers.value(), line.value())
-                                           : Result<QByteArray>(providers.error());
+        // The seal's key is derived while the tool derives its own.
+        QByteArray sealKey;
+        const auto deriveSealKey = [&] {
+            sealKey = seal::sealKey(attempt.cipherOption, attempt.digest, keyword, salt);
+        };
+        Result<QByteArray> rtf =
+            providers ? runDecipherStage(ciphertext.path(), attempt, providers.value(),
+                                         line.value().view(), deriveSealKey)
+                      : Result<QByteArray>(providers.error());
         if (rtf)
-            rtf = checkedDocument(rtf.value(), attempt, keywordBytes, salt);
+            rtf = checkedDocument(rtf.value(), sealKey);
         if (rtf)
             return Unlocked{std::move(rtf.value()), attempt.cipherOption, attempt.digest};
         switch (rtf.error().code) {
@@ -441,13 +475,10 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString&
 // A sealed document opens only when its seal verifies, and without the
 // seal; an unsealed one (the stock tool's, or older) when it is a complete
 // RTF document.
-Result<QByteArray> CipherPipeline::checkedDocument(const QByteArray& rtf, const Attempt& attempt,
-                                                   const QByteArray& keywordBytes,
-                                                   const QByteArray& salt) const
+Result<QByteArray> CipherPipeline::checkedDocument(const QByteArray& rtf,
+                                                   const QByteArray& sealKey) const
 {
-    seal::Opened opened = seal::open(rtf, [&] {
-        return seal::sealKey(attempt.cipherOption, attempt.digest, keywordBytes, salt);
-    });
+    seal::Opened opened = seal::open(rtf, [&] { return sealKey; });
     switch (opened.check) {
     case seal::Check::Intact:
         return std::move(opened.rtf);
@@ -486,7 +517,8 @@ Status CipherPipeline::runBase64Decode(const QByteArray& base64, const QString& 
 Result<QByteArray> CipherPipeline::runDecipherStage(const QString& cipherPath,
                                                     const Attempt& attempt,
                                                     const QStringList& providers,
-                                                    const QByteArray& keywordLine) const
+                                                    QByteArrayView keywordLine,
+                                                    const std::function<void()>& meanwhile) const
 {
     Result<KeywordPipe> keyword = KeywordPipe::create(keywordLine);
     if (!keyword)
@@ -503,6 +535,7 @@ Result<QByteArray> CipherPipeline::runDecipherStage(const QString& cipherPath,
     keyword.value().closeReadEnd();
     if (!started)
         return startFailure(m_toolPath, process);
+    meanwhile();
     // The deciphered RTF comes back on standard output, never via a file.
     process.waitForFinished(-1);
 

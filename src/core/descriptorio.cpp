@@ -6,7 +6,7 @@
 
 namespace velko::io {
 
-int writeAll(int fd, const QByteArray& data)
+int writeAll(int fd, QByteArrayView data)
 {
     const char* next = data.constData();
     qsizetype left = data.size();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <optional>
 
@@ -9,7 +10,7 @@
 namespace velko::io {
 
 // Writes all of `data`; 0, or the errno value of the failure.
-int writeAll(int fd, const QByteArray& data);
+int writeAll(int fd, QByteArrayView data);
 
 // The whole content of the file from its start; no value on failure (errno
 // tells why).

@@ -1,5 +1,7 @@
 #include "core/keywordpipe.h"
 
+#include "core/descriptorio.h"
+
 #include "core/opensslcommand.h"
 
 #include <QProcess>
@@ -23,30 +25,16 @@ Error pipeError(const char* step)
                          .arg(QLatin1String(step), QString::fromLocal8Bit(std::strerror(errno))));
 }
 
-bool writeAll(int fd, const QByteArray& data)
-{
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
 } // namespace
 
-Result<KeywordPipe> KeywordPipe::create(const QByteArray& line)
+Result<KeywordPipe> KeywordPipe::create(QByteArrayView line)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return pipeError("pipe");
     // A keyword line is at most 1024 bytes, far below a pipe's capacity, so
     // this write never waits for a reader.
-    const bool written = writeAll(fds[1], line);
+    const bool written = io::writeAll(fds[1], line) == 0;
     ::close(fds[1]);
     if (!written) {
         const Error error = pipeError("write");

@@ -3,6 +3,7 @@
 #include "core/result.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <sys/types.h>
 
@@ -22,7 +23,7 @@ public:
     static constexpr int kWrongDescriptorExit = 125;
 
     // Writes `line` into a fresh pipe and closes its write end.
-    static Result<KeywordPipe> create(const QByteArray& line);
+    static Result<KeywordPipe> create(QByteArrayView line);
 
     KeywordPipe(KeywordPipe&& other) noexcept;
     KeywordPipe& operator=(KeywordPipe&&) = delete;

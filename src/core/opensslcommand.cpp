@@ -73,9 +73,9 @@ std::optional<int> parseMajorVersion(const QByteArray& versionOutput)
     return match.captured(1).toInt();
 }
 
-Result<QByteArray> keywordLine(const QString& keyword)
+Result<SecretBytes> keywordLine(QByteArrayView keyword)
 {
-    QByteArray line = keyword.toUtf8();
+    const QByteArrayView line = keyword;
     if (line.contains('\n') || line.contains('\r'))
         return makeError(ErrorCode::KeywordRefused,
                          QStringLiteral("The keyword holds a line break."));
@@ -88,8 +88,7 @@ Result<QByteArray> keywordLine(const QString& keyword)
                                         "bytes are accepted.")
                              .arg(line.size())
                              .arg(kMaxKeywordBytes));
-    line.append('\n');
-    return line;
+    return SecretBytes::joined(line, "\n");
 }
 
 } // namespace velko::openssl

@@ -2,6 +2,7 @@
 
 #include "core/cipherpipeline.h"
 #include "core/result.h"
+#include "core/secretbytes.h"
 
 #include <QByteArray>
 #include <QProcessEnvironment>
@@ -48,8 +49,9 @@ QProcessEnvironment childEnvironment(QProcessEnvironment base);
 // nothing for an unrecognised tool.
 std::optional<int> parseMajorVersion(const QByteArray& versionOutput);
 
-// The keyword as the line written to the keyword pipe (UTF-8 plus a line
-// feed), or KeywordRefused when the tool would not read it intact.
-Result<QByteArray> keywordLine(const QString& keyword);
+// The keyword's bytes as the line written to the keyword pipe (the bytes as
+// given plus a line feed), or KeywordRefused when the tool would not read
+// them intact.
+Result<SecretBytes> keywordLine(QByteArrayView keyword);
 
 } // namespace velko::openssl

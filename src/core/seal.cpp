@@ -70,7 +70,7 @@ bool isLowerHex(char c)
 
 } // namespace
 
-QByteArray toolKeyMaterial(const QString& cipherOption, Digest digest, const QByteArray& keyword,
+QByteArray toolKeyMaterial(const QString& cipherOption, Digest digest, QByteArrayView keyword,
                            const QByteArray& salt)
 {
     const KeyDerivation derivation = keyDerivationOf(cipherOption);
@@ -106,7 +106,7 @@ QByteArray toolKeyMaterial(const QString& cipherOption, Digest digest, const QBy
     return material;
 }
 
-QByteArray sealKey(const QString& cipherOption, Digest digest, const QByteArray& keyword,
+QByteArray sealKey(const QString& cipherOption, Digest digest, QByteArrayView keyword,
                    const QByteArray& salt)
 {
     QByteArray material = toolKeyMaterial(cipherOption, digest, keyword, salt);

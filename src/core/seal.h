@@ -16,12 +16,12 @@ inline constexpr int kSaltLength = 8;
 // The key of the seal: HMAC-SHA256 under the key and IV bytes the tool
 // derives from keyword and salt for this cipher and digest, over the label
 // "Velko seal 1". As slow to find by guessing as the document's own key.
-QByteArray sealKey(const QString& cipherOption, Digest digest, const QByteArray& keyword,
+QByteArray sealKey(const QString& cipherOption, Digest digest, QByteArrayView keyword,
                    const QByteArray& salt);
 
 // The key and IV bytes `openssl enc` derives (EVP_BytesToKey with one pass,
 // or PBKDF2-HMAC-SHA256), for checking against the tool.
-QByteArray toolKeyMaterial(const QString& cipherOption, Digest digest, const QByteArray& keyword,
+QByteArray toolKeyMaterial(const QString& cipherOption, Digest digest, QByteArrayView keyword,
                            const QByteArray& salt);
 
 // `rtf` with the mark "{\*\velkosealed}" after its "{\rtf1" and the seal

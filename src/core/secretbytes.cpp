@@ -89,6 +89,23 @@ SecretBytes SecretBytes::fromUtf16(const char16_t* text, std::size_t length)
     return secret;
 }
 
+SecretBytes SecretBytes::joined(QByteArrayView bytes, QByteArrayView tail)
+{
+    SecretBytes secret;
+    secret.allocate(std::size_t(bytes.size() + tail.size()));
+    if (!bytes.isEmpty())
+        std::memcpy(secret.m_data, bytes.data(), std::size_t(bytes.size()));
+    if (!tail.isEmpty())
+        std::memcpy(secret.m_data + bytes.size(), tail.data(), std::size_t(tail.size()));
+    secret.m_size = std::size_t(bytes.size() + tail.size());
+    return secret;
+}
+
+void wipeBytes(void* data, std::size_t size)
+{
+    OPENSSL_cleanse(data, size);
+}
+
 void SecretBytes::clear()
 {
     if (!m_data)

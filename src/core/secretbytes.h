@@ -24,6 +24,8 @@ public:
     // Takes a UTF-16 text (a field's contents) as UTF-8, encoding straight
     // into the locked buffer.
     static SecretBytes fromUtf16(const char16_t* text, std::size_t length);
+    // `bytes` followed by `tail`, in one buffer.
+    static SecretBytes joined(QByteArrayView bytes, QByteArrayView tail);
 
     const char* data() const { return m_data; }
     std::size_t size() const { return m_size; }
@@ -40,5 +42,8 @@ private:
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
 };
+
+// Overwrites memory that held secret bytes, in a way the compiler keeps.
+void wipeBytes(void* data, std::size_t size);
 
 } // namespace velko

@@ -3,6 +3,7 @@
 #include "core/cipherpipeline.h"
 #include "core/documentstate.h"
 #include "core/result.h"
+#include "core/secretbytes.h"
 #include "engine/errortext.h"
 #include "feedback/sheets.h"
 
@@ -138,7 +139,7 @@ public:
     // with the cipher that opened it chosen. Nothing changes on failure.
     // Gives the cipher that opened it.
     Result<QString> unlockDocument(const QString& path, const QString& preferredCipher,
-                                   const QString& keyword);
+                                   QByteArrayView keyword);
 
     // --- Where the document stands after a command -----------------------------
     enum class SaveKind { InPlace, Panel, SaveAs };
@@ -168,5 +169,8 @@ private:
     // The plain save panel, starting at the document's own folder and name.
     PanelSpec plainSavePanel() const;
 };
+
+// A keyword field's text as UTF-8 in a wiped buffer.
+SecretBytes keywordOf(const QLineEdit* field);
 
 } // namespace velko

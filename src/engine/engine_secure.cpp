@@ -41,12 +41,25 @@ void showOpenedWithOtherCipher(QWidget* window, const QString& chosen, const QSt
 
 } // namespace
 
+SecretBytes keywordOf(const QLineEdit* field)
+{
+    const QString text = field->text(); // shares the field's buffer, copies nothing
+    return SecretBytes::fromUtf16(reinterpret_cast<const char16_t*>(text.utf16()),
+                                  std::size_t(text.size()));
+}
+
 // --- Secure ------------------------------------------------------------------
 
 void Engine::btnSecureText()
 {
-    // Attaching makes the window key and brings it to the front; the fields
-    // keep what they held when the window was last closed.
+    // A new Secure starts with empty fields: the last document's keyword is
+    // never offered again. While the window is open (after a mismatch, or a
+    // cancelled panel) the fields keep their text for the retry.
+    if (!windowEnterKeyWord->isVisible()) {
+        textfieldKeyword->clear();
+        textfieldKeyword2->clear();
+    }
+    // Attaching makes the window key and brings it to the front.
     attachChildWindow(mainWindow, windowEnterKeyWord);
 }
 
@@ -59,14 +72,11 @@ void Engine::btnCancelEnterKeyword()
 
 void Engine::btnOKEnterKeyword()
 {
-    // 1. The keyword and its repetition.
-    const QString keyword = textfieldKeyword->text();
-    const QString repetition = textfieldKeyword2->text();
-
-    // 2. A mismatch shakes the keyword window and changes nothing else. A
-    //    shake still running is stopped first, which puts the window back, so
-    //    the new one is built from the window's resting frame.
-    if (keyword != repetition) {
+    // 1.-2. The keyword and its repetition. A mismatch shakes the keyword
+    //    window and changes nothing else. A shake still running is stopped
+    //    first, which puts the window back, so the new one is built from the
+    //    window's resting frame.
+    if (textfieldKeyword->text() != textfieldKeyword2->text()) {
         if (m_shake)
             m_shake->stop();
         const QRect frame = windowEnterKeyWord->frameGeometry();
@@ -91,15 +101,18 @@ void Engine::btnOKEnterKeyword()
     //    failure is told and leaves the text, the state and the keyword
     //    window as they were.
     const QByteArray rtf = VelkoField->rtfOfWholeText();
-    const Result<QByteArray> written = pipeline.encipher(rtf, state->cipher, keyword, path);
+    const Result<QByteArray> written =
+        pipeline.encipher(rtf, state->cipher, keywordOf(textfieldKeyword).view(), path);
     if (!written) {
         showFailure(Operation::Secure, written.error());
         return;
     }
 
-    // 8. The keyword window goes; its fields keep the keyword.
+    // 8. The keyword window goes, and the keyword with it.
     if (m_shake)
         m_shake->stop();
+    textfieldKeyword->clear();
+    textfieldKeyword2->clear();
     detachChildWindow(mainWindow, windowEnterKeyWord);
 
     // 9.-12. The text belongs to the secure document, with no unsaved edits;
@@ -153,7 +166,7 @@ void Engine::btnUnlockTextOk()
 
     // 3.-4. The keyword; the field is emptied once the panel was confirmed,
     //    whatever comes of it.
-    const QString keyword = textFieldKeywordUnlock->text();
+    const SecretBytes keyword = keywordOf(textFieldKeywordUnlock);
     textFieldKeywordUnlock->clear();
 
     // 5.-13. Decipher, with the chosen cipher first and then the others, and
@@ -161,7 +174,7 @@ void Engine::btnUnlockTextOk()
     //    document counts as unlocked; a failure leaves the view and the
     //    window as they were.
     const QString chosen = state->cipher;
-    const Result<QString> opened = unlockDocument(path, chosen, keyword);
+    const Result<QString> opened = unlockDocument(path, chosen, keyword.view());
     if (!opened) {
         showFailure(Operation::Unlock, opened.error());
         return;
@@ -173,7 +186,7 @@ void Engine::btnUnlockTextOk()
 }
 
 Result<QString> Engine::unlockDocument(const QString& path, const QString& preferredCipher,
-                                       const QString& keyword)
+                                       QByteArrayView keyword)
 {
     const Result<CipherPipeline::Unlocked> unlocked =
         pipeline.decipherAnyCipher(path, preferredCipher, keyword);

@@ -34,7 +34,7 @@ struct Fixture
     QString lock(const QString& name, const QString& cipher, const QString& keyword)
     {
         const QString path = home.filePath(name);
-        if (!layout->engine->pipeline.encipher(kSecretRtf, cipher, keyword, path))
+        if (!layout->engine->pipeline.encipher(kSecretRtf, cipher, keyword.toUtf8(), path))
             qWarning("locking %s failed", qPrintable(path));
         return path;
     }

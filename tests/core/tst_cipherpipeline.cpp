@@ -200,9 +200,10 @@ void TestCipherPipeline::roundTrip()
     QFETCH(QString, keyword);
     QFETCH(int, size);
     const QByteArray rtf = size ? bigRtf(size) : kRtf;
-    const Result<QByteArray> text = m_pipeline.encipher(rtf, cipher, keyword, path("d.srtf"));
+    const Result<QByteArray> text =
+        m_pipeline.encipher(rtf, cipher, keyword.toUtf8(), path("d.srtf"));
     QVERIFY(text);
-    const Result<QByteArray> back = m_pipeline.decipher(path("d.srtf"), cipher, keyword);
+    const Result<QByteArray> back = m_pipeline.decipher(path("d.srtf"), cipher, keyword.toUtf8());
     QVERIFY(back);
     QVERIFY(back.value() == rtf);
 
@@ -221,7 +222,7 @@ void TestCipherPipeline::roundTrip()
                             QStringList{"-pass", "pass:" + keyword},
                         rtf));
     const Result<CipherPipeline::Unlocked> opened =
-        m_pipeline.decipherEitherDigest(path("s.srtf"), cipher, keyword);
+        m_pipeline.decipherEitherDigest(path("s.srtf"), cipher, keyword.toUtf8());
     QVERIFY(opened);
     QCOMPARE(opened.value().rtf, rtf);
     QCOMPARE(opened.value().digest, pbkdf2 ? Digest::Sha256 : Digest::Md5);
@@ -353,12 +354,13 @@ void TestCipherPipeline::failuresKeepTarget()
     QCOMPARE(codeOf(missingTool.checkCipherAvailable(kCipherDes3)), int(ErrorCode::ToolMissing));
     QCOMPARE(codeOf(noModule.encipher(kRtf, kCipherRc5, "k", target)),
              int(ErrorCode::CipherUnavailable));
-    QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, QString(), target)),
+    QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, QByteArrayView(), target)),
              int(ErrorCode::KeywordRefused));
     QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, "first\nsecond", target)),
              int(ErrorCode::KeywordRefused));
-    QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, QString(512, QChar(0xe9)), target)),
-             int(ErrorCode::KeywordRefused)); // 1024 bytes
+    QCOMPARE(
+        codeOf(m_pipeline.encipher(kRtf, kCipherDes3, QString(512, QChar(0xe9)).toUtf8(), target)),
+        int(ErrorCode::KeywordRefused)); // 1024 bytes
     QCOMPARE(codeOf(m_pipeline.encipher("plain text", kCipherDes3, "k", target)),
              int(ErrorCode::NotRtf));
     QCOMPARE(filesUnder(m_dir->path()), (QStringList{"d.srtf", "failing-openssl"}));
@@ -371,6 +373,17 @@ void TestCipherPipeline::failuresKeepTarget()
     const Result<QByteArray> opened = m_pipeline.decipher(path("empty.srtf"), kCipherDes3, "");
     QVERIFY(opened);
     QCOMPARE(opened.value(), kRtf);
+
+    // Keyword bytes that are no UTF-8 reach the tool as they are.
+    QVERIFY(m_pipeline.encipher(kRtf, kCipherDes3, "caf\xe9", target));
+    writeFile(path("latin1"), "caf\xe9\n");
+    QCOMPARE(withoutSeal(stockTool(
+                 {"-d", "-a", "-des3", "-md", "sha256", "-pass", "file:" + path("latin1")},
+                 readFile(target))),
+             kRtf);
+    QCOMPARE(codeOf(m_pipeline.decipher(target, kCipherDes3, "caf\xff")),
+             int(ErrorCode::WrongKeyword));
+    QFile::remove(path("latin1"));
 
     // A document that starts with a byte order mark is sealed like any other.
     const QByteArray marked = "\xEF\xBB\xBF" + kRtf;

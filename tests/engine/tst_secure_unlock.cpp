@@ -14,7 +14,7 @@ QByteArray lockFile(const QString& path, const QByteArray& rtf, const QString& c
                     const QString& keyword)
 {
     const CipherPipeline pipeline(CipherPipeline::defaultToolPath(), kRc5Module);
-    const Result<QByteArray> written = pipeline.encipher(rtf, cipher, keyword, path);
+    const Result<QByteArray> written = pipeline.encipher(rtf, cipher, keyword.toUtf8(), path);
     return written ? written.value() : QByteArray();
 }
 
