@@ -20,6 +20,13 @@ namespace {
 constexpr int kAutoDetectHeader = 15 + 32;
 constexpr int kRawDeflate = -15;
 
+Error tooLarge()
+{
+    return makeError(ErrorCode::NetworkFailed,
+                     QStringLiteral("the answer is larger than %1 MB and was given up")
+                         .arg(kMaxAnswerBytes / (1024 * 1024)));
+}
+
 Result<QByteArray> inflateWith(const QByteArray& data, int windowBits)
 {
     z_stream stream{};
@@ -42,6 +49,8 @@ Result<QByteArray> inflateWith(const QByteArray& data, int windowBits)
                              QStringLiteral("damaged compressed body: %1")
                                  .arg(QString::fromLatin1(stream.msg ? stream.msg : "truncated")));
         out.append(chunk, static_cast<qsizetype>(sizeof chunk - stream.avail_out));
+        if (out.size() > kMaxAnswerBytes)
+            return tooLarge();
         if (status == Z_OK && stream.avail_in == 0 && stream.avail_out != 0)
             return makeError(ErrorCode::NetworkFailed,
                              QStringLiteral("compressed body ends early"));
@@ -111,6 +120,15 @@ Result<HttpAnswer> getSynchronously(QNetworkRequest request, int timeoutMs)
     deadline.setSingleShot(true);
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(&deadline, &QTimer::timeout, reply.get(), &QNetworkReply::abort);
+    bool oversized = false;
+    QNetworkReply* const receiving = reply.get();
+    QObject::connect(receiving, &QNetworkReply::downloadProgress, receiving,
+                     [receiving, &oversized](qint64 received, qint64) {
+                         if (received > kMaxAnswerBytes && !oversized) {
+                             oversized = true;
+                             receiving->abort();
+                         }
+                     });
     deadline.start(timeoutMs);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -118,9 +136,11 @@ Result<HttpAnswer> getSynchronously(QNetworkRequest request, int timeoutMs)
     deadline.stop();
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (oversized)
+        return tooLarge();
     if (timedOut)
         return makeError(ErrorCode::NetworkFailed,
-                         QStringLiteral("no answer within %1 ms").arg(timeoutMs));
+                         QStringLiteral("no answer within %1 seconds").arg(timeoutMs / 1000.0));
     if (!status.isValid())
         return makeError(ErrorCode::NetworkFailed, reply->errorString());
 

@@ -17,11 +17,16 @@ struct HttpAnswer
     QByteArray contentType;
 };
 
+// The largest answer taken, before and after its content coding is undone;
+// a larger one is given up as it arrives.
+inline constexpr qsizetype kMaxAnswerBytes = 4 * 1024 * 1024;
+
 // Sends a GET for the request and waits, blocking the calling thread, until
 // the final answer has arrived or timeoutMs have passed. Works on any thread:
 // it makes its own QNetworkAccessManager and runs a local event loop that
 // takes no user input. No answer (refused, time-out, bad URL, a body whose
-// coding cannot be undone) is ErrorCode::NetworkFailed.
+// coding cannot be undone, an answer beyond kMaxAnswerBytes) is
+// ErrorCode::NetworkFailed.
 Result<HttpAnswer> getSynchronously(QNetworkRequest request, int timeoutMs);
 
 // Undoes the content codings named in a Content-Encoding value ("gzip",

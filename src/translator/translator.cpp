@@ -88,10 +88,13 @@ QNetworkRequest translator::fixedBulgarianRequest(const QString& baseUrl)
     return request;
 }
 
-void translator::sendFixedBulgarianRequest(const QString& baseUrl)
+Status translator::sendFixedBulgarianRequest(const QString& baseUrl)
 {
-    // Whatever comes back, or nothing, is of no use to anyone.
-    (void)getSynchronously(fixedBulgarianRequest(baseUrl), kFixedRequestTimeoutMs);
+    const Result<HttpAnswer> answer =
+        getSynchronously(fixedBulgarianRequest(baseUrl), kFixedRequestTimeoutMs);
+    if (!answer)
+        return answer.error();
+    return {};
 }
 
 QString translator::escapeUrlText(const QString& urlText)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/result.h"
+
 #include <QNetworkRequest>
 #include <QString>
 
@@ -7,14 +9,15 @@
 
 namespace velko {
 
-// The translation service's host; every request goes to "http://" + host
-// unless a caller gives another base URL.
+// The translation service's host; every request goes to "https://" + host
+// unless a caller gives another base URL: the user's text never travels in
+// clear.
 inline const QString kTranslationServiceHost = QStringLiteral("translate.google.com");
 
 struct TranslatorOptions
 {
     // Scheme, host and optional port (and path prefix) put before each request path.
-    QString baseUrl = QStringLiteral("http://") + kTranslationServiceHost;
+    QString baseUrl = QStringLiteral("https://") + kTranslationServiceHost;
     // How long to wait for the whole exchange before giving up.
     int timeoutMs = 60000;
 };
@@ -44,14 +47,15 @@ public:
     // first `",`, with each `\n ` (n in either case) turned into CR LF.
     static std::optional<QString> parseAnswer(const QString& answer);
 
-    // "http://" + the service's host.
+    // "https://" + the service's host.
     static QString defaultBaseUrl() { return TranslatorOptions{}.baseUrl; }
 
     // The window's fixed request: "/translate_t#en|fr|hi there all" under
     // baseUrl, escaped whole, answered from the cache when it can be, 10 s.
     static QNetworkRequest fixedBulgarianRequest(const QString& baseUrl);
-    // Sends the fixed request, waits for it and discards whatever comes back.
-    static void sendFixedBulgarianRequest(const QString& baseUrl);
+    // Sends the fixed request and waits for it. Whatever comes back is of no
+    // use; only a request that got no answer is told.
+    static Status sendFixedBulgarianRequest(const QString& baseUrl);
 
     // Percent-escapes every character outside letters, digits, the marks
     // -_.!~*'() and the reserved ;/?:@&=+$, (UTF-8 bytes for non-ASCII).
