@@ -45,6 +45,9 @@ public:
 
     // A file handed over by the desktop (full path). Always answers true.
     bool application(QCoreApplication* sender, const QString& openFile);
+    // Whether Cancel in the unlock-on-open window ends the editor: only while
+    // the handed-over files are what started it.
+    bool cancelEndsTheEditor = true;
 
 public slots:
     void btnOpenLockedFileOK();

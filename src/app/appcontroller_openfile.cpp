@@ -103,6 +103,12 @@ void AppController::unlockHandedOverFile()
 
 void AppController::btnOpenLockedFileCancel()
 {
+    // An editor that was running already only closes the window.
+    if (!cancelEndsTheEditor) {
+        fieldKeyWord->clear();
+        detachChildWindow(theMainWindow, windowUnlockFileWithKeyword);
+        return;
+    }
     // Ends the application; unsaved edits get Quit's question first.
     if (state->textChanged) {
         beginAlertSheet(windowUnlockFileWithKeyword, alerts::quit(), this,

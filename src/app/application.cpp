@@ -59,6 +59,9 @@ public:
     void open(const QStringList& paths, const QString& activationToken)
     {
         activate(activationToken);
+        // The editor was running before these files came: cancelling one of
+        // them must not end it.
+        m_layout->appController->cancelEndsTheEditor = false;
         for (const QString& path : paths)
             m_layout->appController->application(qApp, path);
     }
