@@ -210,6 +210,7 @@ std::unique_ptr<Layout> buildLayout()
 
     buildDocumentWindow(*layout);
     buildCommands(*layout);
+    layout->engine->secureAction = layout->action("btnSecureText");
     buildAboutWindow(*layout);
     buildKeywordWindows(*layout);
     buildMailWindow(*layout);

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 class QAbstractAnimation;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QFileDialog;
@@ -43,6 +44,8 @@ public:
     QLabel* setFileNameLabel = nullptr;
     QComboBox* cipherPopUpButton = nullptr;
     QCheckBox* chkBoxShowEncryptedOutputAfterEncryption = nullptr;
+    // Secure, disabled while the view shows a secure document's own text.
+    QAction* secureAction = nullptr;
 
     QWidget* aboutWindowOpen = nullptr;
 
@@ -151,6 +154,7 @@ public:
     void documentCleared();
     // Label and title after a command, by the label's one colour rule.
     void showDocumentState();
+    void showEditability();
 
 signals:
     // The application is asked to end (Quit, or its alert's OK).

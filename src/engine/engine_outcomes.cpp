@@ -10,6 +10,7 @@
 #include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 
@@ -34,6 +35,15 @@ void Engine::showDocumentState()
 {
     showPathInLabelAndTitle(state->fileName);
     setLabelColor(setFileNameLabel, colors::fileNameLabel(state->textChanged));
+    showEditability();
+}
+
+// Securing the Base64 text of a secure document would lock it twice over:
+// Secure waits until a command makes the view editable again.
+void Engine::showEditability()
+{
+    if (secureAction)
+        secureAction->setEnabled(!VelkoField->isReadOnly());
 }
 
 void Engine::documentStarted()
@@ -106,6 +116,7 @@ void Engine::documentCleared()
     // its path, its flags and its state of edits.
     VelkoField->clearUndoably();
     VelkoField->setReadOnly(false);
+    showEditability();
 }
 
 } // namespace velko

@@ -52,6 +52,8 @@ SecretBytes keywordOf(const QLineEdit* field)
 
 void Engine::btnSecureText()
 {
+    if (VelkoField->isReadOnly())
+        return; // the view shows a secure document's own text
     // A new Secure starts with empty fields: the last document's keyword is
     // never offered again. While the window is open (after a mismatch, or a
     // cancelled panel) the fields keep their text for the retry.
