@@ -5,7 +5,7 @@
 #include "core/documentstate.h"
 #include "engine/editingtools.h"
 #include "engine/engine.h"
-#include "engine/findreplace.h"
+#include "feedback/findbar.h"
 #include "feedback/velkotextview.h"
 #include "testsupport.h"
 
