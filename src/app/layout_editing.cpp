@@ -2,7 +2,7 @@
 
 #include "engine/editingtools.h"
 #include "engine/engine.h"
-#include "engine/findreplace.h"
+#include "feedback/findbar.h"
 #include "feedback/velkotextview.h"
 
 #include <QAction>

@@ -3,18 +3,18 @@
 #include "core/result.h"
 
 #include <QHash>
-#include <QImage>
-#include <QKeySequence>
 #include <QObject>
 #include <QPointer>
 #include <QTextCharFormat>
 #include <QTextListFormat>
 
+#include <functional>
+
 class QAction;
 class QComboBox;
 class QFontComboBox;
 class QMainWindow;
-class QTextDocument;
+class QTextCursor;
 class QToolBar;
 
 namespace velko {
@@ -22,6 +22,7 @@ namespace velko {
 class Engine;
 class FindBar;
 class VelkoTextView;
+class ViewZoom;
 
 // The rich-text tools of the document window: the Edit, Format and View
 // commands, the format toolbar, the find bar, Print and Export as PDF.
@@ -38,13 +39,12 @@ public:
     // Every action by object name ("formatBold", "editUndo", "viewZoomIn"...).
     QAction* action(const QString& name) const { return m_actions.value(name); }
     const QHash<QString, QAction*>& actions() const { return m_actions; }
+    VelkoTextView* view() const;
     QToolBar* formatBar() const { return m_formatBar; }
     QFontComboBox* fontFamilyBox() const { return m_fontFamily; }
     QComboBox* fontSizeBox() const { return m_fontSize; }
     FindBar* findBar() const { return m_findBar; }
-
-    // The view's magnification; 1 is actual size.
-    qreal zoomFactor() const { return m_zoomFactor; }
+    ViewZoom* zoom() const { return m_zoom; }
 
     // Writes the whole document as a PDF file at `path`, replacing it only
     // once the PDF is complete.
@@ -74,28 +74,20 @@ public slots:
 
     void pastePlainText();
 
-    void zoomIn();
-    void zoomOut();
-    void actualSize();
-
     void printDocument();
     void exportAsPdf();
 
 private:
-    QAction* addAction(const QString& name, const QString& text, const QKeySequence& shortcut);
-    QAction* addAction(const QString& name, const QString& text, QKeySequence::StandardKey key);
+    // editingtools_actions.cpp
+    void buildActions();
     void dropClashingShortcuts();
-    void buildEditActions();
-    void buildFormatActions();
-    void buildViewAndFileActions();
     void buildFormatBar();
-    void connectView();
 
-    void mergeFormat(const QTextCharFormat& format);
+    void connectView();
+    // Runs a character format command on the view's cursor; the view takes
+    // the cursor back, with the format for what is typed next.
+    void formatCharacters(const std::function<void(QTextCursor&)>& command);
     void applyFontSizeText(const QString& text);
-    void setListOn(QTextListFormat::Style style);
-    void setListOff();
-    void applyZoom();
 
     void showCharFormat(const QTextCharFormat& format);
     void showBlockFormat();
@@ -113,10 +105,7 @@ private:
     QFontComboBox* m_fontFamily = nullptr;
     QComboBox* m_fontSize = nullptr;
     FindBar* m_findBar = nullptr;
-
-    qreal m_zoomFactor = 1.0;
-    QImage m_zoomDevice; // lays text out at the zoomed resolution
-    QPointer<QTextDocument> m_zoomedDocument;
+    ViewZoom* m_zoom = nullptr;
 };
 
 } // namespace velko

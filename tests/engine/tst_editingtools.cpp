@@ -1,18 +1,24 @@
-// The editing tools on the real document window: each format through its action
-// or control, read-only output, and a document made with every tool through RTF and PDF.
+// The editing tools on the real document window: each kind of command through its
+// action or control, the find bar, read-only output, zoom, and a document made with
+// every tool through RTF and PDF. The commands themselves are tested on bare
+// documents in textedit/tst_textedit.cpp.
 
 #include "app/layout.h"
 #include "core/documentstate.h"
 #include "engine/editingtools.h"
 #include "engine/engine.h"
 #include "feedback/colors.h"
+#include "feedback/findbar.h"
 #include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"
+#include "feedback/viewzoom.h"
 #include "rtf/rtf.h"
 #include "testsupport.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
@@ -21,12 +27,12 @@
 #include <QMainWindow>
 #include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextList>
 #include <QTimer>
 
 using namespace velko;
@@ -59,6 +65,10 @@ struct Window
         QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key_Return);
     }
+    void click(const char* button) const
+    {
+        tools()->findBar()->findChild<QPushButton*>(QLatin1String(button))->click();
+    }
     bool markedChanged() const
     {
         return layout->state->textChanged &&
@@ -80,7 +90,15 @@ void writeWithEveryTool(Window& w)
     EditingTools* tools = w.tools();
     VelkoTextView* view = w.view();
     view->setFocus();
-    QTest::keyClicks(view, QStringLiteral("Dear reader"));
+    // Types a paragraph at the end, after the others; returns where it starts.
+    const auto type = [view](const char* text) {
+        view->moveCursor(QTextCursor::End);
+        if (!view->document()->isEmpty())
+            QTest::keyClick(view, Qt::Key_Return);
+        QTest::keyClicks(view, QString::fromLatin1(text));
+        return view->textCursor().block().position();
+    };
+    type("Dear reader");
     w.select(0, 4);
     tools->setFontFamily(QFontDatabase::families().value(0, QStringLiteral("Serif")));
     tools->setFontSize(18);
@@ -90,11 +108,8 @@ void writeWithEveryTool(Window& w)
     tools->setTextColor(QColor(0x20, 0x40, 0x80));
     w.trigger("formatAlignCenter");
 
-    view->moveCursor(QTextCursor::End);
-    QTest::keyClick(view, Qt::Key_Return);
+    const int line = type("H2O and E=mc2 struck marked");
     w.trigger("formatAlignJustify");
-    QTest::keyClicks(view, QStringLiteral("H2O and E=mc2 struck marked"));
-    const int line = view->textCursor().block().position();
     w.select(line + 1, line + 2);
     w.trigger("formatSubscript");
     w.select(line + 12, line + 13);
@@ -105,20 +120,13 @@ void writeWithEveryTool(Window& w)
     tools->setHighlightColor(QColor(Qt::yellow));
     w.trigger("formatIndentMore", "formatIndentMore");
 
-    view->moveCursor(QTextCursor::End);
-    QTest::keyClick(view, Qt::Key_Return);
-    w.trigger("formatIndentLess", "formatIndentLess", "formatAlignRight");
-    QTest::keyClicks(view, QStringLiteral("first point"));
-    w.trigger("formatBulletList");
-    QTest::keyClick(view, Qt::Key_Return);
-    QTest::keyClicks(view, QStringLiteral("inner point"));
+    type("first point");
+    w.trigger("formatIndentLess", "formatIndentLess", "formatAlignRight", "formatBulletList");
+    type("inner point");
     w.trigger("formatIndentMore");
-    QTest::keyClick(view, Qt::Key_Return);
-    w.trigger("formatIndentLess", "formatIndentLess", "formatAlignLeft");
-    QTest::keyClicks(view, QStringLiteral("step one"));
-    w.trigger("formatNumberedList");
-    QTest::keyClick(view, Qt::Key_Return);
-    QTest::keyClicks(view, QStringLiteral("step two"));
+    type("step one");
+    w.trigger("formatIndentLess", "formatIndentLess", "formatAlignLeft", "formatNumberedList");
+    type("step two");
 }
 
 } // namespace
@@ -127,35 +135,63 @@ class TestEditingTools : public QObject
 {
     Q_OBJECT
 private slots:
-    void characterFormatsApplyToSelection();
+    void actionEditsAreUndoable_data();
+    void actionEditsAreUndoable();
     void fontControlsApplyTypedValues();
-    void colourDialogsApplyTheChosenColour();
-    void paragraphToolsApplyToEveryTouchedParagraph();
     void clearFormattingKeepsLinks();
     void readOnlyOutputDisablesChangingCommands();
-    void pasteAsPlainTextDropsFormatting();
+    void findBarReplacesAsUserEditButNotReadOnlyText();
     void noShortcutIsShared();
+    void zoomScalesWhatTheViewShows();
 
     void everyToolSurvivesRtfRoundTrip();
     void exportAsPdfWritesTheText();
     void exportReportsUnwritableFolderAndReplacesOldFile();
 };
 
-void TestEditingTools::characterFormatsApplyToSelection()
+// One command of each kind through its action: applied to the selection as
+// the user's edit, and taken back by one Undo. The clipboard holds bold text.
+void TestEditingTools::actionEditsAreUndoable_data()
 {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("shows"); // in the document's HTML afterwards
+    const auto row = [](const char* action, const char* shows) {
+        QTest::newRow(action) << QString::fromLatin1(action) << QString::fromLatin1(shows);
+    };
+    row("formatBold", "font-weight:700");
+    row("formatTextColor", "color:#123456"); // the colour picked in the dialog
+    row("formatAlignCenter", "align=\"center\"");
+    row("formatBulletList", "<ul");
+    row("formatIndentMore", "-qt-block-indent:1");
+    row("editPastePlainText", ">strong world<"); // without the bold of the copied text
+}
+
+void TestEditingTools::actionEditsAreUndoable()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, shows);
     Window w;
     w.view()->setPlainTextFromCode(QStringLiteral("Hello world"));
-    const auto bold = [&](int position) {
-        return formatAt(w.view()->document(), position).fontWeight() == QFont::Bold;
-    };
-    w.select(6, 11);
-    w.trigger("formatBold");
-    QVERIFY(bold(6) && bold(10) && !bold(5));
+    w.select(0, 5);
+    const QString before = w.view()->toHtml();
+    QVERIFY(!before.contains(shows));
+    auto* copied = new QMimeData;
+    copied->setHtml(QStringLiteral("<b>strong</b>"));
+    copied->setText(QStringLiteral("strong"));
+    QApplication::clipboard()->setMimeData(copied);
+    if (action == QLatin1String("formatTextColor")) {
+        QTimer::singleShot(50, [] {
+            if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
+                dialog->setCurrentColor(QColor(0x12, 0x34, 0x56));
+                dialog->accept();
+            }
+        });
+    }
+    w.layout->action(action)->trigger();
+    QVERIFY2(w.view()->toHtml().contains(shows), qPrintable(w.view()->toHtml()));
     QVERIFY(w.markedChanged());
-
-    // The same action takes it off again.
-    w.trigger("formatBold");
-    QVERIFY(!bold(8));
+    w.trigger("editUndo");
+    QCOMPARE(w.view()->toHtml(), before);
 }
 
 void TestEditingTools::fontControlsApplyTypedValues()
@@ -180,55 +216,12 @@ void TestEditingTools::fontControlsApplyTypedValues()
     w.trigger("editUndo");
     QVERIFY(!formatAt(w.view()->document(), 7).hasProperty(QTextFormat::FontPointSize));
     QCOMPARE(formatAt(w.view()->document(), 2).fontPointSize(), 21.0);
-}
 
-void TestEditingTools::colourDialogsApplyTheChosenColour()
-{
-    Window w;
-    w.view()->setPlainTextFromCode(QStringLiteral("Hello world"));
-    w.select(0, 5);
-    QTimer::singleShot(50, [] {
-        if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
-            dialog->setCurrentColor(QColor(0x12, 0x34, 0x56));
-            dialog->accept();
-        }
-    });
-    w.trigger("formatTextColor");
-    QCOMPARE(formatAt(w.view()->document(), 1).foreground().color(), QColor(0x12, 0x34, 0x56));
-}
-
-void TestEditingTools::paragraphToolsApplyToEveryTouchedParagraph()
-{
-    Window w;
-    w.view()->setPlainTextFromCode(QStringLiteral("a\nb\nc"));
-    const auto block = [&w](int n) {
-        return w.view()->document()->findBlockByNumber(n);
-    };
-
-    w.select(0, 3);
-    w.trigger("formatAlignCenter");
-    QCOMPARE(block(1).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-    QVERIFY(!(block(2).blockFormat().alignment() & Qt::AlignHCenter));
-    w.trigger("formatBulletList");
-    QVERIFY(block(0).textList() && block(0).textList() == block(1).textList());
-    QVERIFY(!block(2).textList());
-
-    // Each list change on its own counts as an edit.
-    w.layout->state->textChanged = false;
-    w.trigger("formatNumberedList");
-    QVERIFY(w.layout->state->textChanged);
-    QCOMPARE(block(0).textList()->format().style(), QTextListFormat::ListDecimal);
-
-    // The second item goes one level deeper and back into the same list.
-    w.select(2, 2);
-    w.trigger("formatIndentMore");
-    QCOMPARE(block(1).textList()->format().indent(), 2);
-    QVERIFY(block(1).textList() != block(0).textList());
-    w.trigger("formatIndentLess");
-    QVERIFY(block(1).textList() == block(0).textList());
-    w.trigger("formatIndentLess", "formatIndentLess"); // never below zero
-    QVERIFY(!block(1).textList());
-    QCOMPARE(block(1).blockFormat().indent(), 0);
+    // With nothing selected, the size is that of what is typed next.
+    w.select(11, 11);
+    w.typeSize(QStringLiteral("30"));
+    QTest::keyClicks(w.view(), QStringLiteral("!"));
+    QCOMPARE(formatAt(w.view()->document(), 11).fontPointSize(), 30.0);
 }
 
 void TestEditingTools::clearFormattingKeepsLinks()
@@ -271,16 +264,37 @@ void TestEditingTools::readOnlyOutputDisablesChangingCommands()
     QVERIFY(!w.layout->state->textChanged);
 }
 
-void TestEditingTools::pasteAsPlainTextDropsFormatting()
+void TestEditingTools::findBarReplacesAsUserEditButNotReadOnlyText()
 {
     Window w;
-    auto* data = new QMimeData;
-    data->setHtml(QStringLiteral("<b>strong</b>"));
-    data->setText(QStringLiteral("strong"));
-    QApplication::clipboard()->setMimeData(data);
-    w.trigger("editPastePlainText");
-    QCOMPARE(w.view()->toPlainText(), QStringLiteral("strong"));
-    QVERIFY(formatAt(w.view()->document(), 2).fontWeight() < QFont::Bold);
+    w.view()->setPlainTextFromCode(QStringLiteral("red fish, blue fish, Fish"));
+    w.trigger("editReplace");
+    FindBar* bar = w.tools()->findBar();
+    QVERIFY(bar->isVisible());
+    bar->findField()->setText(QStringLiteral("fish"));
+    bar->replaceField()->setText(QStringLiteral("cat"));
+    bar->matchCaseBox()->setChecked(true);
+
+    // Replace with nothing selected only finds; the second press replaces.
+    w.click("replaceButton");
+    QCOMPARE(w.view()->textCursor().selectedText(), QStringLiteral("fish"));
+    QVERIFY(!w.layout->state->textChanged);
+    w.click("replaceButton");
+    QCOMPARE(w.view()->toPlainText(), QStringLiteral("red cat, blue fish, Fish"));
+    QVERIFY(w.markedChanged());
+    w.click("replaceAllButton");
+    QCOMPARE(w.view()->toPlainText(), QStringLiteral("red cat, blue cat, Fish"));
+    QCOMPARE(bar->statusText(), QStringLiteral("1 replaced"));
+    w.trigger("editUndo");
+    QCOMPARE(w.view()->toPlainText(), QStringLiteral("red cat, blue fish, Fish"));
+
+    // Read-only text (a lock's output) can be searched but not replaced.
+    w.view()->setReadOnly(true);
+    QVERIFY(!bar->findChild<QPushButton*>(QStringLiteral("replaceAllButton"))->isEnabled());
+    w.trigger("editFindNext");
+    QCOMPARE(w.view()->textCursor().selectedText(), QStringLiteral("fish"));
+    bar->replaceAllOccurrences();
+    QCOMPARE(w.view()->toPlainText(), QStringLiteral("red cat, blue fish, Fish"));
 }
 
 void TestEditingTools::noShortcutIsShared()
@@ -294,6 +308,28 @@ void TestEditingTools::noShortcutIsShared()
         }
     }
     QVERIFY(owners.size() > 20);
+}
+
+void TestEditingTools::zoomScalesWhatTheViewShows()
+{
+    Window w;
+    w.view()->setPlainTextFromCode(QStringLiteral("Some text to lay out"));
+    const auto height = [&w] {
+        return w.view()->document()->documentLayout()->documentSize().height();
+    };
+    const qreal actual = height();
+    w.trigger("viewZoomIn", "viewZoomIn");
+    QCOMPARE(w.tools()->zoom()->factor(), 1.25);
+    QVERIFY(height() > actual * 1.2);
+    // A document read anew is shown at the same magnification.
+    QVERIFY(w.view()->setRtfFromCode("{\\rtf1 Some text to lay out}").ok());
+    const qreal zoomed = height();
+    w.trigger("viewActualSize");
+    QVERIFY(zoomed > height() * 1.2);
+    for (int i = 0; i < 20; ++i)
+        w.trigger("viewZoomOut");
+    QCOMPARE(w.tools()->zoom()->factor(), 0.5);
+    QVERIFY(!w.layout->state->textChanged);
 }
 
 void TestEditingTools::everyToolSurvivesRtfRoundTrip()

@@ -1,0 +1,244 @@
+// The actions of the editing tools, made from one table, and the format bar.
+
+#include "engine/editingtools.h"
+
+#include "feedback/findbar.h"
+#include "feedback/velkotextview.h"
+#include "feedback/viewzoom.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QToolBar>
+
+namespace velko {
+
+namespace {
+
+// The keys of an action: the platform's bindings for its command (Redo:
+// Ctrl+Shift+Z and Ctrl+Y), else one of our own, else none.
+struct Keys
+{
+    constexpr Keys() = default;
+    constexpr Keys(QKeySequence::StandardKey key) : standard(key) {}
+    constexpr Keys(QKeyCombination key) : own(key) {}
+    QKeySequence::StandardKey standard = QKeySequence::UnknownKey;
+    QKeyCombination own = Qt::Key_unknown;
+};
+
+enum ActionFlag : unsigned {
+    ChangesText = 1 << 0, // disabled while the view is read-only
+    Checkable = 1 << 1,
+    Exclusive = 1 << 2,           // checkable, one of the group of which one is checked
+    OnBar = 1 << 3,               // on the format bar, after the one before
+    NewBarGroup = 1 << 4 | OnBar, // on the format bar, after a separator
+    BoldLabel = 1 << 5,
+};
+
+struct ActionSpec
+{
+    const char* name; // the object name the layout and the tests look it up by
+    const char* text;
+    Keys keys;
+    unsigned flags;
+    void (*run)(EditingTools& tools, bool checked);
+    const char* iconText;  // the short text on the format bar, or none
+    const char* themeIcon; // the desktop theme's icon shown instead, where it has one
+};
+
+constexpr Keys kNoKeys;
+using Tools = EditingTools&;
+constexpr unsigned Toggle = ChangesText | Checkable;
+constexpr unsigned Alignment = ChangesText | Checkable | Exclusive;
+
+// Every action of the tools, in the order of the format bar for those on it:
+// name, text, keys, flags, what it does, short text on the bar, theme icon.
+const ActionSpec kActions[] = {
+    // Edit
+    {"editUndo", "&Undo", QKeySequence::Undo, ChangesText, [](Tools t, bool) { t.view()->undo(); },
+     nullptr, nullptr},
+    {"editRedo", "&Redo", QKeySequence::Redo, ChangesText, [](Tools t, bool) { t.view()->redo(); },
+     nullptr, nullptr},
+    {"editCut", "Cu&t", QKeySequence::Cut, ChangesText, [](Tools t, bool) { t.view()->cut(); },
+     nullptr, nullptr},
+    {"editCopy", "&Copy", QKeySequence::Copy, 0, [](Tools t, bool) { t.view()->copy(); }, nullptr,
+     nullptr},
+    {"editPaste", "&Paste", QKeySequence::Paste, ChangesText,
+     [](Tools t, bool) { t.view()->paste(); }, nullptr, nullptr},
+    {"editPastePlainText", "Paste as Plain Te&xt", Qt::CTRL | Qt::SHIFT | Qt::Key_V, ChangesText,
+     [](Tools t, bool) { t.pastePlainText(); }, nullptr, nullptr},
+    {"editSelectAll", "Select &All", QKeySequence::SelectAll, 0,
+     [](Tools t, bool) { t.view()->selectAll(); }, nullptr, nullptr},
+    {"editFind", "&Find…", QKeySequence::Find, 0, [](Tools t, bool) { t.findBar()->showFind(); },
+     nullptr, nullptr},
+    {"editFindNext", "Find &Next", QKeySequence::FindNext, 0,
+     [](Tools t, bool) { t.findBar()->findNext(); }, nullptr, nullptr},
+    {"editFindPrevious", "Find Pre&vious", QKeySequence::FindPrevious, 0,
+     [](Tools t, bool) { t.findBar()->findPrevious(); }, nullptr, nullptr},
+    {"editReplace", "R&eplace…", QKeySequence::Replace, ChangesText,
+     [](Tools t, bool) { t.findBar()->showReplace(); }, nullptr, nullptr},
+
+    // Format: characters
+    {"formatFont", "&Font…", kNoKeys, ChangesText, [](Tools t, bool) { t.chooseFont(); }, nullptr,
+     nullptr},
+    {"formatBold", "&Bold", QKeySequence::Bold, Toggle | NewBarGroup | BoldLabel,
+     [](Tools t, bool on) { t.setBold(on); }, "B", "format-text-bold"},
+    {"formatItalic", "&Italic", QKeySequence::Italic, Toggle | OnBar,
+     [](Tools t, bool on) { t.setItalic(on); }, "I", "format-text-italic"},
+    {"formatUnderline", "&Underline", QKeySequence::Underline, Toggle | OnBar,
+     [](Tools t, bool on) { t.setUnderline(on); }, "U", "format-text-underline"},
+    {"formatStrikeOut", "&Strike-out", Qt::CTRL | Qt::SHIFT | Qt::Key_X, Toggle | OnBar,
+     [](Tools t, bool on) { t.setStrikeOut(on); }, "S", "format-text-strikethrough"},
+    {"formatSuperscript", "Su&perscript", kNoKeys, Toggle | OnBar,
+     [](Tools t, bool on) { t.setSuperscript(on); }, "x²", nullptr},
+    {"formatSubscript", "Subs&cript", kNoKeys, Toggle | OnBar,
+     [](Tools t, bool on) { t.setSubscript(on); }, "x₂", nullptr},
+    {"formatTextColor", "Text &Colour…", kNoKeys, ChangesText | NewBarGroup,
+     [](Tools t, bool) { t.chooseTextColor(); }, "Colour", nullptr},
+    {"formatHighlightColor", "&Highlight Colour…", kNoKeys, ChangesText | OnBar,
+     [](Tools t, bool) { t.chooseHighlightColor(); }, "Highlight", nullptr},
+
+    // Format: paragraphs
+    {"formatAlignLeft", "Align &Left", Qt::CTRL | Qt::Key_L, Alignment | NewBarGroup,
+     [](Tools t, bool) { t.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); }, "Left",
+     "format-justify-left"},
+    {"formatAlignCenter", "C&entre", Qt::CTRL | Qt::Key_E, Alignment | OnBar,
+     [](Tools t, bool) { t.setAlignment(Qt::AlignHCenter); }, "Centre", "format-justify-center"},
+    {"formatAlignRight", "Align &Right", Qt::CTRL | Qt::Key_R, Alignment | OnBar,
+     [](Tools t, bool) { t.setAlignment(Qt::AlignRight | Qt::AlignAbsolute); }, "Right",
+     "format-justify-right"},
+    {"formatAlignJustify", "&Justify", Qt::CTRL | Qt::Key_J, Alignment | OnBar,
+     [](Tools t, bool) { t.setAlignment(Qt::AlignJustify); }, "Justify", "format-justify-fill"},
+    {"formatIndentLess", "&Decrease Indent", Qt::CTRL | Qt::Key_BracketLeft,
+     ChangesText | NewBarGroup, [](Tools t, bool) { t.changeIndent(-1); }, "Outdent",
+     "format-indent-less"},
+    {"formatIndentMore", "Increase I&ndent", Qt::CTRL | Qt::Key_BracketRight, ChangesText | OnBar,
+     [](Tools t, bool) { t.changeIndent(1); }, "Indent", "format-indent-more"},
+    {"formatBulletList", "B&ulleted List", Qt::CTRL | Qt::SHIFT | Qt::Key_8, Toggle | OnBar,
+     [](Tools t, bool on) { t.setList(QTextListFormat::ListDisc, on); }, "• List", nullptr},
+    {"formatNumberedList", "Nu&mbered List", Qt::CTRL | Qt::SHIFT | Qt::Key_7, Toggle | OnBar,
+     [](Tools t, bool on) { t.setList(QTextListFormat::ListDecimal, on); }, "1. List", nullptr},
+    {"formatClear", "Clear F&ormatting", Qt::CTRL | Qt::Key_Backslash, ChangesText | NewBarGroup,
+     [](Tools t, bool) { t.clearFormatting(); }, "Clear", nullptr},
+
+    // View
+    {"viewZoomIn", "Zoom &In", QKeySequence::ZoomIn, 0, [](Tools t, bool) { t.zoom()->zoomIn(); },
+     nullptr, nullptr},
+    {"viewZoomOut", "Zoom &Out", QKeySequence::ZoomOut, 0,
+     [](Tools t, bool) { t.zoom()->zoomOut(); }, nullptr, nullptr},
+    {"viewActualSize", "&Actual Size", Qt::CTRL | Qt::Key_0, 0,
+     [](Tools t, bool) { t.zoom()->actualSize(); }, nullptr, nullptr},
+
+    // File
+    {"filePrint", "&Print…", QKeySequence::Print, 0, [](Tools t, bool) { t.printDocument(); },
+     nullptr, nullptr},
+    {"fileExportPdf", "&Export as PDF…", kNoKeys, 0, [](Tools t, bool) { t.exportAsPdf(); },
+     nullptr, nullptr},
+};
+
+} // namespace
+
+void EditingTools::buildActions()
+{
+    QActionGroup* exclusive = nullptr;
+    for (const ActionSpec& spec : kActions) {
+        auto* action = new QAction(tr(spec.text), m_window);
+        const QString name = QString::fromLatin1(spec.name);
+        action->setObjectName(name);
+        if (spec.keys.standard != QKeySequence::UnknownKey) {
+            action->setShortcuts(spec.keys.standard);
+            m_standardKeys.append(action);
+        } else if (spec.keys.own.key() != Qt::Key_unknown) {
+            action->setShortcut(QKeySequence(spec.keys.own));
+        }
+        if (spec.iconText)
+            action->setIconText(tr(spec.iconText));
+        if (spec.flags & BoldLabel) {
+            QFont font;
+            font.setBold(true);
+            action->setFont(font);
+        }
+        action->setCheckable(spec.flags & Checkable);
+        if (spec.flags & Exclusive) {
+            if (!exclusive)
+                exclusive = new QActionGroup(this);
+            exclusive->addAction(action);
+        }
+        if (spec.flags & ChangesText)
+            m_changingActions.append(action);
+        const auto run = spec.run;
+        connect(action, &QAction::triggered, this,
+                [this, run](bool checked) { run(*this, checked); });
+        m_actions.insert(name, action);
+    }
+}
+
+// Our own shortcuts give way to the platform's: with some desktops' bindings
+// Replace is Ctrl+R, which Align Right would otherwise make ambiguous.
+void EditingTools::dropClashingShortcuts()
+{
+    QList<QKeySequence> taken;
+    for (const QAction* standard : std::as_const(m_standardKeys))
+        taken += standard->shortcuts();
+    for (QAction* own : std::as_const(m_actions)) {
+        if (!m_standardKeys.contains(own) && taken.contains(own->shortcut()))
+            own->setShortcut(QKeySequence());
+    }
+}
+
+void EditingTools::buildFormatBar()
+{
+    m_formatBar = new QToolBar(tr("Format"), m_window);
+    m_formatBar->setObjectName(QStringLiteral("formatBar"));
+    // Icons from the desktop's theme where it has them, short texts otherwise.
+    m_formatBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    m_fontFamily = new QFontComboBox(m_formatBar);
+    m_fontFamily->setObjectName(QStringLiteral("fontFamilyBox"));
+    m_fontFamily->setAccessibleName(tr("Font family"));
+    m_fontFamily->setToolTip(tr("Font family"));
+    m_fontFamily->setMaximumWidth(m_fontFamily->fontMetrics().averageCharWidth() * 22);
+    connect(m_fontFamily, &QComboBox::textActivated, this, &EditingTools::setFontFamily);
+
+    m_fontSize = new QComboBox(m_formatBar);
+    m_fontSize->setObjectName(QStringLiteral("fontSizeBox"));
+    m_fontSize->setAccessibleName(tr("Font size"));
+    m_fontSize->setToolTip(tr("Font size"));
+    m_fontSize->setEditable(true);
+    m_fontSize->setInsertPolicy(QComboBox::NoInsert);
+    for (int size : QFontDatabase::standardSizes())
+        m_fontSize->addItem(QString::number(size));
+    // A size picked from the list, or typed and confirmed with Return.
+    connect(m_fontSize, &QComboBox::textActivated, this, &EditingTools::applyFontSizeText);
+    // The box itself activates typed text that matches one of its items.
+    connect(m_fontSize->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (m_fontSize->findText(m_fontSize->currentText()) < 0)
+            applyFontSizeText(m_fontSize->currentText());
+    });
+
+    m_formatBar->addWidget(m_fontFamily);
+    m_formatBar->addWidget(m_fontSize);
+    for (const ActionSpec& spec : kActions) {
+        if (!(spec.flags & OnBar))
+            continue;
+        if ((spec.flags & NewBarGroup) == NewBarGroup)
+            m_formatBar->addSeparator();
+        QAction* item = action(QString::fromLatin1(spec.name));
+        if (spec.themeIcon) {
+            if (const QString icon = QString::fromLatin1(spec.themeIcon); QIcon::hasThemeIcon(icon))
+                item->setIcon(QIcon::fromTheme(icon));
+        }
+        m_formatBar->addAction(item);
+        // The button shows a short text; assistive tools read the full one.
+        if (QWidget* button = m_formatBar->widgetForAction(item))
+            button->setAccessibleName(item->text().remove(QLatin1Char('&')));
+    }
+}
+
+} // namespace velko
