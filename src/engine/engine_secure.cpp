@@ -69,6 +69,9 @@ void Engine::btnCancelEnterKeyword()
 {
     if (m_shake)
         m_shake->stop(); // the window is put back before it goes
+    // A closed window holds no keyword.
+    textfieldKeyword->clear();
+    textfieldKeyword2->clear();
     detachChildWindow(mainWindow, windowEnterKeyWord);
 }
 
@@ -153,6 +156,7 @@ void Engine::saveBeforeOpen(QMessageBox* alert, int returnCode, void* contextInf
 
 void Engine::btnUnlockTextCancel()
 {
+    textFieldKeywordUnlock->clear();
     detachChildWindow(mainWindow, windowUnlockKeyword);
 }
 

@@ -45,7 +45,7 @@ private slots:
     void cleanup();
 
     void cancelToUnsavedEditsQuestionChangesNothing();
-    void cancelledPanelAndCancelKeepTheKeyword();
+    void cancelledPanelKeepsCancelForgetsTheKeyword();
     void roundTripKeepsTextAndAttributes_data();
     void roundTripKeepsTextAndAttributes();
     void failureIsToldAndChangesNothing_data();
@@ -88,7 +88,7 @@ void UnlockTest::cancelToUnsavedEditsQuestionChangesNothing()
     QCOMPARE(snapshotOf(*m_layout), before);
 }
 
-void UnlockTest::cancelledPanelAndCancelKeepTheKeyword()
+void UnlockTest::cancelledPanelKeepsCancelForgetsTheKeyword()
 {
     Engine& engine = *m_layout->engine;
     const Snapshot before = snapshotOf(*m_layout);
@@ -99,7 +99,7 @@ void UnlockTest::cancelledPanelAndCancelKeepTheKeyword()
     button(engine.windowUnlockKeyword, "btnUnlockTextCancel")->click();
     QVERIFY(!engine.windowUnlockKeyword->isVisible());
     m_layout->action(QStringLiteral("btnUnlockText"))->trigger();
-    QCOMPARE(engine.textFieldKeywordUnlock->text(), QStringLiteral("kw"));
+    QVERIFY(engine.textFieldKeywordUnlock->text().isEmpty()); // a closed window forgets it
     QCOMPARE(snapshotOf(*m_layout), before);
 }
 
