@@ -95,7 +95,7 @@ void AppController::unlockHandedOverFile()
     // 5. Empty the field; close the window once the document is open.
     fieldKeyWord->clear();
     if (!opened) {
-        engine->showFailure(Operation::Unlock, opened.error());
+        engine->showFailure(Operation::Unlock, opened.error(), fieldKeyWord);
         return;
     }
     detachChildWindow(theMainWindow, windowUnlockFileWithKeyword);

@@ -69,14 +69,25 @@ void Engine::btnAboutBoxClose()
 
 // --- Shared by the commands ----------------------------------------------------
 
-void Engine::showFailure(Operation operation, const Error& error)
+void Engine::showFailure(Operation operation, const Error& error, QWidget* focusAfter)
 {
     const QString what = failureTitle(operation);
     auto* alert = new QMessageBox(QMessageBox::Warning, what, what, QMessageBox::Ok, mainWindow);
     alert->setInformativeText(userMessage(error));
     alert->setWindowModality(Qt::WindowModal);
     alert->setAttribute(Qt::WA_DeleteOnClose);
+    m_focusAfterFailure = focusAfter;
+    if (focusAfter)
+        connect(alert, &QMessageBox::finished, this, &Engine::restoreFocusAfterFailure);
     alert->open();
+}
+
+void Engine::restoreFocusAfterFailure()
+{
+    if (!m_focusAfterFailure || !m_focusAfterFailure->isVisible())
+        return;
+    m_focusAfterFailure->window()->activateWindow();
+    m_focusAfterFailure->setFocus(Qt::OtherFocusReason);
 }
 
 void Engine::showPathInLabelAndTitle(const QString& path)

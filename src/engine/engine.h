@@ -127,7 +127,9 @@ public:
 
     // --- Shared by the commands ----------------------------------------------
     // Shows a warning alert on the document window telling what failed.
-    void showFailure(Operation operation, const Error& error);
+    // `focusAfter`, when given, has the focus again once the alert is answered
+    // (the field to correct, in a window of its own).
+    void showFailure(Operation operation, const Error& error, QWidget* focusAfter = nullptr);
     // Label text and window title both show `path`.
     void showPathInLabelAndTitle(const QString& path);
     // Points the pop-up at `option` and stores it in `cipher`.
@@ -164,6 +166,8 @@ private:
     // Recent-documents menu and other feature state may be added here by the
     // feature that owns it.
     QPointer<QAbstractAnimation> m_shake;
+    QPointer<QWidget> m_focusAfterFailure;
+    void restoreFocusAfterFailure();
     // The Open Recent choice waiting for the answer of the unsaved-changes alert.
     QString m_recentDocumentToOpen;
     void openRecentWithoutSaving(QMessageBox* alert, int returnCode, void* contextInfo);

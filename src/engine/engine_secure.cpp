@@ -109,7 +109,7 @@ void Engine::btnOKEnterKeyword()
     const Result<QByteArray> written =
         pipeline.encipher(rtf, state->cipher, keywordOf(textfieldKeyword).view(), path);
     if (!written) {
-        showFailure(Operation::Secure, written.error());
+        showFailure(Operation::Secure, written.error(), textfieldKeyword);
         return;
     }
 
@@ -182,7 +182,7 @@ void Engine::btnUnlockTextOk()
     const QString chosen = state->cipher;
     const Result<QString> opened = unlockDocument(path, chosen, keyword.view());
     if (!opened) {
-        showFailure(Operation::Unlock, opened.error());
+        showFailure(Operation::Unlock, opened.error(), textFieldKeywordUnlock);
         return;
     }
     detachChildWindow(mainWindow, windowUnlockKeyword);
