@@ -48,6 +48,8 @@ public:
     // Whether Cancel in the unlock-on-open window ends the editor: only while
     // the handed-over files are what started it.
     bool cancelEndsTheEditor = true;
+    // A secure document chosen in the running editor's Open panel.
+    void openSecureDocument(const QString& path);
 
 public slots:
     void btnOpenLockedFileOK();

@@ -1,16 +1,17 @@
 // Files handed over by the desktop, and the unlock-on-open window.
 #include "app/appcontroller.h"
 
-#include "app/documentkind.h"
 #include "core/desktop/recentdocuments.h"
 #include "core/desktop/useraccount.h"
 #include "core/documentfile.h"
+#include "core/documentkind.h"
 #include "engine/alerts.h"
 #include "engine/engine.h"
 #include "feedback/childwindow.h"
 #include "feedback/sheets.h"
 #include "feedback/velkotextview.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +48,12 @@ bool AppController::application(QCoreApplication*, const QString& openFile)
     }
     openPlainFile(openFile);
     return true;
+}
+
+void AppController::openSecureDocument(const QString& path)
+{
+    cancelEndsTheEditor = false;
+    application(QCoreApplication::instance(), path);
 }
 
 void AppController::openHandedOverFileAnyway(QMessageBox*, int returnCode, void*)

@@ -211,6 +211,8 @@ std::unique_ptr<Layout> buildLayout()
     buildDocumentWindow(*layout);
     buildCommands(*layout);
     layout->engine->secureAction = layout->action("btnSecureText");
+    QObject::connect(layout->engine, &Engine::secureDocumentChosen, layout->appController,
+                     &AppController::openSecureDocument);
     buildAboutWindow(*layout);
     buildKeywordWindows(*layout);
     buildMailWindow(*layout);

@@ -161,6 +161,8 @@ public:
 signals:
     // The application is asked to end (Quit, or its alert's OK).
     void terminateRequested();
+    // Open chose a secure document: it is unlocked in a window of its own.
+    void secureDocumentChosen(const QString& path);
 
 private:
     // Recent-documents menu and other feature state may be added here by the

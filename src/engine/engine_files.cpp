@@ -2,6 +2,7 @@
 #include "engine/engine.h"
 
 #include "core/documentfile.h"
+#include "core/documentkind.h"
 #include "core/paths.h"
 #include "engine/alerts.h"
 #include "feedback/sheets.h"
@@ -19,9 +20,10 @@ namespace {
 
 const QString kPlainFileType = QStringLiteral("rtf");
 
+// Open offers plain and secure documents; a secure one goes to Unlock.
 PanelSpec plainOpenPanel()
 {
-    return {PanelKind::Open, kPlainFileType, QString(), QString()};
+    return {PanelKind::Open, kAnyDocumentType, QString(), QString()};
 }
 
 // Takes an answered alert off the screen; it is deleted after its answer.
@@ -152,6 +154,10 @@ void Engine::openDialog(QFileDialog* panel, int returnCode, void*)
     const QString path = chosenPath(panel);
     if (path.isEmpty())
         return;
+    if (documentKindOfFile(path) == DocumentKind::Secure) {
+        emit secureDocumentChosen(path);
+        return;
+    }
     openPlainDocument(path);
 }
 

@@ -45,7 +45,12 @@ QFileDialog* createPanel(QWidget* parent, const PanelSpec& spec)
         filter = QObject::tr("Secure documents (*.srtf)");
     else if (spec.fileType == QLatin1String("pdf"))
         filter = QObject::tr("PDF documents (*.pdf)");
-    panel->setNameFilter(filter);
+    if (spec.fileType == kAnyDocumentType)
+        panel->setNameFilters({QObject::tr("Documents (*.rtf *.srtf)"),
+                               QObject::tr("Rich Text documents (*.rtf)"),
+                               QObject::tr("Secure documents (*.srtf)")});
+    else
+        panel->setNameFilter(filter);
     if (!spec.directory.isEmpty())
         panel->setDirectory(spec.directory);
     if (spec.kind == PanelKind::Save) {

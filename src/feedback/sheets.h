@@ -41,6 +41,9 @@ QMessageBox* beginAlertSheet(QWidget* window, const AlertSpec& spec, Receiver* r
 
 enum class PanelKind { Save, Open };
 
+// The file type of an open panel that offers every kind of document.
+inline const QString kAnyDocumentType = QStringLiteral("rtf+srtf");
+
 struct PanelSpec
 {
     PanelKind kind = PanelKind::Save;

@@ -3,7 +3,7 @@
 #include "testsupport.h"
 
 #include "app/commandline.h"
-#include "app/documentkind.h"
+#include "core/documentkind.h"
 
 #include <QTest>
 

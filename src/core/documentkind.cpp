@@ -1,4 +1,4 @@
-#include "app/documentkind.h"
+#include "core/documentkind.h"
 
 #include <QFile>
 #include <QFileInfo>
