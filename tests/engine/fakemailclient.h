@@ -12,13 +12,6 @@
 
 namespace testsupport {
 
-// Writes an executable script to `path`.
-inline void writeScript(const QString& path, const QString& text)
-{
-    writeFile(path, text.toUtf8());
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
-}
-
 class FakeMailClient
 {
 public:

@@ -42,7 +42,7 @@ private:
     }
     QPushButton* button(const char* name) const
     {
-        return m_layout->engine->sendMailWindow->findChild<QPushButton*>(QLatin1String(name));
+        return testsupport::button(m_layout->engine->sendMailWindow, name);
     }
 
     testsupport::TempHome m_home;
@@ -52,7 +52,6 @@ private:
 void SendByMailTest::init()
 {
     testsupport::useGenericDesktop(m_home.path());
-    m_layout.reset();
     m_layout = testsupport::makeDocumentWindow();
     m_layout->engine->mailToolPath = testsupport::xdgEmailWithDisplay(m_home.path());
 }
@@ -157,14 +156,5 @@ void SendByMailTest::failureOrCancelKeepsTheFields()
     QCOMPARE(engine->mailAttachmentFileName->text(), QStringLiteral("second.srtf"));
 }
 
-int main(int argc, char** argv)
-{
-    // Else offscreen offers an X11 native interface with no connection behind it.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_OFFSCREEN_NO_GLX"))
-        qputenv("QT_QPA_OFFSCREEN_NO_GLX", "1");
-    QApplication app(argc, argv);
-    SendByMailTest test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(SendByMailTest)
 #include "tst_mail.moc"
