@@ -4,6 +4,7 @@
 #include "app/layout.h"
 #include "engine/engine.h"
 #include "feedback/childwindow.h"
+#include "feedback/colors.h"
 #include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"
 
@@ -53,6 +54,21 @@ QStringList snapshotOf(const Layout& layout)
             engine.setFileNameLabel->text(),
             labelColor(engine.setFileNameLabel).name(),
             layout.mainWindow->windowTitle()};
+}
+
+QString flagsOf(const Layout& layout)
+{
+    const DocumentState& state = *layout.state;
+    QStringList words{state.textChanged ? "edited" : "clean",
+                      state.isLastSavedASecureFile ? "secure" : "plain"};
+    if (state.textColorSetToOrangeAfterEncryption)
+        words << QStringLiteral("orange");
+    if (layout.engine->VelkoField->isReadOnly())
+        words << QStringLiteral("read-only");
+    const QColor label = labelColor(layout.engine->setFileNameLabel);
+    if (label != (state.textChanged ? colors::red() : colors::blue()))
+        words << QStringLiteral("label ") + label.name();
+    return words.join(QLatin1Char(' '));
 }
 
 void setDocumentPath(Layout& layout, const QString& path)

@@ -33,6 +33,11 @@ std::unique_ptr<velko::Layout> makeDocumentWindow();
 // the document's state, text, label and title, as text.
 QStringList snapshotOf(const velko::Layout& layout);
 
+// The document's flags in words: "edited" or "clean", "secure" or "plain",
+// then "orange" and "read-only" when set, and the label's colour when it is
+// not red for "edited" and blue for "clean".
+QString flagsOf(const velko::Layout& layout);
+
 // As after an earlier save to `path`.
 void setDocumentPath(velko::Layout& layout, const QString& path);
 // An edit, typed as the user would.
