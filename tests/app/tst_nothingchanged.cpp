@@ -25,10 +25,6 @@ using namespace testsupport;
 
 namespace {
 
-const QStringList kChildWindows = {QStringLiteral("windowEnterKeyWord"),
-                                   QStringLiteral("windowUnlockKeyword"),
-                                   QStringLiteral("windowUnlockFileWithKeyword")};
-
 // The steps of the keyword windows' commands.
 QStringList secure(const QString& keyword, const QString& panelAnswer,
                    const QStringList& thenAnswers = {})
@@ -50,8 +46,20 @@ class NothingChangedTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_home.emplace();
+        m_home->makeDesktop();
+        m_layout = makeDocumentWindow();
+        m_answersSinceAction = 0;
+    }
+    void cleanup()
+    {
+        QTRY_COMPARE(answersPending(), 0);
+        dismissModals();
+        m_layout.reset();
+        m_home.reset();
+    }
     void toldAndNothingChanged_data();
     void toldAndNothingChanged();
 
@@ -71,22 +79,6 @@ private:
     std::unique_ptr<Layout> m_layout;
     int m_answersSinceAction = 0;
 };
-
-void NothingChangedTest::init()
-{
-    m_home.emplace();
-    m_home->makeDesktop();
-    m_layout = makeDocumentWindow();
-    m_answersSinceAction = 0;
-}
-
-void NothingChangedTest::cleanup()
-{
-    QTRY_COMPARE(answersPending(), 0);
-    dismissModals();
-    m_layout.reset();
-    m_home.reset();
-}
 
 // setup: where the document and the files stand before the command.
 //   "edited"       unsaved edits (and the secure output would be shown)
@@ -159,24 +151,19 @@ void NothingChangedTest::toldAndNothingChanged_data()
          "btnCancelEnterKeyword", "btnSecureText"},
         none, "windowEnterKeyWord");
 
-    const struct
-    {
-        const char* name;
-        const char* file;
-        const char* keyword;
-        const char* tool;
-    } unlocks[] = {{"wrong keyword", "<locked>", "wrong", ""},
-                   {"plain RTF", "{\\rtf1\\ansi Plain}", "right", ""},
-                   {"no openssl", "<locked>", "right", "tool:/nonexistent/openssl"},
-                   {"unreadable RTF", "<locked deep>", "right", ""}};
-    for (const auto& u : unlocks) {
-        const QStringList setup{QStringLiteral("t.srtf=") + u.file, u.tool};
-        row(qPrintable(QStringLiteral("unlock, %1, secured").arg(u.name)), secured + setup,
-            unlock(u.keyword, "t.srtf"), Operation::Unlock, "windowUnlockKeyword", false);
-        row(qPrintable(QStringLiteral("unlock, %1, edited").arg(u.name)), edited + setup,
-            QStringList("alert:Open anyway") + unlock(u.keyword, "t.srtf"), Operation::Unlock,
-            "windowUnlockKeyword", false);
-    }
+    const auto unlockRows = [&](const char* fault, const QStringList& setup, const char* keyword) {
+        for (const bool edit : {false, true})
+            row(qPrintable(
+                    QStringLiteral("unlock, %1, %2").arg(fault, edit ? "edited" : "secured")),
+                (edit ? edited : secured) + setup,
+                (edit ? QStringList{"alert:Open anyway"} : QStringList()) +
+                    unlock(keyword, "t.srtf"),
+                Operation::Unlock, "windowUnlockKeyword", false);
+    };
+    unlockRows("wrong keyword", {"t.srtf=<locked>"}, "wrong");
+    unlockRows("plain RTF", {"t.srtf={\\rtf1\\ansi Plain}"}, "right");
+    unlockRows("no openssl", {"t.srtf=<locked>", "tool:/nonexistent/openssl"}, "right");
+    unlockRows("unreadable RTF", {"t.srtf=<locked deep>"}, "right");
     row("unlock, edited, Cancel", edited, {"alert:Cancel", "btnUnlockText"});
     row("unlock, panel cancelled", {}, unlock("kw", ""), none, "windowUnlockKeyword");
     row("unlock, Cancel, shown again", {},
@@ -316,9 +303,10 @@ void NothingChangedTest::toldAndNothingChanged()
     QCOMPARE(filesInHome(), filesBefore);
     QVERIFY(quitByEngine.isEmpty() && quitByController.isEmpty());
     QVERIFY(m_layout->mainWindow->isVisible());
-    for (const QString& name : kChildWindows) {
+    for (const char* name :
+         {"windowEnterKeyWord", "windowUnlockKeyword", "windowUnlockFileWithKeyword"}) {
         auto* child = m_layout->mainWindow->findChild<QWidget*>(name);
-        QCOMPARE(isChildWindowAttached(m_layout->mainWindow.get(), child), name == open);
+        QCOMPARE(isChildWindowAttached(m_layout->mainWindow.get(), child), open == name);
     }
     for (const QString& step : steps) {
         if (step.contains(QLatin1Char('=')) && !step.contains(QLatin1Char(':'))) {

@@ -13,11 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QPointer>
 #include <QPushButton>
-#include <QQueue>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 namespace testsupport {
 
@@ -119,62 +119,29 @@ template <typename T> T* waitForModal(int timeoutMs)
     return QTest::qWaitFor([&] { return modal() != nullptr; }, timeoutMs) ? modal() : nullptr;
 }
 
-struct Answer
-{
-    bool panel;
-    QString text; // the panel's path or the alert's button
-    QElapsedTimer waiting;
-};
+int answering = 0;
 
-QQueue<Answer>& answers()
+// Polls for the next modal widget of type T and hands it to `answer`; gives
+// up after 8 s so a broken test fails, not hangs. Each answer polls with a
+// timer of its own: one whose answer opens another modal (a panel asking
+// before it overwrites) then blocks only itself.
+template <typename T> void answerNextModal(std::function<void(T*)> answer)
 {
-    static QQueue<Answer> queue;
-    return queue;
-}
-int answersRunning = 0;
-
-// Looks for the modal the first answer waits for, every 20 ms. The answer
-// runs from its own timer event: one that opens another modal (a panel
-// asking before it overwrites) then blocks only itself.
-void pollForModal()
-{
-    static QPointer<QWidget> answered;
-    if (answers().isEmpty())
-        return;
-    if (answers().head().waiting.elapsed() > 8000) {
-        qWarning("no modal widget came for the answer \"%s\"",
-                 qPrintable(answers().dequeue().text));
-        return;
-    }
-    QWidget* modal = QApplication::activeModalWidget();
-    auto* panel = qobject_cast<QFileDialog*>(modal);
-    auto* alert = qobject_cast<QMessageBox*>(modal);
-    if (modal == answered || (answers().head().panel ? !panel : !alert))
-        return;
-    answered = modal;
-    const Answer answer = answers().dequeue();
-    ++answersRunning;
-    QTimer::singleShot(0, qApp, [panel = QPointer(panel), alert = QPointer(alert), answer] {
-        if (alert)
-            clickAlertButton(alert, answer.text);
-        else if (panel && answer.text.isEmpty())
-            panel->reject();
-        else if (panel)
-            acceptPanel(panel, answer.text);
-        --answersRunning;
+    ++answering;
+    auto* poll = new QTimer(qApp);
+    QElapsedTimer started;
+    started.start();
+    QObject::connect(poll, &QTimer::timeout, [poll, answer, started] {
+        auto* widget = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!widget && started.elapsed() < 8000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (widget)
+            answer(widget);
+        --answering;
     });
-}
-
-void queueAnswer(bool panel, const QString& text)
-{
-    static QTimer* poll = nullptr;
-    if (!poll) {
-        poll = new QTimer(qApp);
-        QObject::connect(poll, &QTimer::timeout, &pollForModal);
-        poll->start(20);
-    }
-    answers().enqueue({panel, text, {}});
-    answers().last().waiting.start();
+    poll->start(20);
 }
 
 } // namespace
@@ -230,17 +197,23 @@ void acceptPanel(QFileDialog* panel, const QString& path)
 
 void answerNextModalPanel(const QString& path)
 {
-    queueAnswer(true, path);
+    answerNextModal<QFileDialog>([path](QFileDialog* panel) {
+        if (path.isEmpty())
+            panel->reject();
+        else
+            acceptPanel(panel, path);
+    });
 }
 
 void answerNextAlert(const QString& buttonText)
 {
-    queueAnswer(false, buttonText);
+    answerNextModal<QMessageBox>(
+        [buttonText](QMessageBox* alert) { clickAlertButton(alert, buttonText); });
 }
 
 int answersPending()
 {
-    return int(answers().size()) + answersRunning;
+    return answering;
 }
 
 } // namespace testsupport

@@ -65,11 +65,8 @@ QFileDialog* waitForPanel(int timeoutMs = 3000);
 // Types `path` into the panel's name field and presses its default button.
 void acceptPanel(QFileDialog* panel, const QString& path);
 
-// Answers modal widgets as they come up, also those run with exec(), in the
-// order the answers were given: each waits for the next modal of its kind.
-// A panel gets `path`, or is cancelled when `path` is empty; an alert gets
-// its button pressed. An answer still waiting after 8 s is dropped, so a
-// broken test fails instead of hanging.
+// Answers the next modal panel (also one run with exec()) with `path`, or
+// cancels it when `path` is empty; presses a button of the next alert.
 void answerNextModalPanel(const QString& path);
 void answerNextAlert(const QString& buttonText);
 // Answers given and not yet carried out.

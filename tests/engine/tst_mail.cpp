@@ -91,7 +91,6 @@ void SendByMailTest::handsSavedDocumentToClient()
     const QString message = QStringLiteral("Здравей,\nsee C:\\new & 100% \"this\"");
     testsupport::FakeMailClient client(m_home.path(), QStringLiteral("fakemail"),
                                        QStringLiteral("fakemail.desktop"));
-    client.forget();
     const QString path = saveDocument(QStringLiteral("a dir, with comma/Бележка, 1 ü.rtf"));
 
     openSendWindow();
@@ -125,7 +124,6 @@ void SendByMailTest::failureOrCancelKeepsTheFields()
     testsupport::FakeMailClient client(m_home.path(), QStringLiteral("fakemail"),
                                        QStringLiteral("fakemail.desktop"),
                                        situation == QLatin1String("client fails") ? 1 : 0);
-    client.forget();
     const QString path = saveDocument(QStringLiteral("kept.rtf"));
     if (situation == QLatin1String("no client"))
         client.unregister();
