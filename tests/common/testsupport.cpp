@@ -35,27 +35,6 @@ std::unique_ptr<Layout> makeDocumentWindow()
     return layout;
 }
 
-QStringList snapshotOf(const Layout& layout)
-{
-    const DocumentState& state = *layout.state;
-    const Engine& engine = *layout.engine;
-    const auto flag = [](bool on) {
-        return QString::number(on);
-    };
-    return {state.fileName,
-            flag(state.textChanged),
-            flag(state.isLastSavedASecureFile),
-            flag(state.textColorSetToOrangeAfterEncryption),
-            state.cipher,
-            state.selectedCipher,
-            QString::fromUtf8(state.DataToWrite),
-            engine.VelkoField->toHtml(),
-            flag(engine.VelkoField->isReadOnly()),
-            engine.setFileNameLabel->text(),
-            labelColor(engine.setFileNameLabel).name(),
-            layout.mainWindow->windowTitle()};
-}
-
 QString flagsOf(const Layout& layout)
 {
     const DocumentState& state = *layout.state;
@@ -69,6 +48,19 @@ QString flagsOf(const Layout& layout)
     if (label != (state.textChanged ? colors::red() : colors::blue()))
         words << QStringLiteral("label ") + label.name();
     return words.join(QLatin1Char(' '));
+}
+
+QStringList snapshotOf(const Layout& layout)
+{
+    const DocumentState& state = *layout.state;
+    return {flagsOf(layout),
+            state.fileName,
+            state.cipher,
+            state.selectedCipher,
+            QString::fromUtf8(state.DataToWrite),
+            layout.engine->VelkoField->toHtml(),
+            layout.engine->setFileNameLabel->text(),
+            layout.mainWindow->windowTitle()};
 }
 
 void setDocumentPath(Layout& layout, const QString& path)
