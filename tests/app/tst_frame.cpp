@@ -2,21 +2,10 @@
 // box as a child window, and names for assistive tools.
 #include "testsupport.h"
 
-#include "app/appcontroller.h"
-#include "app/layout.h"
 #include "core/desktop/useraccount.h"
-#include "engine/engine.h"
-#include "feedback/childwindow.h"
-#include "feedback/velkotextview.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QPushButton>
-#include <QTest>
 
 #include <optional>
 

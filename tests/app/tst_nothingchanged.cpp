@@ -3,20 +3,11 @@
 // its windows and the files on disk are as they were.
 #include "testsupport.h"
 
-#include "app/appcontroller.h"
-#include "app/layout.h"
 #include "core/cipheroption.h"
-#include "engine/engine.h"
 #include "engine/errortext.h"
-#include "feedback/childwindow.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
 
 #include <optional>
 

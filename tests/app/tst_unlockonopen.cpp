@@ -1,21 +1,11 @@
 // Files handed over by the desktop: the plain path and the unlock-on-open window.
 #include "testsupport.h"
 
-#include "app/appcontroller.h"
-#include "app/layout.h"
 #include "core/cipheroption.h"
 #include "core/desktop/recentdocuments.h"
-#include "engine/engine.h"
-#include "feedback/childwindow.h"
-#include "feedback/velkotextview.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
 
 using namespace velko;
 using namespace testsupport;

@@ -1,20 +1,6 @@
 #include "testsupport.h"
 
-#include "app/appcontroller.h"
-#include "app/layout.h"
-#include "engine/engine.h"
-#include "feedback/childwindow.h"
-#include "feedback/colors.h"
-#include "feedback/velkofield_delegate.h"
-#include "feedback/velkotextview.h"
-
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
 
 #include <functional>

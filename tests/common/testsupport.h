@@ -1,20 +1,30 @@
 #pragma once
 
-// The document window, driven as the user drives it, for the window tests.
+// The document window, driven as the user drives it, for the window tests;
+// brings in the window's parts and Qt Test.
 
 #include "testfiles.h"
 
+#include "app/appcontroller.h"
+#include "app/layout.h"
+#include "engine/engine.h"
+#include "feedback/childwindow.h"
+#include "feedback/colors.h"
+#include "feedback/velkofield_delegate.h"
+#include "feedback/velkotextview.h"
+
+#include <QAction>
+#include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
 #include <QMessageBox>
-#include <QStringList>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
 
 #include <memory>
-
-class QPushButton;
-
-namespace velko {
-struct Layout;
-}
 
 namespace testsupport {
 

@@ -4,20 +4,10 @@
 #include "testsupport.h"
 
 #include "app/application.h"
-#include "app/layout.h"
 #include "core/desktop/recentdocuments.h"
-#include "engine/engine.h"
-#include "feedback/colors.h"
-#include "feedback/velkofield_delegate.h"
-#include "feedback/velkotextview.h"
 #include "rtf/rtf.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMainWindow>
 #include <QMenu>
-#include <QTest>
 #include <QTextDocument>
 #include <QTimer>
 

@@ -1,19 +1,9 @@
 #include "fakemailclient.h"
 #include "testsupport.h"
 
-#include "app/layout.h"
-#include "engine/engine.h"
 #include "engine/errortext.h"
-#include "feedback/childwindow.h"
-#include "feedback/velkotextview.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QLineEdit>
-#include <QMainWindow>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
 
 using namespace velko;
 

@@ -1,22 +1,12 @@
 // Secure and Unlock through the real keyword windows and the real openssl.
 #include "testsupport.h"
 
-#include "app/layout.h"
 #include "core/cipheroption.h"
-#include "engine/engine.h"
-#include "feedback/childwindow.h"
-#include "feedback/colors.h"
-#include "feedback/velkotextview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMainWindow>
 #include <QPropertyAnimation>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
 
 using namespace velko;

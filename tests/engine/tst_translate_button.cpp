@@ -3,14 +3,6 @@
 #include "../translator/loopbackhttpserver.h"
 #include "testsupport.h"
 
-#include "app/layout.h"
-#include "engine/engine.h"
-#include "feedback/velkotextview.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QTest>
-
 using namespace velko;
 
 class TranslateButtonTest : public QObject

@@ -2,16 +2,6 @@
 // document window marks the user's edits, and only those, as unsaved.
 #include "testsupport.h"
 
-#include "app/layout.h"
-#include "engine/engine.h"
-#include "feedback/colors.h"
-#include "feedback/velkofield_delegate.h"
-#include "feedback/velkotextview.h"
-
-#include <QApplication>
-#include <QSignalSpy>
-#include <QTest>
-
 using namespace velko;
 
 namespace {
