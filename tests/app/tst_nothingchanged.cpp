@@ -137,6 +137,9 @@ void NothingChangedTest::toldAndNothingChanged_data()
         {"btnSecureText", "textfieldKeyword=caf\u00e9", "textfieldKeyword2=cafe\u0301",
          "btnOKEnterKeyword"},
         none, "windowEnterKeyWord");
+    row("secure, Cancel", edited,
+        {"btnSecureText", "textfieldKeyword=first", "textfieldKeyword2=second",
+         "btnCancelEnterKeyword"});
     row("secure, Cancel, shown again", edited,
         {"btnSecureText", "textfieldKeyword=first", "textfieldKeyword2=second",
          "btnCancelEnterKeyword", "btnSecureText"},
@@ -157,6 +160,8 @@ void NothingChangedTest::toldAndNothingChanged_data()
     unlockRows("unreadable RTF", {"t.srtf=<locked deep>"}, "right");
     row("unlock, edited, Cancel", edited, {"alert:Cancel", "btnUnlockText"});
     row("unlock, panel cancelled", {}, unlock("kw", ""), none, "windowUnlockKeyword");
+    row("unlock, Cancel", {},
+        {"btnUnlockText", "textFieldKeywordUnlock=kw", "btnUnlockTextCancel"});
     row("unlock, Cancel, shown again", {},
         {"btnUnlockText", "textFieldKeywordUnlock=kw", "btnUnlockTextCancel", "btnUnlockText"},
         none, "windowUnlockKeyword");
