@@ -1,5 +1,5 @@
 // The desktop entry, the secure document type and the icon, as installed.
-#include "testsupport.h"
+#include "testfiles.h"
 
 #include "app/singleinstance.h"
 

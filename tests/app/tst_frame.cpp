@@ -1,24 +1,13 @@
-// The document window's frame: launch steps, the shared state, the cipher
-// pop-ups, the about box as a child window, and closing the window.
+// The document window's frame: launch steps, the cipher pop-ups, the about
+// box as a child window, and names for assistive tools.
 #include "testsupport.h"
 
-#include "app/appcontroller.h"
-#include "app/layout.h"
 #include "core/desktop/useraccount.h"
-#include "engine/engine.h"
-#include "feedback/childwindow.h"
-#include "feedback/velkofield_delegate.h"
-#include "feedback/velkotextview.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
+
+#include <optional>
 
 using namespace velko;
 
@@ -26,39 +15,33 @@ class FrameTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void initialState();
+    void init()
+    {
+        m_home.emplace();
+        m_layout = testsupport::makeDocumentWindow();
+    }
+    void cleanup()
+    {
+        m_layout.reset();
+        m_home.reset();
+    }
     void launchStepsShowUserAndChangeToHome();
     void gecosFullName();
     void cipherPopUpsAreIndependent();
-    void aboutBoxShownOnceAndFollowsTheWindow();
-    void commandsStillWorkWhileAboutBoxIsShown();
-    void closingTheWindowEndsTheApplication();
-    void returnInAFieldPressesOk();
+    void aboutBoxShownOnceFollowsTheWindowAndLetsItWork();
     void everyControlHasAnAccessibleName();
-};
 
-void FrameTest::initialState()
-{
-    testsupport::TempHome home;
-    auto layout = testsupport::makeDocumentWindow();
-    const DocumentState& state = *layout->state;
-    QCOMPARE(state.fileName, QStringLiteral("untitled.rtf"));
-    QCOMPARE(state.cipher, QStringLiteral("-blowfish"));
-    QVERIFY(!state.textChanged && !state.isLastSavedASecureFile);
-    // One state shared by the three controllers.
-    QCOMPARE(layout->engine->state, layout->appController->state);
-    QCOMPARE(layout->engine->state, layout->fieldDelegate->state);
-    QCOMPARE(layout->engine->setFileNameLabel, layout->fieldDelegate->fileNameTextField);
-}
+private:
+    std::optional<testsupport::TempHome> m_home;
+    std::unique_ptr<Layout> m_layout;
+};
 
 void FrameTest::launchStepsShowUserAndChangeToHome()
 {
-    testsupport::TempHome home;
     const QString previous = QDir::currentPath();
-    auto layout = testsupport::makeDocumentWindow();
-    layout->appController->applicationDidFinishLaunching();
-    QCOMPARE(layout->appController->currentUser->text(), fullUserName());
-    QCOMPARE(QDir::currentPath(), QDir(home.path()).canonicalPath());
+    m_layout->appController->applicationDidFinishLaunching();
+    QCOMPARE(m_layout->appController->currentUser->text(), fullUserName());
+    QCOMPARE(QDir::currentPath(), QDir(m_home->path()).canonicalPath());
     QDir::setCurrent(previous);
 }
 
@@ -70,29 +53,27 @@ void FrameTest::gecosFullName()
     QCOMPARE(fullNameFromGecos(",,,", "bob"), QStringLiteral("bob"));
 }
 
+// The document window's pop-up chooses the cipher to lock with, the
+// unlock-on-open window's its own; both start at Blowfish.
 void FrameTest::cipherPopUpsAreIndependent()
 {
-    testsupport::TempHome home;
-    auto layout = testsupport::makeDocumentWindow();
-    emit layout->engine->cipherPopUpButton->activated(3);
-    QCOMPARE(layout->state->cipher, QStringLiteral("-rc4"));
-    QCOMPARE(layout->state->selectedCipher, QStringLiteral("-blowfish"));
-
-    emit layout->appController->btnPopUpButtonOpen->activated(1);
-    QCOMPARE(layout->state->selectedCipher, QStringLiteral("-des3"));
-    QCOMPARE(layout->state->cipher, QStringLiteral("-rc4"));
-    QVERIFY(!layout->state->textChanged);
+    DocumentState& state = *m_layout->state;
+    QCOMPARE(state.cipher, QStringLiteral("-blowfish"));
+    emit m_layout->engine->cipherPopUpButton->activated(3);
+    QCOMPARE(state.cipher, QStringLiteral("-rc4"));
+    QCOMPARE(state.selectedCipher, QStringLiteral("-blowfish"));
+    emit m_layout->appController->btnPopUpButtonOpen->activated(1);
+    QCOMPARE(state.selectedCipher, QStringLiteral("-des3"));
+    QCOMPARE(state.cipher, QStringLiteral("-rc4"));
+    QVERIFY(!state.textChanged);
 }
 
-void FrameTest::aboutBoxShownOnceAndFollowsTheWindow()
+void FrameTest::aboutBoxShownOnceFollowsTheWindowAndLetsItWork()
 {
-    testsupport::TempHome home;
-    auto layout = testsupport::makeDocumentWindow();
-    QMainWindow* window = layout->mainWindow.get();
-    QWidget* about = layout->engine->aboutWindowOpen;
-
-    layout->action(QStringLiteral("btnShowAboutBox"))->trigger();
-    layout->action(QStringLiteral("btnShowAboutBox"))->trigger();
+    QMainWindow* window = m_layout->mainWindow.get();
+    QWidget* about = m_layout->engine->aboutWindowOpen;
+    m_layout->action("btnShowAboutBox")->trigger();
+    m_layout->action("btnShowAboutBox")->trigger();
     QVERIFY(QTest::qWaitForWindowExposed(about));
     QVERIFY(isChildWindowAttached(window, about));
     int shown = 0;
@@ -104,54 +85,21 @@ void FrameTest::aboutBoxShownOnceAndFollowsTheWindow()
     window->move(window->pos() + QPoint(40, 25));
     QTRY_COMPARE(about->pos(), aboutBefore + QPoint(40, 25));
 
-    about->findChild<QPushButton*>(QStringLiteral("btnAboutBoxClose"))->click();
+    // The document window still takes typing while the box is up.
+    window->activateWindow();
+    testsupport::typeIntoView(*m_layout, QStringLiteral("abc"));
+    QCOMPARE(m_layout->engine->VelkoField->toPlainText(), QStringLiteral("abc"));
+    QVERIFY(m_layout->state->textChanged);
+
+    testsupport::button(about, "btnAboutBoxClose")->click();
     QVERIFY(!about->isVisible());
     QVERIFY(!isChildWindowAttached(window, about));
 }
 
-void FrameTest::commandsStillWorkWhileAboutBoxIsShown()
-{
-    testsupport::TempHome home;
-    auto layout = testsupport::makeDocumentWindow();
-    layout->engine->btnShowAboutBox();
-    layout->mainWindow->activateWindow();
-    layout->engine->VelkoField->setFocus();
-    QTest::keyClicks(layout->engine->VelkoField, QStringLiteral("abc"));
-    QCOMPARE(layout->engine->VelkoField->toPlainText(), QStringLiteral("abc"));
-    QVERIFY(layout->state->textChanged);
-}
-
-void FrameTest::closingTheWindowEndsTheApplication()
-{
-    testsupport::TempHome home;
-    auto layout = testsupport::makeDocumentWindow();
-    QSignalSpy terminate(layout->appController, &AppController::terminateRequested);
-    QVERIFY(layout->mainWindow->close());
-    QCOMPARE(terminate.count(), 1);
-}
-
-void FrameTest::returnInAFieldPressesOk()
-{
-    testsupport::TempHome home;
-    auto layout = testsupport::makeDocumentWindow();
-    Engine* engine = layout->engine;
-    engine->btnSecureText();
-    QVERIFY(QTest::qWaitForWindowExposed(engine->windowEnterKeyWord));
-    auto* ok =
-        engine->windowEnterKeyWord->findChild<QPushButton*>(QStringLiteral("btnOKEnterKeyword"));
-    QSignalSpy pressed(ok, &QPushButton::clicked);
-    // Different keywords: OK only shakes the window, no panel opens.
-    engine->textfieldKeyword->setText(QStringLiteral("a"));
-    engine->textfieldKeyword2->setText(QStringLiteral("b"));
-    QTest::keyClick(engine->textfieldKeyword2, Qt::Key_Return);
-    QCOMPARE(pressed.count(), 1);
-}
-
 void FrameTest::everyControlHasAnAccessibleName()
 {
-    testsupport::TempHome home;
-    auto layout = testsupport::makeDocumentWindow();
-    for (QLineEdit* field : layout->mainWindow->findChildren<QLineEdit*>()) {
+    QMainWindow* window = m_layout->mainWindow.get();
+    for (QLineEdit* field : window->findChildren<QLineEdit*>()) {
         // Skips Qt's own fields and the editors of editable combo boxes.
         if (qobject_cast<QComboBox*>(field->parentWidget()) ||
             field->objectName() == QLatin1String("fileNameEdit") ||
@@ -159,16 +107,16 @@ void FrameTest::everyControlHasAnAccessibleName()
             continue;
         QVERIFY2(!field->accessibleName().isEmpty(), qPrintable(field->objectName()));
     }
-    for (QComboBox* box : layout->mainWindow->findChildren<QComboBox*>())
+    for (QComboBox* box : window->findChildren<QComboBox*>())
         QVERIFY2(!box->accessibleName().isEmpty(), qPrintable(box->objectName()));
-    for (QAbstractButton* button : layout->mainWindow->findChildren<QAbstractButton*>()) {
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
         if (button->objectName().startsWith(QLatin1String("qt_")) ||
             button->inherits("QLineEditIconButton"))
             continue;
         QVERIFY2(!button->text().isEmpty() || !button->accessibleName().isEmpty(),
                  qPrintable(button->objectName()));
     }
-    for (QAction* action : layout->actions)
+    for (QAction* action : m_layout->actions)
         QVERIFY2(!action->text().isEmpty(), qPrintable(action->objectName()));
 }
 

@@ -1,6 +1,6 @@
 // How a handed-over file is sorted, and how launch arguments become open
 // requests.
-#include "testsupport.h"
+#include "testfiles.h"
 
 #include "app/commandline.h"
 #include "core/documentkind.h"

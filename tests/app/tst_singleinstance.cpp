@@ -1,18 +1,13 @@
 // One Velko per session: later launches hand their files over a private bus.
 #include "testsupport.h"
 
-#include "app/appcontroller.h"
 #include "app/application.h"
-#include "app/layout.h"
 #include "app/singleinstance.h"
 
-#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDir>
 #include <QProcess>
-#include <QSignalSpy>
-#include <QTest>
 
 #include <unistd.h>
 

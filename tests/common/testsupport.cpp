@@ -1,65 +1,90 @@
 #include "testsupport.h"
 
-#include "app/appcontroller.h"
-#include "app/layout.h"
-
-#include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
 
 #include <functional>
 
 namespace testsupport {
 
-namespace {
-const char* const kVariables[5] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
-                                   "XDG_DATA_DIRS"};
-const char* const kFolders[3] = {"/.local/share", "/.config", "/.cache"};
-} // namespace
+using namespace velko;
 
-TempHome::TempHome()
-{
-    for (int i = 0; i < 5; ++i)
-        m_saved[i] = qgetenv(kVariables[i]);
-    qputenv("HOME", m_dir.path().toLocal8Bit());
-    for (int i = 0; i < 3; ++i) {
-        const QString folder = m_dir.path() + QLatin1String(kFolders[i]);
-        QDir().mkpath(folder);
-        qputenv(kVariables[i + 1], folder.toLocal8Bit());
-    }
-}
-
-TempHome::~TempHome()
-{
-    for (int i = 0; i < 5; ++i) {
-        if (m_saved[i].isNull())
-            qunsetenv(kVariables[i]);
-        else
-            qputenv(kVariables[i], m_saved[i]);
-    }
-}
-
-QString TempHome::makeDesktop()
-{
-    QDir(path()).mkpath(QStringLiteral("Desktop"));
-    return filePath(QStringLiteral("Desktop"));
-}
-
-std::unique_ptr<velko::Layout> makeDocumentWindow()
+std::unique_ptr<Layout> makeDocumentWindow()
 {
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
-    std::unique_ptr<velko::Layout> layout = velko::buildLayout();
+    std::unique_ptr<Layout> layout = buildLayout();
     layout->appController->awakeFromNib();
+    layout->engine->pipeline = CipherPipeline(CipherPipeline::defaultToolPath(), kRc5Module);
     layout->mainWindow->show();
     if (!QTest::qWaitForWindowExposed(layout->mainWindow.get()))
         qWarning("document window not exposed");
     return layout;
+}
+
+QString flagsOf(const Layout& layout)
+{
+    const DocumentState& state = *layout.state;
+    QStringList words{state.textChanged ? "edited" : "clean",
+                      state.isLastSavedASecureFile ? "secure" : "plain"};
+    if (state.textColorSetToOrangeAfterEncryption)
+        words << QStringLiteral("orange");
+    if (layout.engine->VelkoField->isReadOnly())
+        words << QStringLiteral("read-only");
+    const QColor label = labelColor(layout.engine->setFileNameLabel);
+    if (label != (state.textChanged ? colors::red() : colors::blue()))
+        words << QStringLiteral("label ") + label.name();
+    return words.join(QLatin1Char(' '));
+}
+
+QStringList snapshotOf(const Layout& layout)
+{
+    const DocumentState& state = *layout.state;
+    return {flagsOf(layout),
+            state.fileName,
+            state.cipher,
+            state.selectedCipher,
+            QString::fromUtf8(state.DataToWrite),
+            layout.engine->VelkoField->toHtml(),
+            layout.engine->setFileNameLabel->text(),
+            layout.mainWindow->windowTitle()};
+}
+
+void setDocumentPath(Layout& layout, const QString& path)
+{
+    layout.state->fileName = path;
+    layout.engine->showPathInLabelAndTitle(path);
+}
+
+void typeIntoView(Layout& layout, const QString& text)
+{
+    layout.engine->VelkoField->setFocus();
+    QTest::keyClicks(layout.engine->VelkoField, text);
+}
+
+QPushButton* button(const QWidget* window, const char* name)
+{
+    return window->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+void secureWith(Layout& layout, const QString& keyword, const QString& repetition,
+                const QString& path)
+{
+    Engine& engine = *layout.engine;
+    layout.action("btnSecureText")->trigger();
+    engine.textfieldKeyword->setText(keyword);
+    engine.textfieldKeyword2->setText(repetition);
+    answerNextModalPanel(path);
+    button(engine.windowEnterKeyWord, "btnOKEnterKeyword")->click();
+}
+
+void unlockWith(Layout& layout, const QString& keyword, const QString& path)
+{
+    Engine& engine = *layout.engine;
+    if (!isChildWindowAttached(engine.mainWindow, engine.windowUnlockKeyword))
+        layout.action("btnUnlockText")->trigger();
+    engine.textFieldKeywordUnlock->setText(keyword);
+    answerNextModalPanel(path);
+    button(engine.windowUnlockKeyword, "btnUnlockTextOk")->click();
 }
 
 namespace {
@@ -72,6 +97,31 @@ template <typename T> T* waitForModal(int timeoutMs)
     return QTest::qWaitFor([&] { return modal() != nullptr; }, timeoutMs) ? modal() : nullptr;
 }
 
+int answering = 0;
+
+// Polls for the next modal widget of type T and hands it to `answer`; gives
+// up after 8 s so a broken test fails, not hangs. Each answer polls with a
+// timer of its own: one whose answer opens another modal (a panel asking
+// before it overwrites) then blocks only itself.
+template <typename T> void answerNextModal(std::function<void(T*)> answer)
+{
+    ++answering;
+    auto* poll = new QTimer(qApp);
+    QElapsedTimer started;
+    started.start();
+    QObject::connect(poll, &QTimer::timeout, [poll, answer, started] {
+        auto* widget = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!widget && started.elapsed() < 8000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (widget)
+            answer(widget);
+        --answering;
+    });
+    poll->start(20);
+}
+
 } // namespace
 
 QMessageBox* waitForAlert(int timeoutMs)
@@ -81,9 +131,7 @@ QMessageBox* waitForAlert(int timeoutMs)
 
 bool clickAlertButton(QMessageBox* alert, const QString& text)
 {
-    if (!alert)
-        return false;
-    for (QAbstractButton* button : alert->buttons()) {
+    for (QAbstractButton* button : alert ? alert->buttons() : QList<QAbstractButton*>()) {
         if (button->text() == text) {
             button->click();
             QCoreApplication::processEvents();
@@ -91,6 +139,24 @@ bool clickAlertButton(QMessageBox* alert, const QString& text)
         }
     }
     return false;
+}
+
+QString takeAlertText()
+{
+    QMessageBox* alert = waitForAlert();
+    const QString text = alert ? alert->text() : QString();
+    if (alert)
+        alert->buttons().first()->click();
+    QCoreApplication::processEvents();
+    return text;
+}
+
+void dismissModals()
+{
+    for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i) {
+        QApplication::activeModalWidget()->close();
+        QCoreApplication::processEvents();
+    }
 }
 
 QFileDialog* waitForPanel(int timeoutMs)
@@ -106,30 +172,6 @@ void acceptPanel(QFileDialog* panel, const QString& path)
     static_cast<QDialog*>(panel)->accept();
     QCoreApplication::processEvents();
 }
-
-namespace {
-
-// Polls for the next modal widget of type T and hands it to `answer`; gives
-// up after a few seconds so a broken test fails, not hangs.
-template <typename T> void answerNextModal(std::function<void(T*)> answer)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(20);
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(poll, &QTimer::timeout, [poll, answer, started]() {
-        auto* widget = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (widget || started->elapsed() > 8000)
-            poll->deleteLater();
-        if (!widget)
-            return;
-        poll->stop();
-        answer(widget);
-    });
-    poll->start();
-}
-
-} // namespace
 
 void answerNextModalPanel(const QString& path)
 {
@@ -147,20 +189,9 @@ void answerNextAlert(const QString& buttonText)
         [buttonText](QMessageBox* alert) { clickAlertButton(alert, buttonText); });
 }
 
-bool writeFile(const QString& path, const QByteArray& data)
+int answersPending()
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(data) == data.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return answering;
 }
 
 } // namespace testsupport

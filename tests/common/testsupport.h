@@ -1,58 +1,85 @@
 #pragma once
 
+// The document window, driven as the user drives it, for the window tests;
+// brings in the window's parts and Qt Test.
+
+#include "testfiles.h"
+
+#include "app/appcontroller.h"
+#include "app/layout.h"
+#include "engine/engine.h"
+#include "feedback/childwindow.h"
+#include "feedback/colors.h"
+#include "feedback/velkofield_delegate.h"
+#include "feedback/velkotextview.h"
+
+#include <QAction>
+#include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
 #include <QMessageBox>
-#include <QString>
-#include <QTemporaryDir>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
 
 #include <memory>
 
-namespace velko {
-struct Layout;
-}
-
 namespace testsupport {
 
-// A temporary home: HOME and the XDG folders point into a fresh directory
-// for the lifetime of the object, so tests never touch the user's files.
-class TempHome
-{
-public:
-    TempHome();
-    ~TempHome();
-    QString path() const { return m_dir.path(); }
-    QString filePath(const QString& name) const { return m_dir.filePath(name); }
-    // Creates $HOME/Desktop (the default desktop folder).
-    QString makeDesktop();
+// The offscreen platform's GLX variant offers an X11 interface with no
+// usable connection; child windows looking for their frame through it crash.
+// Set before QTEST_MAIN builds the application.
+inline const bool kNoGlx = qputenv("QT_QPA_OFFSCREEN_NO_GLX", "1");
 
-private:
-    QTemporaryDir m_dir;
-    QByteArray m_saved[5];
-};
+inline const QString kRc5Module = QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so");
 
-// The document window, built, wired, shown and exposed (offscreen).
+// The document window, built, wired, shown and exposed (offscreen); it locks
+// with the real openssl tool and the RC5 module of this build.
 std::unique_ptr<velko::Layout> makeDocumentWindow();
+
+// Everything a command that fails or is called off must leave as it was:
+// the document's state, text, label and title, as text.
+QStringList snapshotOf(const velko::Layout& layout);
+
+// The document's flags in words: "edited" or "clean", "secure" or "plain",
+// then "orange" and "read-only" when set, and the label's colour when it is
+// not red for "edited" and blue for "clean".
+QString flagsOf(const velko::Layout& layout);
+
+// As after an earlier save to `path`.
+void setDocumentPath(velko::Layout& layout, const QString& path);
+// An edit, typed as the user would.
+void typeIntoView(velko::Layout& layout, const QString& text);
+QPushButton* button(const QWidget* window, const char* name);
+
+// Secure with both fields filled; the save panel gets `path` ("": cancel).
+void secureWith(velko::Layout& layout, const QString& keyword, const QString& repetition,
+                const QString& path);
+// Unlock (no unsaved edits) with `keyword`; the panel gets `path` ("": cancel).
+void unlockWith(velko::Layout& layout, const QString& keyword, const QString& path);
 
 // The alert that is (or within `timeoutMs` becomes) the active modal widget.
 QMessageBox* waitForAlert(int timeoutMs = 3000);
-// Presses the alert's button with this text (fails the test when absent).
+// Presses the alert's button with this text; false when it has none.
 bool clickAlertButton(QMessageBox* alert, const QString& text);
+// Waits for the alert a command put up, presses its only button and gives
+// its text.
+QString takeAlertText();
+// Closes whatever alert the last command left open.
+void dismissModals();
 
 // The file panel that is (or becomes) the active modal widget.
 QFileDialog* waitForPanel(int timeoutMs = 3000);
 // Types `path` into the panel's name field and presses its default button.
 void acceptPanel(QFileDialog* panel, const QString& path);
 
-// For panels run with exec(): answers the next modal panel once it shows,
-// with `path`, or cancels it when `path` is empty. A fallback cancels any
-// panel still open after a few seconds so a broken test fails, not hangs.
+// Answers the next modal panel (also one run with exec()) with `path`, or
+// cancels it when `path` is empty; presses a button of the next alert.
 void answerNextModalPanel(const QString& path);
-
-// Answers the next alert (sheet or modal) by pressing `buttonText`.
 void answerNextAlert(const QString& buttonText);
-
-// Writes `data` to `path`; returns false on failure.
-bool writeFile(const QString& path, const QByteArray& data);
-QByteArray readFile(const QString& path);
+// Answers given and not yet carried out.
+int answersPending();
 
 } // namespace testsupport

@@ -1,4 +1,5 @@
 #include "core/desktop/recentdocuments.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,40 +13,22 @@
 #include <sys/stat.h>
 
 using namespace velko;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 namespace {
 
 // A list written by another program, with one entry of its own.
 const QByteArray kForeignList =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<xbel version=\"1.0\"\n"
-    "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
-    "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-    "  <bookmark href=\"file:///srv/other/notes.txt\" added=\"2023-01-02T03:04:05Z\" "
-    "modified=\"2023-01-02T03:04:05Z\" visited=\"2023-01-02T03:04:05Z\">\n"
-    "    <info>\n"
-    "      <metadata owner=\"http://freedesktop.org\">\n"
-    "        <mime:mime-type type=\"text/plain\"/>\n"
-    "        <bookmark:applications>\n"
-    "          <bookmark:application name=\"gedit\" exec=\"&apos;gedit %u&apos;\" "
-    "modified=\"2023-01-02T03:04:05Z\" count=\"7\"/>\n"
-    "        </bookmark:applications>\n"
-    "      </metadata>\n"
-    "    </info>\n"
-    "  </bookmark>\n"
-    "</xbel>\n";
-
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\" "
+    "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
+    "xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+    "<bookmark href=\"file:///srv/other/notes.txt\" added=\"2023-01-02T03:04:05Z\" "
+    "modified=\"2023-01-02T03:04:05Z\" visited=\"2023-01-02T03:04:05Z\"><info>"
+    "<metadata owner=\"http://freedesktop.org\"><mime:mime-type type=\"text/plain\"/>"
+    "<bookmark:applications><bookmark:application name=\"gedit\" exec=\"&apos;gedit "
+    "%u&apos;\" modified=\"2023-01-02T03:04:05Z\" count=\"7\"/></bookmark:applications>"
+    "</metadata></info></bookmark>\n</xbel>\n";
 
 QByteArray hrefOf(const QString& path)
 {

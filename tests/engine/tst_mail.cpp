@@ -1,19 +1,9 @@
 #include "fakemailclient.h"
 #include "testsupport.h"
 
-#include "app/layout.h"
-#include "engine/engine.h"
 #include "engine/errortext.h"
-#include "feedback/childwindow.h"
-#include "feedback/velkotextview.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QLineEdit>
-#include <QMainWindow>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
 
 using namespace velko;
 
@@ -42,7 +32,7 @@ private:
     }
     QPushButton* button(const char* name) const
     {
-        return m_layout->engine->sendMailWindow->findChild<QPushButton*>(QLatin1String(name));
+        return testsupport::button(m_layout->engine->sendMailWindow, name);
     }
 
     testsupport::TempHome m_home;
@@ -52,7 +42,6 @@ private:
 void SendByMailTest::init()
 {
     testsupport::useGenericDesktop(m_home.path());
-    m_layout.reset();
     m_layout = testsupport::makeDocumentWindow();
     m_layout->engine->mailToolPath = testsupport::xdgEmailWithDisplay(m_home.path());
 }
@@ -92,7 +81,6 @@ void SendByMailTest::handsSavedDocumentToClient()
     const QString message = QStringLiteral("Здравей,\nsee C:\\new & 100% \"this\"");
     testsupport::FakeMailClient client(m_home.path(), QStringLiteral("fakemail"),
                                        QStringLiteral("fakemail.desktop"));
-    client.forget();
     const QString path = saveDocument(QStringLiteral("a dir, with comma/Бележка, 1 ü.rtf"));
 
     openSendWindow();
@@ -126,7 +114,6 @@ void SendByMailTest::failureOrCancelKeepsTheFields()
     testsupport::FakeMailClient client(m_home.path(), QStringLiteral("fakemail"),
                                        QStringLiteral("fakemail.desktop"),
                                        situation == QLatin1String("client fails") ? 1 : 0);
-    client.forget();
     const QString path = saveDocument(QStringLiteral("kept.rtf"));
     if (situation == QLatin1String("no client"))
         client.unregister();
@@ -157,14 +144,5 @@ void SendByMailTest::failureOrCancelKeepsTheFields()
     QCOMPARE(engine->mailAttachmentFileName->text(), QStringLiteral("second.srtf"));
 }
 
-int main(int argc, char** argv)
-{
-    // Else offscreen offers an X11 native interface with no connection behind it.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_OFFSCREEN_NO_GLX"))
-        qputenv("QT_QPA_OFFSCREEN_NO_GLX", "1");
-    QApplication app(argc, argv);
-    SendByMailTest test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(SendByMailTest)
 #include "tst_mail.moc"

@@ -1,34 +1,9 @@
+// The translate button sends its one fixed request and changes nothing,
+// whatever the answer.
 #include "../translator/loopbackhttpserver.h"
 #include "testsupport.h"
 
-#include "app/layout.h"
-#include "engine/engine.h"
-#include "feedback/velkotextview.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
-#include <QTest>
-
 using namespace velko;
-
-namespace {
-
-// Everything the command must leave as it found it.
-QStringList snapshot(const Layout& layout)
-{
-    return {layout.state->fileName,
-            QString::number(layout.state->textChanged),
-            layout.state->cipher,
-            layout.engine->VelkoField->toHtml(),
-            layout.engine->setFileNameLabel->text(),
-            layout.mainWindow->windowTitle()};
-}
-
-const QByteArray kFixedTarget = "/translate_t%23en%7Cfr%7Chi%20there%20all";
-
-} // namespace
 
 class TranslateButtonTest : public QObject
 {
@@ -59,7 +34,7 @@ void TranslateButtonTest::sendsFixedRequestAndChangesNothing()
     m_server.clearRequests();
     QString base = m_server.baseUrl("/bg");
     if (answer.isEmpty()) {
-        QTcpServer probe;
+        QTcpServer probe; // a port nothing listens on once it is closed
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
         base = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
     }
@@ -68,16 +43,16 @@ void TranslateButtonTest::sendsFixedRequestAndChangesNothing()
     layout->engine->translationBaseUrl = QUrl(base);
     layout->engine->VelkoField->setPlainTextFromCode(QStringLiteral("hi there all"));
     layout->state->textChanged = true;
-    const QStringList before = snapshot(*layout);
-    layout->action(QStringLiteral("btnTranslateToBulgarian"))->trigger();
+    const QStringList before = testsupport::snapshotOf(*layout);
+    layout->action("btnTranslateToBulgarian")->trigger();
 
     if (!answer.isEmpty()) {
         const QList<LoopbackHttpServer::Request> requests = m_server.requests();
         QVERIFY(!requests.isEmpty());
         QCOMPARE(requests[0].method, "GET");
-        QCOMPARE(requests[0].target, "/bg" + kFixedTarget);
+        QCOMPARE(requests[0].target, "/bg/translate_t%23en%7Cfr%7Chi%20there%20all");
     }
-    QCOMPARE(snapshot(*layout), before);
+    QCOMPARE(testsupport::snapshotOf(*layout), before);
     // An answer is not reported; a service out of reach is.
     auto* alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     QCOMPARE(alert != nullptr, answer.isEmpty());

@@ -1,14 +1,6 @@
-// The document window marks the user's edits, and only those, as unsaved.
+// The text view tells the user's changes from the program's own, and the
+// document window marks the user's edits, and only those, as unsaved.
 #include "testsupport.h"
-
-#include "app/layout.h"
-#include "engine/engine.h"
-#include "feedback/colors.h"
-#include "feedback/velkofield_delegate.h"
-#include "feedback/velkotextview.h"
-
-#include <QApplication>
-#include <QTest>
 
 using namespace velko;
 
@@ -30,7 +22,6 @@ struct Window
         view->setFocus();
         QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
     }
-    QColor labelColour() const { return labelColor(engine->setFileNameLabel); }
 };
 
 } // namespace
@@ -40,12 +31,59 @@ class EditTrackingTest : public QObject
     Q_OBJECT
 
 private slots:
+    void codeChangesAreNotEdits();
+    void badOrPlainTextFromCode();
     void userEditsMarkTheDocument_data();
     void userEditsMarkTheDocument();
     void commandsReplacingTextAreNotEdits_data();
     void commandsReplacingTextAreNotEdits();
     void clearIsUndoable();
 };
+
+void EditTrackingTest::codeChangesAreNotEdits()
+{
+    VelkoTextView view;
+    QSignalSpy edits(&view, &VelkoTextView::userTextChanged);
+    view.setPlainTextFromCode(QStringLiteral("from a command"));
+    view.setWholeTextColorFromCode(colors::orange());
+    {
+        VelkoTextView::CodeChange change(&view);
+        QTextCursor(view.document()).insertText(QStringLiteral("inserted by code"));
+    }
+    QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi hello}").ok());
+    QCOMPARE(edits.count(), 0);
+
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.setFocus();
+    QTest::keyClicks(&view, QStringLiteral("x"));
+    QCOMPARE(edits.count(), 1);
+    // After a command replaced the document, edits are still seen.
+    QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi again}").ok());
+    QTest::keyClick(&view, Qt::Key_End);
+    QTest::keyClick(&view, Qt::Key_Backspace);
+    QCOMPARE(edits.count(), 2);
+}
+
+// Bad RTF leaves the view as it was; plain text put in by a command carries
+// no formatting, and text and colour from code leave nothing to undo.
+void EditTrackingTest::badOrPlainTextFromCode()
+{
+    VelkoTextView view;
+    view.setPlainTextFromCode(QStringLiteral("precious text"));
+    QVERIFY(!view.setRtfFromCode("this is not rtf at all").ok());
+    QCOMPARE(view.toPlainText(), QStringLiteral("precious text"));
+
+    QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi\\b\\i bold}").ok());
+    view.moveCursor(QTextCursor::End);
+    view.setPlainTextFromCode(QStringLiteral("U2FsdGVkX1+abc"));
+    QTextCursor cursor(view.document());
+    cursor.movePosition(QTextCursor::End);
+    QVERIFY(!cursor.charFormat().font().bold());
+    view.setWholeTextColorFromCode(Qt::darkYellow);
+    QCOMPARE(view.document()->availableUndoSteps(), 0);
+    QVERIFY(!view.document()->isModified());
+}
 
 void EditTrackingTest::userEditsMarkTheDocument_data()
 {
@@ -68,7 +106,7 @@ void EditTrackingTest::userEditsMarkTheDocument()
             VelkoTextView::CodeChange change(w.view);
             w.view->textCursor().insertText(QStringLiteral(" inserted"));
         }
-        QVERIFY(!w.state->textChanged);
+        QCOMPARE(testsupport::flagsOf(*w.layout), "clean plain");
         w.view->undo();
     } else if (edit == QLatin1String("bold")) {
         w.view->selectAll();
@@ -79,11 +117,9 @@ void EditTrackingTest::userEditsMarkTheDocument()
         w.view->setWholeTextColorFromCode(colors::orange());
         w.state->textColorSetToOrangeAfterEncryption = true;
         QTest::keyClicks(w.view, QStringLiteral("ab"));
-        QVERIFY(!w.state->textColorSetToOrangeAfterEncryption);
         QCOMPARE(w.view->currentCharFormat().foreground().color(), colors::black());
     }
-    QVERIFY(w.state->textChanged);
-    QCOMPARE(w.labelColour(), colors::red());
+    QCOMPARE(testsupport::flagsOf(*w.layout), "edited plain");
 }
 
 void EditTrackingTest::commandsReplacingTextAreNotEdits_data()
@@ -99,19 +135,17 @@ void EditTrackingTest::commandsReplacingTextAreNotEdits()
     Window w;
     const QString path = w.home.filePath(QStringLiteral("doc.rtf"));
     QVERIFY(testsupport::writeFile(path, "{\\rtf1\\ansi {\\b Opened} text\\par}"));
-    w.state->fileName = path;
-    w.engine->showPathInLabelAndTitle(path); // Save in place writes where the label says
+    testsupport::setDocumentPath(*w.layout, path); // Save in place writes where the label says
     if (command == QLatin1String("open"))
         w.engine->openRecentDocument(path);
     else
         w.engine->btnSaveAction();
     QVERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(w.labelColour(), colors::blue());
-    QVERIFY(!w.state->textChanged);
+    QCOMPARE(testsupport::flagsOf(*w.layout), "clean plain");
     w.view->undo(); // a replaced text cannot be brought back
-    QVERIFY(!w.state->textChanged);
+    QCOMPARE(testsupport::flagsOf(*w.layout), "clean plain");
     QTest::keyClicks(w.view, QStringLiteral("!")); // edits are still seen
-    QVERIFY(w.state->textChanged);
+    QCOMPARE(testsupport::flagsOf(*w.layout), "edited plain");
 }
 
 // Clear is no edit, but one step that Undo takes back (and the step back is

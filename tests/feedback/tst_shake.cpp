@@ -17,22 +17,7 @@ private slots:
     void pathSwingsLeftFirstAndCloses_data();
     void pathSwingsLeftFirstAndCloses();
     void windowPassesThePathAtTheDesignedTimes();
-
-private:
-    std::unique_ptr<QWidget> exposedWindow(const QRect& geometry);
 };
-
-std::unique_ptr<QWidget> ShakeTest::exposedWindow(const QRect& geometry)
-{
-    auto window = std::make_unique<QWidget>();
-    window->resize(geometry.size());
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window.get()))
-        return nullptr;
-    window->move(geometry.topLeft());
-    QCoreApplication::processEvents();
-    return window;
-}
 
 void ShakeTest::pathSwingsLeftFirstAndCloses_data()
 {
@@ -60,8 +45,12 @@ void ShakeTest::pathSwingsLeftFirstAndCloses()
 
 void ShakeTest::windowPassesThePathAtTheDesignedTimes()
 {
-    auto window = exposedWindow(QRect(200, 150, 400, 120));
-    QVERIFY(window);
+    auto window = std::make_unique<QWidget>();
+    window->resize(400, 120);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get())); // else late events undo the move
+    window->move(200, 150);
+    QCoreApplication::processEvents();
     const QRect frame = window->frameGeometry();
     QPropertyAnimation* shake = createShakeAnimation(window.get(), frame);
     QCOMPARE(window->pos(), frame.topLeft()); // building it moves nothing

@@ -102,13 +102,12 @@ private:
 
     void serve(QTcpSocket* socket, const QByteArray& head)
     {
-        const QList<QByteArray> lines = head.split('\n');
-        const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+        QList<QByteArray> lines = head.split('\n');
+        const QList<QByteArray> requestLine = lines.takeFirst().trimmed().split(' ');
         Request request{requestLine.value(0), requestLine.value(1), {}};
-        for (qsizetype i = 1; i < lines.size(); ++i) {
-            const qsizetype colon = lines[i].indexOf(':');
-            if (colon > 0)
-                request.headers.append({lines[i].left(colon), lines[i].mid(colon + 1).trimmed()});
+        for (const QByteArray& line : lines) {
+            const qsizetype colon = line.indexOf(':');
+            request.headers.append({line.left(colon), line.mid(colon + 1).trimmed()});
         }
 
         QByteArray rawAnswer = answer(404, "no such test route");

@@ -62,7 +62,6 @@ private slots:
     void noServerListening();
     void silentServerTimesOut();
     void callsFromOtherThreads();
-    void fixedRequest();
 
 private:
     TranslatorOptions optionsFor(const QString& prefix, int timeoutMs = 5000) const
@@ -205,13 +204,6 @@ void TranslatorTest::callsFromOtherThreads()
     QCOMPARE(fast, "Hallo Welt");
     QVERIFY(slowThread->wait(10000));
     QCOMPARE(slow, kUnable);
-}
-
-void TranslatorTest::fixedRequest()
-{
-    const QNetworkRequest request = translator::fixedBulgarianRequest(m_server.baseUrl("/fixed"));
-    QCOMPARE(request.attribute(QNetworkRequest::CacheLoadControlAttribute).toInt(),
-             int(QNetworkRequest::PreferCache));
 }
 
 QTEST_GUILESS_MAIN(TranslatorTest)

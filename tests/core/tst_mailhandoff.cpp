@@ -1,5 +1,4 @@
 #include "fakemailclient.h"
-#include "testsupport.h"
 
 #include "core/desktop/mailhandoff.h"
 
@@ -108,4 +107,4 @@ void MailHandOffTest::thunderbirdGetsCommaFreeAttachment()
 }
 
 QTEST_GUILESS_MAIN(MailHandOffTest)
-#include "tst_mail_handoff.moc"
+#include "tst_mailhandoff.moc"

@@ -3,7 +3,7 @@
 // A stand-in mail client in a temporary home: a script registered as the
 // mailto handler that writes its arguments to a file, one per line.
 
-#include "testsupport.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,13 +11,6 @@
 #include <QUrl>
 
 namespace testsupport {
-
-// Writes an executable script to `path`.
-inline void writeScript(const QString& path, const QString& text)
-{
-    writeFile(path, text.toUtf8());
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
-}
 
 class FakeMailClient
 {
@@ -28,6 +21,7 @@ public:
                    int exitCode = 0)
         : m_record(home + QStringLiteral("/received-arguments"))
     {
+        QFile::remove(m_record);
         QDir(home).mkpath(QStringLiteral("bin"));
         const QString script = home + QStringLiteral("/bin/") + program;
         writeScript(script, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.tmp'\n"
@@ -55,7 +49,6 @@ public:
     {
         return QString::fromUtf8(readFile(m_record)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
-    void forget() { QFile::remove(m_record); }
 
 private:
     QString m_record;

@@ -1,0 +1,39 @@
+#pragma once
+
+// Files and a temporary home, for tests of every layer (no widgets needed).
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+// A temporary home: HOME and the XDG folders point into a fresh directory
+// for the lifetime of the object, so tests never touch the user's files.
+class TempHome
+{
+public:
+    TempHome();
+    ~TempHome();
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
+    // Creates $HOME/Desktop (the default desktop folder).
+    QString makeDesktop();
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_saved[5];
+};
+
+// Writes `data` to `path`; returns false on failure.
+bool writeFile(const QString& path, const QByteArray& data);
+QByteArray readFile(const QString& path);
+// Writes an executable shell script.
+bool writeScript(const QString& path, const QString& text);
+
+// Every file and folder under `folder` by relative path, with the files'
+// contents: what a command that failed must leave as it found it.
+QMap<QString, QByteArray> filesUnder(const QString& folder);
+
+} // namespace testsupport
