@@ -158,19 +158,36 @@ void UnlockOnOpenTest::unsavedEditsAreAskedAbout()
     QCOMPARE(f.text(), secure ? QStringLiteral("Secret text") : QStringLiteral("Plain letter"));
 }
 
-// Cancel ends the application, after asking when there are unsaved edits.
+// Cancel ends an editor the file started, after asking when there are
+// unsaved edits; an editor that was running (a later launch, or its own Open
+// panel) only closes the window and keeps its document.
 void UnlockOnOpenTest::cancelEndsApplication()
 {
     for (const bool edited : {false, true}) {
-        Fixture f;
-        QSignalSpy terminate(f.controller, &AppController::terminateRequested);
-        if (edited)
-            typeIntoView(*f.layout, QStringLiteral("draft"));
-        f.controller->application(qApp, f.home.filePath(QStringLiteral("x.srtf")));
-        button(f.unlockWindow(), "btnOpenLockedFileCancel")->click();
-        if (edited)
-            QVERIFY(clickAlertButton(waitForAlert(), QStringLiteral("OK")));
-        QCOMPARE(terminate.size(), 1);
+        for (const bool running : {false, true}) {
+            Fixture f;
+            QSignalSpy terminate(f.controller, &AppController::terminateRequested);
+            if (edited)
+                typeIntoView(*f.layout, QStringLiteral("draft"));
+            const QString path = f.lock(QStringLiteral("x.srtf"), kCipherDes3, QStringLiteral("k"));
+            if (running) {
+                f.layout->engine->btnOpenAction();
+                if (edited)
+                    QVERIFY(clickAlertButton(waitForAlert(), QStringLiteral("Open anyway")));
+                acceptPanel(waitForPanel(), path); // Open offers secure documents too
+            } else {
+                f.controller->application(qApp, path);
+            }
+            QVERIFY(f.unlockWindowShown());
+            button(f.unlockWindow(), "btnOpenLockedFileCancel")->click();
+            if (edited && !running)
+                QVERIFY(clickAlertButton(waitForAlert(), QStringLiteral("OK")));
+            QCOMPARE(terminate.size(), running ? 0 : 1);
+            if (running) {
+                QVERIFY(!f.unlockWindowShown());
+                QVERIFY(f.text().endsWith(edited ? QStringLiteral("draft") : QString()));
+            }
+        }
     }
 }
 

@@ -140,6 +140,27 @@ void FilesTest::saveAsMakesThePlainFileTheDocument()
     QCOMPARE(readFile(target), m_state->DataToWrite);
     QCOMPARE(m_state->fileName, target);
     QCOMPARE(flagsOf(*m_layout), "clean plain orange");
+
+    // Edited again, Save writes that file in place and asks nothing.
+    type(QStringLiteral("y"));
+    m_engine->btnSaveAction();
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(readFile(target), m_state->DataToWrite);
+    QCOMPARE(flagsOf(*m_layout), "clean plain");
+
+    // Saving a secure document as plain starts at its own folder and name.
+    const QString folder = m_home->filePath(QStringLiteral("Documents"));
+    QVERIFY(QDir().mkpath(folder));
+    setDocumentPath(*m_layout, folder + QStringLiteral("/letter.srtf"));
+    m_state->isLastSavedASecureFile = true;
+    m_engine->btnSaveAction();
+    QVERIFY(clickAlertButton(waitForAlert(), QStringLiteral("Save as unsecured")));
+    QFileDialog* panel = waitForPanel();
+    QVERIFY(panel);
+    QCOMPARE(panel->directory().absolutePath(), folder);
+    QCOMPARE(panel->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
+             QStringLiteral("letter.rtf"));
+    panel->reject();
 }
 
 void FilesTest::openResetsStateAndSavesFormatting()
