@@ -154,6 +154,10 @@ void TranslatorTest::serverAnswers_data()
     row("zlib", {{"/zlib", encoded(compress(kHalloWelt, 15), "deflate")}}, "Hallo Welt");
     row("deflate, raw", {{"/raw", encoded(compress(kHalloWelt, -15), "deflate")}}, "Hallo Welt");
     row("gzip cut short", {{"/cut", encoded(compress(kHalloWelt, 31).left(12), "gzip")}}, kUnable);
+    // Answers beyond 4 MB are given up, compressed or not, however they begin.
+    const QByteArray huge = kHalloWelt + QByteArray(5 * 1024 * 1024, ' ');
+    row("answer beyond the limit", {{"/huge", Server::answer(200, huge)}}, kUnable);
+    row("gzip beyond the limit", {{"/bomb", encoded(compress(huge, 31), "gzip")}}, kUnable);
     const QByteArray latin1 = "[\"Gr\374\337e\",\"x\"]";
     row("Latin-1 declared",
         {{"/latin1",
