@@ -115,25 +115,6 @@ Result<QByteArray> freshSalt()
     return salt;
 }
 
-// Copies what `from` writes to the input of `to` until `from` ends, feeding
-// `from` its own input on the way.
-void forwardOutput(QProcess& from, QProcess& to)
-{
-    for (;;) {
-        const bool running = from.state() != QProcess::NotRunning;
-        if (running)
-            from.waitForReadyRead(100);
-        const QByteArray chunk = from.readAllStandardOutput();
-        if (!chunk.isEmpty()) {
-            to.write(chunk);
-            while (to.bytesToWrite() > 0 && to.waitForBytesWritten(-1)) {
-            }
-        } else if (!running) {
-            return;
-        }
-    }
-}
-
 Error keywordDescriptorError()
 {
     return makeError(ErrorCode::Internal,
@@ -308,47 +289,42 @@ Status CipherPipeline::runEncipherStages(const DocumentSource& rtf, const QStrin
     Result<KeywordPipe> keyword = KeywordPipe::create(keywordLine);
     if (!keyword)
         return keyword.error();
+    // The ciphertext between the stages, in memory: the tool's own header
+    // first, since told the salt it writes the bare ciphertext, which it
+    // appends; so the document reads as any salted document of the tool.
+    MemoryFile ciphertext;
+    if (const Status held = ciphertext.write(kSaltedHeader + salt); !held)
+        return held;
 
-    const QProcessEnvironment environment = childEnvironment();
     QProcess cipherStage;
-    QProcess base64Stage;
-    cipherStage.setProcessEnvironment(environment);
-    base64Stage.setProcessEnvironment(environment);
-    base64Stage.setStandardOutputFile(outputPath, QIODevice::Truncate);
+    cipherStage.setProcessEnvironment(childEnvironment());
+    cipherStage.setStandardOutputFile(ciphertext.path(), QIODevice::Append);
     keyword.value().attachTo(cipherStage);
-
-    // The cipher stage is told the salt and writes the bare ciphertext; the
-    // tool's own header goes in front of it here, so the document reads as
-    // any salted document of the tool.
     cipherStage.start(m_toolPath, openssl::cipherStageArguments(Direction::Encipher, cipherOption,
                                                                 Digest::Sha256, providers, salt));
-    base64Stage.start(m_toolPath, openssl::base64StageArguments(Direction::Encipher));
-    const bool cipherStarted = cipherStage.waitForStarted(-1);
+    const bool started = cipherStage.waitForStarted(-1);
     keyword.value().closeReadEnd();
-    const bool base64Started = base64Stage.waitForStarted(-1);
-    if (!cipherStarted || !base64Started) {
-        cipherStage.kill();
-        base64Stage.kill();
-        cipherStage.waitForFinished(-1);
-        base64Stage.waitForFinished(-1);
-        return startFailure(m_toolPath, cipherStarted ? base64Stage : cipherStage);
-    }
-
-    // The document is made while the tool derives its key, then fed to the
-    // cipher stage, whose output goes on to the Base64 stage as it comes.
+    if (!started)
+        return startFailure(m_toolPath, cipherStage);
+    // The document is made while the tool derives its key.
     cipherStage.write(rtf());
     cipherStage.closeWriteChannel();
-    base64Stage.write(kSaltedHeader + salt);
-    forwardOutput(cipherStage, base64Stage);
-    base64Stage.closeWriteChannel();
-    base64Stage.waitForFinished(-1);
-
+    cipherStage.waitForFinished(-1);
     if (cipherStage.exitStatus() == QProcess::NormalExit &&
         cipherStage.exitCode() == KeywordPipe::kWrongDescriptorExit)
         return keywordDescriptorError();
     if (!isWholeRun(cipherStage))
-        return stageFailure(cipherOption, cipherStage.readAllStandardError(),
-                            ErrorCode::ToolFailed);
+        return ciphertext.childWriteFailure(
+            stageFailure(cipherOption, cipherStage.readAllStandardError(), ErrorCode::ToolFailed));
+
+    QProcess base64Stage;
+    base64Stage.setProcessEnvironment(childEnvironment());
+    base64Stage.setStandardInputFile(ciphertext.path());
+    base64Stage.setStandardOutputFile(outputPath, QIODevice::Truncate);
+    base64Stage.start(m_toolPath, openssl::base64StageArguments(Direction::Encipher));
+    if (!base64Stage.waitForStarted(-1))
+        return startFailure(m_toolPath, base64Stage);
+    base64Stage.waitForFinished(-1);
     if (!isWholeRun(base64Stage))
         return makeError(ErrorCode::ToolFailed,
                          QStringLiteral("The Base64 stage failed: %1")
