@@ -2,6 +2,7 @@
 
 #include "core/atomicfile.h"
 #include "core/cipheroption.h"
+#include "core/descriptorio.h"
 #include "core/documentfile.h"
 #include "core/keywordpipe.h"
 #include "core/memoryfile.h"
@@ -114,6 +115,39 @@ Result<QByteArray> freshSalt()
         return makeError(ErrorCode::Internal, QStringLiteral("No random salt could be made."));
     return salt;
 }
+
+// A pipe whose two ends the stages open by name (their descriptors' names),
+// so one stage's output flows into the other's input, after what was put in
+// first.
+class StagePipe
+{
+public:
+    StagePipe()
+    {
+        if (::pipe2(m_fds, O_CLOEXEC) != 0)
+            m_fds[0] = m_fds[1] = -1;
+    }
+    ~StagePipe() { close(); }
+    StagePipe(const StagePipe&) = delete;
+    StagePipe& operator=(const StagePipe&) = delete;
+
+    bool isValid() const { return m_fds[0] >= 0; }
+    // A few bytes, far below what a pipe holds, so this never waits.
+    bool put(const QByteArray& bytes) { return io::writeAll(m_fds[1], bytes) == 0; }
+    QString readEndPath() const { return QStringLiteral("/proc/self/fd/%1").arg(m_fds[0]); }
+    QString writeEndPath() const { return QStringLiteral("/proc/self/fd/%1").arg(m_fds[1]); }
+    void close()
+    {
+        for (int& fd : m_fds) {
+            if (fd >= 0)
+                ::close(fd);
+            fd = -1;
+        }
+    }
+
+private:
+    int m_fds[2];
+};
 
 Error keywordDescriptorError()
 {
@@ -289,42 +323,52 @@ Status CipherPipeline::runEncipherStages(const DocumentSource& rtf, const QStrin
     Result<KeywordPipe> keyword = KeywordPipe::create(keywordLine);
     if (!keyword)
         return keyword.error();
-    // The ciphertext between the stages, in memory: the tool's own header
-    // first, since told the salt it writes the bare ciphertext, which it
-    // appends; so the document reads as any salted document of the tool.
-    MemoryFile ciphertext;
-    if (const Status held = ciphertext.write(kSaltedHeader + salt); !held)
-        return held;
+    // A pipe from the cipher stage to the Base64 stage that already holds
+    // the tool's own header: told the salt, the tool writes the bare
+    // ciphertext, so the document reads as any salted document of the tool.
+    StagePipe pipe;
+    if (!pipe.isValid() || !pipe.put(kSaltedHeader + salt))
+        return makeError(ErrorCode::Internal, QStringLiteral("No pipe between the stages."));
 
+    const QProcessEnvironment environment = childEnvironment();
     QProcess cipherStage;
-    cipherStage.setProcessEnvironment(childEnvironment());
-    cipherStage.setStandardOutputFile(ciphertext.path(), QIODevice::Append);
+    QProcess base64Stage;
+    cipherStage.setProcessEnvironment(environment);
+    base64Stage.setProcessEnvironment(environment);
+    cipherStage.setStandardOutputFile(pipe.writeEndPath(), QIODevice::Append);
+    base64Stage.setStandardInputFile(pipe.readEndPath());
+    base64Stage.setStandardOutputFile(outputPath, QIODevice::Truncate);
     keyword.value().attachTo(cipherStage);
+
     cipherStage.start(m_toolPath, openssl::cipherStageArguments(Direction::Encipher, cipherOption,
                                                                 Digest::Sha256, providers, salt));
-    const bool started = cipherStage.waitForStarted(-1);
+    base64Stage.start(m_toolPath, openssl::base64StageArguments(Direction::Encipher));
+    const bool cipherStarted = cipherStage.waitForStarted(-1);
     keyword.value().closeReadEnd();
-    if (!started)
-        return startFailure(m_toolPath, cipherStage);
+    const bool base64Started = base64Stage.waitForStarted(-1);
+    // The stages hold the pipe now; the Base64 stage ends when the cipher
+    // stage does.
+    pipe.close();
+    if (!cipherStarted || !base64Started) {
+        cipherStage.kill();
+        base64Stage.kill();
+        cipherStage.waitForFinished(-1);
+        base64Stage.waitForFinished(-1);
+        return startFailure(m_toolPath, cipherStarted ? base64Stage : cipherStage);
+    }
+
     // The document is made while the tool derives its key.
     cipherStage.write(rtf());
     cipherStage.closeWriteChannel();
     cipherStage.waitForFinished(-1);
+    base64Stage.waitForFinished(-1);
+
     if (cipherStage.exitStatus() == QProcess::NormalExit &&
         cipherStage.exitCode() == KeywordPipe::kWrongDescriptorExit)
         return keywordDescriptorError();
     if (!isWholeRun(cipherStage))
-        return ciphertext.childWriteFailure(
-            stageFailure(cipherOption, cipherStage.readAllStandardError(), ErrorCode::ToolFailed));
-
-    QProcess base64Stage;
-    base64Stage.setProcessEnvironment(childEnvironment());
-    base64Stage.setStandardInputFile(ciphertext.path());
-    base64Stage.setStandardOutputFile(outputPath, QIODevice::Truncate);
-    base64Stage.start(m_toolPath, openssl::base64StageArguments(Direction::Encipher));
-    if (!base64Stage.waitForStarted(-1))
-        return startFailure(m_toolPath, base64Stage);
-    base64Stage.waitForFinished(-1);
+        return stageFailure(cipherOption, cipherStage.readAllStandardError(),
+                            ErrorCode::ToolFailed);
     if (!isWholeRun(base64Stage))
         return makeError(ErrorCode::ToolFailed,
                          QStringLiteral("The Base64 stage failed: %1")
