@@ -443,14 +443,14 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString&
         return held.error();
     if (const Status decoded = runBase64Decode(base64.value(), ciphertext.path()); !decoded)
         return ciphertext.childWriteFailure(decoded.error());
-    if (ciphertext.size() == 0)
+    const Result<QByteArray> decoded = ciphertext.readAll();
+    if (!decoded)
+        return decoded.error();
+    if (decoded.value().isEmpty())
         return makeError(ErrorCode::WrongKeyword,
                          QStringLiteral("The document's Base64 text decodes to nothing."));
     // 4. Each cipher and digest in turn until one gives a document whose
     //    seal verifies, or, unsealed, a complete RTF document.
-    const Result<QByteArray> decoded = ciphertext.readAll();
-    if (!decoded)
-        return decoded.error();
     const QByteArray salt = decoded.value().startsWith(kSaltedHeader)
                                 ? decoded.value().mid(kSaltedHeader.size(), seal::kSaltLength)
                                 : QByteArray();
@@ -498,7 +498,7 @@ Result<CipherPipeline::Unlocked> CipherPipeline::decipherAttempts(const QString&
 Result<QByteArray> CipherPipeline::checkedDocument(const QByteArray& rtf,
                                                    const QByteArray& sealKey) const
 {
-    seal::Opened opened = seal::open(rtf, [&] { return sealKey; });
+    seal::Opened opened = seal::open(rtf, sealKey);
     switch (opened.check) {
     case seal::Check::Intact:
         return std::move(opened.rtf);

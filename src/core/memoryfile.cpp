@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velko {
@@ -44,12 +43,6 @@ Status MemoryFile::status() const
 QString MemoryFile::path() const
 {
     return QStringLiteral("/proc/self/fd/%1").arg(m_fd);
-}
-
-qint64 MemoryFile::size() const
-{
-    struct stat info;
-    return m_fd >= 0 && ::fstat(m_fd, &info) == 0 ? qint64(info.st_size) : 0;
 }
 
 Status MemoryFile::write(const QByteArray& data)

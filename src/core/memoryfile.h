@@ -22,7 +22,6 @@ public:
     Status status() const;
     // A name that opens this file: for a child's input or output.
     QString path() const;
-    qint64 size() const;
 
     Status write(const QByteArray& data);
     // Why a child's write into path() failed, when the system tells (the

@@ -164,11 +164,20 @@ QByteArray withoutHeadMark(QByteArray rtf, const Located& found)
     return rtf;
 }
 
-bool verifies(const QByteArray& rtfWithoutSeal, const QByteArray& value, const QByteArray& key)
+Opened open(const QByteArray& rtf, const QByteArray& key)
 {
-    const QByteArray expected = hmacSha256(key, rtfWithoutSeal);
-    return expected.size() == value.size() &&
-           CRYPTO_memcmp(expected.constData(), value.constData(), size_t(value.size())) == 0;
+    const Located found = locate(rtf);
+    if (found.kind == Check::Unsealed)
+        return {Check::Unsealed, rtf};
+    if (found.kind == Check::Broken)
+        return {Check::Broken, {}};
+    QByteArray without = rtf;
+    without.remove(found.start, found.length);
+    const QByteArray expected = hmacSha256(key, without);
+    if (expected.size() != found.value.size() ||
+        CRYPTO_memcmp(expected.constData(), found.value.constData(), size_t(expected.size())) != 0)
+        return {Check::Broken, {}};
+    return {Check::Intact, withoutHeadMark(std::move(without), found)};
 }
 
 } // namespace velko::seal

@@ -42,9 +42,8 @@ struct Opened
     QByteArray rtf; // without the seal group when there was one
 };
 
-// Finds the seal at the end of `rtf` and checks it under `key`, which is
-// made only when there is a seal to check.
-template <typename MakeKey> Opened open(const QByteArray& rtf, MakeKey makeKey);
+// Finds the seal at the end of `rtf` and checks it under `key`.
+Opened open(const QByteArray& rtf, const QByteArray& key);
 
 // Parts of open(), without the key.
 struct Located
@@ -57,20 +56,5 @@ struct Located
 };
 Located locate(const QByteArray& rtf);
 QByteArray withoutHeadMark(QByteArray rtf, const Located& found);
-bool verifies(const QByteArray& rtfWithoutSeal, const QByteArray& value, const QByteArray& key);
-
-template <typename MakeKey> Opened open(const QByteArray& rtf, MakeKey makeKey)
-{
-    const Located found = locate(rtf);
-    if (found.kind == Check::Unsealed)
-        return {Check::Unsealed, rtf};
-    if (found.kind == Check::Broken)
-        return {Check::Broken, {}};
-    QByteArray without = rtf;
-    without.remove(found.start, found.length);
-    if (!verifies(without, found.value, makeKey()))
-        return {Check::Broken, {}};
-    return {Check::Intact, withoutHeadMark(std::move(without), found)};
-}
 
 } // namespace velko::seal
