@@ -21,6 +21,14 @@ const QByteArray kLinks =
     "{\\rtf1 see {\\field{\\*\\fldinst{HYPERLINK \"https://example.org/x\" \\\\o \"tip\"}}"
     "{\\fldrslt{\\ul\\cf2 the site}}} and {\\field{\\*\\fldinst HYPERLINK \\\\l \"part2\"}"
     "{\\fldrslt here}} end}";
+// As word processors write lists: a list table, an override table, \pntext fallbacks.
+const QByteArray kList =
+    "{\\rtf1{\\*\\listtable{\\list\\listtemplateid7{\\listlevel\\levelnfc23{\\leveltext"
+    "\\'01\\u-3913 ?;}{\\levelnumbers;}\\fi-360\\li720}{\\listlevel\\levelnfc4"
+    "{\\leveltext\\'02\\'01);}{\\levelnumbers\\'01;}}\\listid99}}"
+    "{\\*\\listoverridetable{\\listoverride\\listid99\\listoverridecount0\\ls3}}"
+    "\\pard\\ls3\\ilvl0\\fi-360\\li720{\\listtext\\'b7\\tab}first\\par"
+    "\\pard\\ls3\\ilvl1\\fi-360\\li1440{\\listtext a)\\tab}sub\\par\\pard after}";
 constexpr int kReads = -1;
 
 } // namespace
@@ -36,7 +44,6 @@ private slots:
     void read();
     void formats_data();
     void formats();
-    void foreignList();
 };
 
 void TestRtfReader::read_data()
@@ -179,9 +186,15 @@ void TestRtfReader::formats_data()
         QStringList{"Times New Roman"});
     row("link", kLinks, "site", QTextFormat::AnchorHref, QStringLiteral("https://example.org/x"));
     row("link to an anchor", kLinks, "here", QTextFormat::AnchorHref, QStringLiteral("#part2"));
+    row("bullet list", kList, "first", QTextFormat::ListStyle, int(QTextListFormat::ListDisc));
+    row("lettered level", kList, "sub", QTextFormat::ListStyle,
+        int(QTextListFormat::ListLowerAlpha));
+    row("level's suffix", kList, "sub", QTextFormat::ListNumberSuffix, QStringLiteral(")"));
+    row("level's depth", kList, "sub", QTextFormat::ListIndent, 2);
+    row("no list after \\pard", kList, "after", QTextFormat::ListStyle, QVariant());
 }
 
-// The format of a word read from another writer's document.
+// The format of a word read from another writer's document, or of its list.
 void TestRtfReader::formats()
 {
     QFETCH(QByteArray, rtf);
@@ -193,30 +206,12 @@ void TestRtfReader::formats()
     QTextCursor cursor = document.find(word);
     QVERIFY(cursor.hasSelection());
     cursor.setPosition(cursor.selectionStart() + 1);
-    QCOMPARE(cursor.charFormat().property(property), value);
-}
-
-void TestRtfReader::foreignList()
-{
-    // As word processors write it: a list table, an override table, and \pntext fallbacks.
-    const QByteArray data =
-        "{\\rtf1{\\*\\listtable{\\list\\listtemplateid7{\\listlevel\\levelnfc23{\\leveltext"
-        "\\'01\\u-3913 ?;}{\\levelnumbers;}\\fi-360\\li720}{\\listlevel\\levelnfc4"
-        "{\\leveltext\\'02\\'01);}{\\levelnumbers\\'01;}}\\listid99}}"
-        "{\\*\\listoverridetable{\\listoverride\\listid99\\listoverridecount0\\ls3}}"
-        "\\pard\\ls3\\ilvl0\\fi-360\\li720{\\listtext\\'b7\\tab}first\\par"
-        "\\pard\\ls3\\ilvl1\\fi-360\\li1440{\\listtext a)\\tab}sub\\par\\pard after}";
-    QTextDocument document;
-    QVERIFY(rtf::read(data, &document).ok());
-    const QTextList* first = document.findBlockByNumber(0).textList();
-    QVERIFY(first);
-    QCOMPARE(first->format().style(), QTextListFormat::ListDisc);
-    const QTextList* sub = document.findBlockByNumber(1).textList();
-    QVERIFY(sub);
-    QCOMPARE(sub->format().style(), QTextListFormat::ListLowerAlpha);
-    QCOMPARE(sub->format().numberSuffix(), QStringLiteral(")"));
-    QCOMPARE(sub->format().indent(), 2);
-    QVERIFY(!document.findBlockByNumber(2).textList());
+    const QTextList* list = cursor.currentList();
+    const bool ofList = property >= QTextFormat::ListStyle && property < QTextFormat::FrameBorder;
+    const QTextFormat format = !ofList ? cursor.charFormat()
+                               : list  ? list->format()
+                                       : QTextFormat();
+    QCOMPARE(format.property(property), value);
 }
 
 QTEST_MAIN(TestRtfReader)

@@ -1,6 +1,7 @@
 #include "rtf/grammar/rtfgrammar.h"
 #include "rtf/rtf.h"
 
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -40,6 +41,15 @@ void verifyProperties(const QTextFormat& got, const QTextFormat& expected, bool 
     }
 }
 
+// `rtf` holds each of the space-separated control `words`, as whole words.
+void verifyWords(const QByteArray& rtf, const QByteArray& words)
+{
+    for (const QByteArray& word : words.split(' ')) {
+        const QRegularExpression control(QStringLiteral("\\\\%1(?![a-z])").arg(word));
+        QVERIFY2(word.isEmpty() || QString::fromLatin1(rtf).contains(control), word);
+    }
+}
+
 } // namespace
 
 class TestRtfRoundTrip : public QObject
@@ -61,41 +71,42 @@ void TestRtfRoundTrip::formats_data()
     QTest::addColumn<QString>("run");
     QTest::addColumn<QTextCharFormat>("chars");
     QTest::addColumn<QTextBlockFormat>("block");
-    const auto chars = [](const char* name, auto setter) {
+    QTest::addColumn<QByteArray>("words"); // control words other readers look for
+    const auto chars = [](const char* name, const char* words, auto setter) {
         QTextCharFormat format;
         setter(format);
-        QTest::newRow(name) << kBefore << kRun << format << QTextBlockFormat();
+        QTest::newRow(name) << kBefore << kRun << format << QTextBlockFormat() << QByteArray(words);
     };
-    const auto block = [](const char* name, auto setter) {
+    const auto block = [](const char* name, const char* words, auto setter) {
         QTextBlockFormat format;
         setter(format);
-        QTest::newRow(name) << kBefore << kRun << QTextCharFormat() << format;
+        QTest::newRow(name) << kBefore << kRun << QTextCharFormat() << format << QByteArray(words);
     };
     // Plain text first in its paragraph, right after the paragraph's control words.
     const auto text = [](const char* name, const QString& run) {
-        QTest::newRow(name) << QString() << run << QTextCharFormat() << QTextBlockFormat();
+        QTest::newRow(name) << QString() << run << QTextCharFormat() << QTextBlockFormat()
+                            << QByteArray();
     };
-    text("RTF specials", QStringLiteral("a\\b{c}d\\\\{{}}"));
-    text("beyond U+FFFF", QStringLiteral("😀 𝄞 𠀋"));
-    text("question marks", QStringLiteral("é? ?€?"));
-    text("digits after unicode", QStringLiteral("€123 é456"));
+    text("RTF specials, beyond U+FFFF, question marks and digits after unicode",
+         QStringLiteral("a\\b{c}d\\\\{{}} 😀 𝄞 𠀋 é? ?€? €123 é456"));
     text("spaces", QStringLiteral("  lead  and  trail  "));
-    chars("everything, RTF specials in the family and the link", [](QTextCharFormat& f) {
-        f.setFontFamilies({"Schrift Ä {x}\\"});
-        f.setFontPointSize(17.5);
-        f.setFontWeight(QFont::Bold);
-        f.setFontItalic(true);
-        f.setFontUnderline(true);
-        f.setFontStrikeOut(true);
-        f.setForeground(QColor(0, 0, 255));
-        f.setBackground(QColor(255, 255, 0));
-        f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
-        f.setAnchor(true);
-        f.setAnchorHref("https://example.org/a?b={c}&d=\\e#f");
-    });
-    chars("subscript",
+    chars("everything, RTF specials in the family and the link",
+          "fs35 b i ul strike cf chcbpat super", [](QTextCharFormat& f) {
+              f.setFontFamilies({"Schrift Ä {x}\\"});
+              f.setFontPointSize(17.5);
+              f.setFontWeight(QFont::Bold);
+              f.setFontItalic(true);
+              f.setFontUnderline(true);
+              f.setFontStrikeOut(true);
+              f.setForeground(QColor(0, 0, 255));
+              f.setBackground(QColor(255, 255, 0));
+              f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+              f.setAnchor(true);
+              f.setAnchorHref("https://example.org/a?b={c}&d=\\e#f");
+          });
+    chars("subscript", "sub",
           [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSubScript); });
-    block("centre, margins and indents", [](QTextBlockFormat& f) {
+    block("centre, margins and indents", "qc li", [](QTextBlockFormat& f) {
         f.setAlignment(Qt::AlignHCenter);
         f.setRightMargin(12.5);
         f.setTextIndent(-18);
@@ -103,11 +114,13 @@ void TestRtfRoundTrip::formats_data()
         f.setLeftMargin(10);
         f.setTopMargin(6);
     });
-    block("line height 150%",
+    block("right", "qr", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignRight); });
+    block("justified", "qj", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignJustify); });
+    block("line height 150%", "",
           [](QTextBlockFormat& f) { f.setLineHeight(150, QTextBlockFormat::ProportionalHeight); });
-    block("fixed line height",
+    block("fixed line height", "",
           [](QTextBlockFormat& f) { f.setLineHeight(20, QTextBlockFormat::FixedHeight); });
-    block("minimum line height",
+    block("minimum line height", "",
           [](QTextBlockFormat& f) { f.setLineHeight(16, QTextBlockFormat::MinimumHeight); });
 }
 
@@ -117,6 +130,7 @@ void TestRtfRoundTrip::formats()
     QFETCH(QString, run);
     QFETCH(QTextCharFormat, chars);
     QFETCH(QTextBlockFormat, block);
+    QFETCH(QByteArray, words);
     QTextDocument document;
     QTextCursor cursor(&document);
     cursor.insertText("first");
@@ -131,6 +145,7 @@ void TestRtfRoundTrip::formats()
     for (char c : data)
         QVERIFY2(uchar(c) < 0x80, "RTF output must be 7-bit");
     QCOMPARE(rtf::write(document), data); // the same document, the same bytes
+    verifyWords(data, words);
     const auto back = readBack(data);
     QCOMPARE(back->toRawText(), document.toRawText());
     back->setDefaultFont(document.defaultFont());
@@ -155,6 +170,7 @@ void TestRtfRoundTrip::lists_data()
     QTest::addColumn<QString>("suffix");
     QTest::newRow("decimal with )") << int(QTextListFormat::ListDecimal) << 1 << QString(")");
     QTest::newRow("upper roman") << int(QTextListFormat::ListUpperRoman) << 4 << QString(".");
+    QTest::newRow("bullets") << int(QTextListFormat::ListDisc) << 1 << QString(".");
 }
 
 void TestRtfRoundTrip::lists()
@@ -186,7 +202,10 @@ void TestRtfRoundTrip::lists()
 
     const QByteArray rtfData = rtf::write(document);
     QVERIFY(rtfData.contains("{\\listtext ")); // the fallback older readers show
+    verifyWords(rtfData, "ls ilvl" + QByteArray::number(indent));
     const auto back = readBack(rtfData);
+    back->setDefaultFont(document.defaultFont());
+    QCOMPARE(rtf::write(*back), rtfData);
     QVERIFY(!back->findBlockByNumber(0).textList());
     QVERIFY(!back->findBlockByNumber(4).textList());
     const QTextList* outer = back->findBlockByNumber(1).textList();
@@ -207,6 +226,7 @@ void TestRtfRoundTrip::lastParagraph()
 {
     QTextDocument document;
     QTextCursor cursor(&document);
+    cursor.createList(QTextListFormat::ListDecimal); // a list of its own
     cursor.insertText("first");
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
@@ -216,7 +236,8 @@ void TestRtfRoundTrip::lastParagraph()
     const auto back = readBack(rtf::write(document));
     QCOMPARE(back->blockCount(), 2);
     QCOMPARE(back->lastBlock().blockFormat().alignment(), Qt::AlignHCenter);
-    QVERIFY(back->lastBlock().textList());
+    const QTextList* list = back->lastBlock().textList();
+    QVERIFY(list && list->format().style() == QTextListFormat::ListSquare);
 
     cursor.insertBlock(QTextBlockFormat());
     QCOMPARE(readBack(rtf::write(document))->blockCount(), 3);
