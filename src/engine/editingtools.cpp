@@ -13,6 +13,8 @@
 #include <QEvent>
 #include <QFontComboBox>
 #include <QFontDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMimeData>
 #include <QTextCursor>
@@ -60,6 +62,15 @@ bool EditingTools::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_view && event->type() == QEvent::ReadOnlyChange)
         updateEnabled();
+    // Return in the size field is handled here, once: the field passes the
+    // key it ignores up to the box, which hands it to the field again.
+    if (m_fontSize && watched == m_fontSize->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            applyFontSizeText(m_fontSize->currentText());
+            return true;
+        }
+    }
     return QObject::eventFilter(watched, event);
 }
 

@@ -214,13 +214,10 @@ void EditingTools::buildFormatBar()
     m_fontSize->setInsertPolicy(QComboBox::NoInsert);
     for (int size : QFontDatabase::standardSizes())
         m_fontSize->addItem(QString::number(size));
-    // A size picked from the list, or typed and confirmed with Return.
+    // A size picked from the list; one typed and confirmed with Return goes
+    // through eventFilter().
     connect(m_fontSize, &QComboBox::textActivated, this, &EditingTools::applyFontSizeText);
-    // The box itself activates typed text that matches one of its items.
-    connect(m_fontSize->lineEdit(), &QLineEdit::returnPressed, this, [this] {
-        if (m_fontSize->findText(m_fontSize->currentText()) < 0)
-            applyFontSizeText(m_fontSize->currentText());
-    });
+    m_fontSize->lineEdit()->installEventFilter(this);
 
     m_formatBar->addWidget(m_fontFamily);
     m_formatBar->addWidget(m_fontSize);

@@ -110,6 +110,7 @@ void TestEditingTools::actionEditsAreUndoable_data()
     row("formatHighlightColor", "background-color:#123456");
     row("formatFont", "font-size:17pt");
     row("size:18", "font-size:18pt"); // one of the box's own sizes
+    row("size:21", "font-size:21pt"); // typed, not one of them
     row("formatClear", "font-weight:700", "{\\rtf1{\\b Hello} world}", true);
     row("formatAlignCenter", "align=\"center\"");
     row("formatAlignRight", "align=\"right\"");
