@@ -3,6 +3,7 @@
 #include "app/appcontroller.h"
 #include "app/layout_recent.h"
 #include "engine/engine.h"
+#include "feedback/actionicons.h"
 #include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"
 
@@ -15,6 +16,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace velko {
@@ -43,31 +45,40 @@ struct Command
     const char* name;
     const char* text;
     void (Engine::*slot)();
-    QKeySequence shortcut;
+    QKeySequence::StandardKey standard;
+    QKeySequence own; // beside the platform's keys, or instead where it has none
 };
 
 void buildCommands(Layout& layout)
 {
     Engine* engine = layout.engine;
     const Command commands[] = {
-        {"btnNewAction", "&New", &Engine::btnNewAction, QKeySequence::New},
-        {"btnOpenAction", "&Open…", &Engine::btnOpenAction, QKeySequence::Open},
-        {"btnSaveAction", "&Save", &Engine::btnSaveAction, QKeySequence::Save},
-        {"btnSaveAsAction", "Save &As…", &Engine::btnSaveAsAction, QKeySequence::SaveAs},
-        {"btnClearAction", "C&lear", &Engine::btnClearAction, QKeySequence()},
-        {"btnSecureText", "Se&cure…", &Engine::btnSecureText,
+        {"btnNewAction", "&New", &Engine::btnNewAction, QKeySequence::New, {}},
+        {"btnOpenAction", "&Open…", &Engine::btnOpenAction, QKeySequence::Open, {}},
+        {"btnSaveAction", "&Save", &Engine::btnSaveAction, QKeySequence::Save, {}},
+        {"btnSaveAsAction", "Save &As…", &Engine::btnSaveAsAction, QKeySequence::SaveAs,
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {"btnClearAction", "C&lear", &Engine::btnClearAction, QKeySequence::UnknownKey, {}},
+        {"btnSecureText", "Se&cure…", &Engine::btnSecureText, QKeySequence::UnknownKey,
          QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L)},
-        {"btnUnlockText", "&Unlock…", &Engine::btnUnlockText,
+        {"btnUnlockText", "&Unlock…", &Engine::btnUnlockText, QKeySequence::UnknownKey,
          QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_U)},
-        {"btnSendMail", "Send by &Mail…", &Engine::btnSendMail, QKeySequence()},
-        {"btnTranslateToBulgarian", "&Translate", &Engine::btnTranslateToBulgarian, QKeySequence()},
-        {"btnShowAboutBox", "&About Velko", &Engine::btnShowAboutBox, QKeySequence()},
-        {"btnQuitAction", "&Quit", &Engine::btnQuitAction, QKeySequence::Quit},
+        {"btnSendMail", "Send by &Mail…", &Engine::btnSendMail, QKeySequence::UnknownKey, {}},
+        {"btnTranslateToBulgarian",
+         "&Translate",
+         &Engine::btnTranslateToBulgarian,
+         QKeySequence::UnknownKey,
+         {}},
+        {"btnShowAboutBox", "&About Velko", &Engine::btnShowAboutBox, QKeySequence::UnknownKey, {}},
+        {"btnQuitAction", "&Quit", &Engine::btnQuitAction, QKeySequence::Quit, {}},
     };
     for (const Command& command : commands) {
         QAction* action =
             addLayoutAction(layout, QString::fromLatin1(command.name), QObject::tr(command.text));
-        action->setShortcut(command.shortcut);
+        QList<QKeySequence> keys = QKeySequence::keyBindings(command.standard);
+        if (!command.own.isEmpty() && !keys.contains(command.own))
+            keys.append(command.own);
+        action->setShortcuts(keys);
         QObject::connect(action, &QAction::triggered, engine, command.slot);
     }
 
@@ -99,7 +110,7 @@ void buildCommands(Layout& layout)
 
     layout.commandBar = new QToolBar(QObject::tr("Commands"), layout.mainWindow.get());
     layout.commandBar->setObjectName(QStringLiteral("commandBar"));
-    layout.commandBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    layout.commandBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     layout.commandBar->setMovable(false);
     for (const char* name : {"btnNewAction", "btnOpenAction", "btnSaveAction", "btnSaveAsAction",
                              "btnClearAction", "btnSecureText", "btnUnlockText", "btnSendMail",
@@ -153,7 +164,7 @@ void buildDocumentWindow(Layout& layout)
     popUp->setObjectName(QStringLiteral("cipherPopUpButton"));
     popUp->setAccessibleName(QObject::tr("Cipher"));
     cipherLabel->setBuddy(popUp);
-    auto* checkBox = new QCheckBox(QObject::tr("S&how secure output after securing"), central);
+    auto* checkBox = new QCheckBox(QObject::tr("Show secure o&utput after securing"), central);
     checkBox->setObjectName(QStringLiteral("chkBoxShowEncryptedOutputAfterEncryption"));
     auto* userLabel = new QLabel(QObject::tr("User:"), central);
     auto* user = new QLineEdit(central);
@@ -192,6 +203,18 @@ void buildDocumentWindow(Layout& layout)
     buildCipherPopUp(layout, popUp);
 }
 
+// The buttons the bars show for what does not fit have no text of their own.
+void nameOverflowButtons(QMainWindow* window)
+{
+    for (QToolBar* bar : window->findChildren<QToolBar*>()) {
+        if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+            more->setAccessibleName(QObject::tr("More of %1").arg(bar->windowTitle()));
+    }
+    if (auto* more =
+            window->menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
+        more->setAccessibleName(QObject::tr("More menus"));
+}
+
 } // namespace
 
 std::unique_ptr<Layout> buildLayout()
@@ -219,6 +242,8 @@ std::unique_ptr<Layout> buildLayout()
     buildUnlockOnOpenWindow(*layout);
     buildEditingTools(*layout);
     buildOpenRecentMenu(*layout);
+    applyActionIcons(layout->mainWindow.get());
+    nameOverflowButtons(layout->mainWindow.get());
     return layout;
 }
 

@@ -1,5 +1,7 @@
 #include "app/layout_util.h"
 
+#include "feedback/actionicons.h"
+
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -43,8 +45,8 @@ QLineEdit* createKeywordField(QWidget* parent, const QString& objectName,
     field->setObjectName(objectName);
     field->setAccessibleName(accessibleName);
     field->setEchoMode(QLineEdit::Password);
-    auto* toggle = field->addAction(QIcon::fromTheme(QStringLiteral("view-reveal-symbolic")),
-                                    QLineEdit::TrailingPosition);
+    auto* toggle =
+        field->addAction(actionIcon(QStringLiteral("showKeyword")), QLineEdit::TrailingPosition);
     toggle->setObjectName(objectName + QStringLiteral("ShowToggle"));
     toggle->setCheckable(true);
     toggle->setText(QObject::tr("Show keyword"));

@@ -22,12 +22,17 @@ namespace velko {
 namespace {
 
 // The keys of an action: the platform's bindings for its command (Redo:
-// Ctrl+Shift+Z and Ctrl+Y), else one of our own, else none.
+// Ctrl+Shift+Z and Ctrl+Y), one of our own, or both where some platforms bind
+// the command to nothing (Replace, Ctrl+H) or to a key hard to reach (Zoom In,
+// Ctrl+= beside Ctrl++).
 struct Keys
 {
     constexpr Keys() = default;
     constexpr Keys(QKeySequence::StandardKey key) : standard(key) {}
     constexpr Keys(QKeyCombination key) : own(key) {}
+    constexpr Keys(QKeySequence::StandardKey key, QKeyCombination also) : standard(key), own(also)
+    {
+    }
     QKeySequence::StandardKey standard = QKeySequence::UnknownKey;
     QKeyCombination own = Qt::Key_unknown;
 };
@@ -48,8 +53,7 @@ struct ActionSpec
     Keys keys;
     unsigned flags;
     void (*run)(EditingTools& tools, bool checked);
-    const char* iconText;  // the short text on the format bar, or none
-    const char* themeIcon; // the desktop theme's icon shown instead, where it has one
+    const char* iconText; // the short text on the format bar, or none
 };
 
 constexpr Keys kNoKeys;
@@ -58,88 +62,91 @@ constexpr unsigned Toggle = ChangesText | Checkable;
 constexpr unsigned Alignment = ChangesText | Checkable | Exclusive;
 
 // Every action of the tools, in the order of the format bar for those on it:
-// name, text, keys, flags, what it does, short text on the bar, theme icon.
+// name, text, keys, flags, what it does, short text on the bar.
 const ActionSpec kActions[] = {
     // Edit
     {"editUndo", "&Undo", QKeySequence::Undo, ChangesText, [](Tools t, bool) { t.view()->undo(); },
-     nullptr, nullptr},
-    {"editRedo", "&Redo", QKeySequence::Redo, ChangesText, [](Tools t, bool) { t.view()->redo(); },
-     nullptr, nullptr},
-    {"editCut", "Cu&t", QKeySequence::Cut, ChangesText, [](Tools t, bool) { t.view()->cut(); },
-     nullptr, nullptr},
-    {"editCopy", "&Copy", QKeySequence::Copy, 0, [](Tools t, bool) { t.view()->copy(); }, nullptr,
      nullptr},
+    {"editRedo", "&Redo", QKeySequence::Redo, ChangesText, [](Tools t, bool) { t.view()->redo(); },
+     nullptr},
+    {"editCut", "Cu&t", QKeySequence::Cut, ChangesText, [](Tools t, bool) { t.view()->cut(); },
+     nullptr},
+    {"editCopy", "&Copy", QKeySequence::Copy, 0, [](Tools t, bool) { t.view()->copy(); }, nullptr},
     {"editPaste", "&Paste", QKeySequence::Paste, ChangesText,
-     [](Tools t, bool) { t.view()->paste(); }, nullptr, nullptr},
+     [](Tools t, bool) { t.view()->paste(); }, nullptr},
     {"editPastePlainText", "Paste as Plain Te&xt", Qt::CTRL | Qt::SHIFT | Qt::Key_V, ChangesText,
-     [](Tools t, bool) { t.pastePlainText(); }, nullptr, nullptr},
+     [](Tools t, bool) { t.pastePlainText(); }, nullptr},
     {"editSelectAll", "Select &All", QKeySequence::SelectAll, 0,
-     [](Tools t, bool) { t.view()->selectAll(); }, nullptr, nullptr},
+     [](Tools t, bool) { t.view()->selectAll(); }, nullptr},
     {"editFind", "&Find…", QKeySequence::Find, 0, [](Tools t, bool) { t.findBar()->showFind(); },
-     nullptr, nullptr},
+     nullptr},
     {"editFindNext", "Find &Next", QKeySequence::FindNext, 0,
-     [](Tools t, bool) { t.findBar()->findNext(); }, nullptr, nullptr},
+     [](Tools t, bool) { t.findBar()->findNext(); }, nullptr},
     {"editFindPrevious", "Find Pre&vious", QKeySequence::FindPrevious, 0,
-     [](Tools t, bool) { t.findBar()->findPrevious(); }, nullptr, nullptr},
-    {"editReplace", "R&eplace…", QKeySequence::Replace, ChangesText,
-     [](Tools t, bool) { t.findBar()->showReplace(); }, nullptr, nullptr},
+     [](Tools t, bool) { t.findBar()->findPrevious(); }, nullptr},
+    {"editReplace",
+     "R&eplace…",
+     {QKeySequence::Replace, Qt::CTRL | Qt::Key_H},
+     ChangesText,
+     [](Tools t, bool) { t.findBar()->showReplace(); },
+     nullptr},
 
     // Format: characters
-    {"formatFont", "&Font…", kNoKeys, ChangesText, [](Tools t, bool) { t.chooseFont(); }, nullptr,
-     nullptr},
+    {"formatFont", "&Font…", kNoKeys, ChangesText, [](Tools t, bool) { t.chooseFont(); }, nullptr},
     {"formatBold", "&Bold", QKeySequence::Bold, Toggle | NewBarGroup | BoldLabel,
-     [](Tools t, bool on) { t.setBold(on); }, "B", "format-text-bold"},
+     [](Tools t, bool on) { t.setBold(on); }, "B"},
     {"formatItalic", "&Italic", QKeySequence::Italic, Toggle | OnBar,
-     [](Tools t, bool on) { t.setItalic(on); }, "I", "format-text-italic"},
+     [](Tools t, bool on) { t.setItalic(on); }, "I"},
     {"formatUnderline", "&Underline", QKeySequence::Underline, Toggle | OnBar,
-     [](Tools t, bool on) { t.setUnderline(on); }, "U", "format-text-underline"},
+     [](Tools t, bool on) { t.setUnderline(on); }, "U"},
     {"formatStrikeOut", "&Strike-out", Qt::CTRL | Qt::SHIFT | Qt::Key_X, Toggle | OnBar,
-     [](Tools t, bool on) { t.setStrikeOut(on); }, "S", "format-text-strikethrough"},
+     [](Tools t, bool on) { t.setStrikeOut(on); }, "S"},
     {"formatSuperscript", "Su&perscript", kNoKeys, Toggle | OnBar,
-     [](Tools t, bool on) { t.setSuperscript(on); }, "x²", nullptr},
+     [](Tools t, bool on) { t.setSuperscript(on); }, "x²"},
     {"formatSubscript", "Subs&cript", kNoKeys, Toggle | OnBar,
-     [](Tools t, bool on) { t.setSubscript(on); }, "x₂", nullptr},
+     [](Tools t, bool on) { t.setSubscript(on); }, "x₂"},
     {"formatTextColor", "Text &Colour…", kNoKeys, ChangesText | NewBarGroup,
-     [](Tools t, bool) { t.chooseTextColor(); }, "Colour", nullptr},
+     [](Tools t, bool) { t.chooseTextColor(); }, "Colour"},
     {"formatHighlightColor", "&Highlight Colour…", kNoKeys, ChangesText | OnBar,
-     [](Tools t, bool) { t.chooseHighlightColor(); }, "Highlight", nullptr},
+     [](Tools t, bool) { t.chooseHighlightColor(); }, "Highlight"},
 
     // Format: paragraphs
     {"formatAlignLeft", "Align &Left", Qt::CTRL | Qt::Key_L, Alignment | NewBarGroup,
-     [](Tools t, bool) { t.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); }, "Left",
-     "format-justify-left"},
+     [](Tools t, bool) { t.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); }, "Left"},
     {"formatAlignCenter", "C&entre", Qt::CTRL | Qt::Key_E, Alignment | OnBar,
-     [](Tools t, bool) { t.setAlignment(Qt::AlignHCenter); }, "Centre", "format-justify-center"},
+     [](Tools t, bool) { t.setAlignment(Qt::AlignHCenter); }, "Centre"},
     {"formatAlignRight", "Align &Right", Qt::CTRL | Qt::Key_R, Alignment | OnBar,
-     [](Tools t, bool) { t.setAlignment(Qt::AlignRight | Qt::AlignAbsolute); }, "Right",
-     "format-justify-right"},
+     [](Tools t, bool) { t.setAlignment(Qt::AlignRight | Qt::AlignAbsolute); }, "Right"},
     {"formatAlignJustify", "&Justify", Qt::CTRL | Qt::Key_J, Alignment | OnBar,
-     [](Tools t, bool) { t.setAlignment(Qt::AlignJustify); }, "Justify", "format-justify-fill"},
+     [](Tools t, bool) { t.setAlignment(Qt::AlignJustify); }, "Justify"},
     {"formatIndentLess", "&Decrease Indent", Qt::CTRL | Qt::Key_BracketLeft,
-     ChangesText | NewBarGroup, [](Tools t, bool) { t.changeIndent(-1); }, "Outdent",
-     "format-indent-less"},
+     ChangesText | NewBarGroup, [](Tools t, bool) { t.changeIndent(-1); }, "Outdent"},
     {"formatIndentMore", "Increase I&ndent", Qt::CTRL | Qt::Key_BracketRight, ChangesText | OnBar,
-     [](Tools t, bool) { t.changeIndent(1); }, "Indent", "format-indent-more"},
+     [](Tools t, bool) { t.changeIndent(1); }, "Indent"},
     {"formatBulletList", "B&ulleted List", Qt::CTRL | Qt::SHIFT | Qt::Key_8, Toggle | OnBar,
-     [](Tools t, bool on) { t.setList(QTextListFormat::ListDisc, on); }, "• List", nullptr},
+     [](Tools t, bool on) { t.setList(QTextListFormat::ListDisc, on); }, "• List"},
     {"formatNumberedList", "Nu&mbered List", Qt::CTRL | Qt::SHIFT | Qt::Key_7, Toggle | OnBar,
-     [](Tools t, bool on) { t.setList(QTextListFormat::ListDecimal, on); }, "1. List", nullptr},
+     [](Tools t, bool on) { t.setList(QTextListFormat::ListDecimal, on); }, "1. List"},
     {"formatClear", "Clear F&ormatting", Qt::CTRL | Qt::Key_Backslash, ChangesText | NewBarGroup,
-     [](Tools t, bool) { t.clearFormatting(); }, "Clear", nullptr},
+     [](Tools t, bool) { t.clearFormatting(); }, "Clear"},
 
     // View
-    {"viewZoomIn", "Zoom &In", QKeySequence::ZoomIn, 0, [](Tools t, bool) { t.zoom()->zoomIn(); },
-     nullptr, nullptr},
+    {"viewZoomIn",
+     "Zoom &In",
+     {QKeySequence::ZoomIn, Qt::CTRL | Qt::Key_Equal},
+     0,
+     [](Tools t, bool) { t.zoom()->zoomIn(); },
+     nullptr},
     {"viewZoomOut", "Zoom &Out", QKeySequence::ZoomOut, 0,
-     [](Tools t, bool) { t.zoom()->zoomOut(); }, nullptr, nullptr},
+     [](Tools t, bool) { t.zoom()->zoomOut(); }, nullptr},
     {"viewActualSize", "&Actual Size", Qt::CTRL | Qt::Key_0, 0,
-     [](Tools t, bool) { t.zoom()->actualSize(); }, nullptr, nullptr},
+     [](Tools t, bool) { t.zoom()->actualSize(); }, nullptr},
 
     // File
     {"filePrint", "&Print…", QKeySequence::Print, 0, [](Tools t, bool) { t.printDocument(); },
-     nullptr, nullptr},
+     nullptr},
     {"fileExportPdf", "&Export as PDF…", kNoKeys, 0, [](Tools t, bool) { t.exportAsPdf(); },
-     nullptr, nullptr},
+     nullptr},
 };
 
 } // namespace
@@ -151,12 +158,14 @@ void EditingTools::buildActions()
         auto* action = new QAction(tr(spec.text), m_window);
         const QString name = QString::fromLatin1(spec.name);
         action->setObjectName(name);
+        QList<QKeySequence> keys;
         if (spec.keys.standard != QKeySequence::UnknownKey) {
-            action->setShortcuts(spec.keys.standard);
+            keys = QKeySequence::keyBindings(spec.keys.standard);
             m_standardKeys.append(action);
-        } else if (spec.keys.own.key() != Qt::Key_unknown) {
-            action->setShortcut(QKeySequence(spec.keys.own));
         }
+        if (spec.keys.own.key() != Qt::Key_unknown && !keys.contains(QKeySequence(spec.keys.own)))
+            keys.append(QKeySequence(spec.keys.own));
+        action->setShortcuts(keys);
         if (spec.iconText)
             action->setIconText(tr(spec.iconText));
         if (spec.flags & BoldLabel) {
@@ -227,10 +236,6 @@ void EditingTools::buildFormatBar()
         if ((spec.flags & NewBarGroup) == NewBarGroup)
             m_formatBar->addSeparator();
         QAction* item = action(QString::fromLatin1(spec.name));
-        if (spec.themeIcon) {
-            if (const QString icon = QString::fromLatin1(spec.themeIcon); QIcon::hasThemeIcon(icon))
-                item->setIcon(QIcon::fromTheme(icon));
-        }
         m_formatBar->addAction(item);
         // The button shows a short text; assistive tools read the full one.
         if (QWidget* button = m_formatBar->widgetForAction(item))

@@ -18,7 +18,7 @@ FindBar::FindBar(VelkoTextView* view, QWidget* parent) : QWidget(parent), m_view
     setObjectName(QStringLiteral("findBar"));
     setAccessibleName(tr("Find and replace"));
 
-    auto* findLabel = new QLabel(tr("&Find:"), this);
+    auto* findLabel = new QLabel(tr("Fi&nd:"), this);
     m_findField = new QLineEdit(this);
     m_findField->setObjectName(QStringLiteral("findField"));
     m_findField->setAccessibleName(tr("Find"));
@@ -26,7 +26,7 @@ FindBar::FindBar(VelkoTextView* view, QWidget* parent) : QWidget(parent), m_view
     findLabel->setBuddy(m_findField);
     auto* previous = new QPushButton(tr("&Previous"), this);
     previous->setObjectName(QStringLiteral("findPreviousButton"));
-    auto* next = new QPushButton(tr("&Next"), this);
+    auto* next = new QPushButton(tr("Ne&xt"), this);
     next->setObjectName(QStringLiteral("findNextButton"));
     m_matchCase = new QCheckBox(tr("Match &case"), this);
     m_matchCase->setObjectName(QStringLiteral("matchCaseBox"));
@@ -50,7 +50,7 @@ FindBar::FindBar(VelkoTextView* view, QWidget* parent) : QWidget(parent), m_view
     findRow->addWidget(done);
 
     m_replaceRow = new QWidget(this);
-    auto* replaceLabel = new QLabel(tr("R&eplace with:"), m_replaceRow);
+    auto* replaceLabel = new QLabel(tr("Rep&lace with:"), m_replaceRow);
     m_replaceField = new QLineEdit(m_replaceRow);
     m_replaceField->setObjectName(QStringLiteral("replaceField"));
     m_replaceField->setAccessibleName(tr("Replace with"));

@@ -2,6 +2,7 @@
 
 #include "rtf/rtf.h"
 
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -116,6 +117,23 @@ QByteArray VelkoTextView::rtfOfWholeText() const
 bool VelkoTextView::isEmpty() const
 {
     return document()->characterCount() <= 1;
+}
+
+// Tab types a tab, so Ctrl+Tab and F6 (with Shift: backwards) leave the text
+// for the window's other controls, as in other editors.
+void VelkoTextView::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool ctrlTab =
+        (mods & Qt::ControlModifier) && (key == Qt::Key_Tab || key == Qt::Key_Backtab);
+    if (ctrlTab || key == Qt::Key_F6) {
+        const bool back = key == Qt::Key_Backtab || (mods & Qt::ShiftModifier);
+        QWidget::focusNextPrevChild(!back); // QTextEdit keeps the focus while editable
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
 }
 
 } // namespace velko

@@ -44,6 +44,9 @@ public:
 signals:
     void userTextChanged();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void adoptDocument(QTextDocument* document);
     void onContentsChange(int position, int charsRemoved, int charsAdded);
