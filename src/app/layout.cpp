@@ -4,6 +4,7 @@
 #include "app/layout_recent.h"
 #include "engine/engine.h"
 #include "feedback/actionicons.h"
+#include "feedback/documentstatus.h"
 #include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"
 
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -201,6 +203,7 @@ void buildDocumentWindow(Layout& layout)
     delegate->connectToView();
 
     buildCipherPopUp(layout, popUp);
+    engine->documentStatus = new DocumentStatus(window->statusBar(), view, layout.state.get());
 }
 
 // The buttons the bars show for what does not fit have no text of their own.

@@ -26,6 +26,7 @@ class QWidget;
 
 namespace velko {
 
+class DocumentStatus;
 class VelkoTextView;
 
 // Controller of the document window: every document command, the about box,
@@ -46,6 +47,7 @@ public:
     QCheckBox* chkBoxShowEncryptedOutputAfterEncryption = nullptr;
     // Secure, disabled while the view shows a secure document's own text.
     QAction* secureAction = nullptr;
+    DocumentStatus* documentStatus = nullptr; // the status bar, where the window has one
 
     QWidget* aboutWindowOpen = nullptr;
 

@@ -7,6 +7,7 @@
 
 #include "core/desktop/recentdocuments.h"
 #include "feedback/colors.h"
+#include "feedback/documentstatus.h"
 #include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"
 
@@ -36,6 +37,8 @@ void Engine::showDocumentState()
     showPathInLabelAndTitle(state->fileName);
     setLabelColor(setFileNameLabel, colors::fileNameLabel(state->textChanged));
     showEditability();
+    if (documentStatus)
+        documentStatus->refresh();
 }
 
 // Securing the Base64 text of a secure document would lock it twice over:

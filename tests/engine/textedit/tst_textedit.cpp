@@ -2,6 +2,7 @@
 // find and replace.
 
 #include "engine/textedit/findreplace.h"
+#include "engine/textedit/textcounts.h"
 #include "engine/textedit/textformat.h"
 
 #include <QTest>
@@ -100,6 +101,7 @@ private slots:
     void findsNextAndPrevious();
     void replaceAllKeepsFormatsInOneUndoStep_data();
     void replaceAllKeepsFormatsInOneUndoStep();
+    void countsWordsAndCharacters();
 };
 
 void TestTextEdit::charFormatsApplyToSelectionOrWhatIsTypedNext_data()
@@ -316,6 +318,18 @@ void TestTextEdit::replaceAllKeepsFormatsInOneUndoStep()
         QCOMPARE(formatAt(&document, i).fontWeight(), int(QFont::Bold));
     document.undo();
     QCOMPARE(document.toPlainText(), text);
+}
+
+// The status bar's counts: breaks between paragraphs are no characters, a
+// character outside the BMP is one, runs of spaces and tabs part words.
+void TestTextEdit::countsWordsAndCharacters()
+{
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("Hello  there\n\tworld \U0001F600"));
+    const textedit::TextCounts counts = textedit::countText(document);
+    QCOMPARE(counts.words, 4);
+    QCOMPARE(counts.characters, 20);
+    QCOMPARE(textedit::countText(QString()).words, 0);
 }
 
 QTEST_MAIN(TestTextEdit)
