@@ -219,6 +219,7 @@ std::unique_ptr<Layout> buildLayout()
     buildUnlockOnOpenWindow(*layout);
     buildEditingTools(*layout);
     buildOpenRecentMenu(*layout);
+    buildAutoLock(*layout);
     return layout;
 }
 
