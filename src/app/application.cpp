@@ -3,6 +3,7 @@
 #include "app/appcontroller.h"
 #include "app/commandline.h"
 #include "app/layout.h"
+#include "app/sessionwatch.h"
 #include "app/singleinstance.h"
 #include "engine/engine.h"
 
@@ -139,6 +140,7 @@ int runApplication(int argc, char* argv[])
     AppController* controller = layout->appController;
     connectTermination(*layout);
     connectLaterLaunches(instance, *layout);
+    lockWhenLeaving(*layout);
 
     controller->awakeFromNib();
     controller->applicationWillFinishLaunching();

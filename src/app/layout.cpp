@@ -245,6 +245,7 @@ std::unique_ptr<Layout> buildLayout()
     buildUnlockOnOpenWindow(*layout);
     buildEditingTools(*layout);
     buildOpenRecentMenu(*layout);
+    buildAutoLock(*layout);
     applyActionIcons(layout->mainWindow.get());
     nameOverflowButtons(layout->mainWindow.get());
     return layout;

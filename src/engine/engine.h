@@ -2,6 +2,7 @@
 
 #include "core/cipherpipeline.h"
 #include "core/documentstate.h"
+#include "core/idlepolicy.h"
 #include "core/result.h"
 #include "core/secretbytes.h"
 #include "engine/errortext.h"
@@ -27,6 +28,8 @@ class QWidget;
 namespace velko {
 
 class DocumentStatus;
+class AutoLock;
+struct Preferences;
 class VelkoTextView;
 
 // Controller of the document window: every document command, the about box,
@@ -63,6 +66,17 @@ public:
     QLineEdit* mailSenderName = nullptr;
     QLineEdit* mailAttachmentFileName = nullptr;
     QPlainTextEdit* mailAdditionalTextMessageField = nullptr;
+
+    // Shown instead of the text while an open secure document is locked.
+    QWidget* lockedPanel = nullptr;
+    QLabel* lockedDocumentLabel = nullptr; // the file's name and cipher
+    QLineEdit* textFieldKeywordLocked = nullptr;
+    // Commands that act on the text: off while it is locked.
+    QList<QAction*> documentCommands;
+
+    QWidget* windowPreferences = nullptr;
+    QComboBox* popUpLockAfterIdle = nullptr;
+    QComboBox* popUpClearClipboardAfter = nullptr;
 
     // --- Seams for tests -------------------------------------------------------
     // The pipeline every lock and unlock goes through.
@@ -112,6 +126,14 @@ public slots:
     void btnShowAboutBox();
     void btnAboutBoxClose();
 
+    // Auto-lock (engine_autolock.cpp): locks the text of an open secure
+    // document; a plain document and a locked one are left as they are.
+    void lockDocument();
+    void btnOpenLockedDocument();
+    void btnShowPreferences();
+    void btnPreferencesClose();
+    void preferencesChanged();
+
 public:
     // --- Answers of alerts and panels ----------------------------------------
     void saveAsPlainTextDocument(QMessageBox* alert, int returnCode, void* contextInfo);
@@ -148,14 +170,24 @@ public:
     Result<QString> unlockDocument(const QString& path, const QString& preferredCipher,
                                    QByteArrayView keyword);
 
+    // Watches input, the clipboard and the idle time from now on.
+    void startAutoLock(const Preferences& preferences);
+    bool isDocumentLocked() const;
+    // The clock idle time is measured with (tests turn their own).
+    void setIdleClock(IdlePolicy::Clock clock);
+
     // --- Where the document stands after a command -----------------------------
     enum class SaveKind { InPlace, Panel, SaveAs };
     void documentStarted();
     void documentOpened(const QString& path);
     void documentSaved(const QString& path, const QByteArray& rtf, SaveKind kind);
-    void documentSecured(const QString& path, const QByteArray& rtf, const QByteArray& secureText);
-    void documentUnlocked(const QString& path);
+    void documentSecured(const QString& path, const QByteArray& rtf, const QByteArray& secureText,
+                         QByteArrayView keyword);
+    void documentUnlocked(const QString& path, QByteArrayView keyword);
     void documentCleared();
+    void documentLocked();
+    // The keyword was given again: the locked edits are back.
+    void documentRestored();
     // Label and title after a command, by the label's one colour rule.
     void showDocumentState();
     void showEditability();
@@ -180,6 +212,13 @@ private:
     void savePlainDocument(const QString& path, SaveKind kind);
     // The plain save panel, starting at the document's own folder and name.
     PanelSpec plainSavePanel() const;
+
+    // Auto-lock: the document belongs to the secure file unlocked or secured
+    // with `keyword` (whose text the view shows when `shown`), or to none.
+    AutoLock* m_autoLock = nullptr;
+    void noteSecureDocument(QByteArrayView keyword, bool shown);
+    void forgetSecureDocument();
+    void showLocked(bool locked);
 };
 
 // A keyword field's text as UTF-8 in a wiped buffer.

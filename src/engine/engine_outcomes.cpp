@@ -51,6 +51,7 @@ void Engine::showEditability()
 
 void Engine::documentStarted()
 {
+    forgetSecureDocument();
     VelkoField->clearFromCode();
     VelkoField->setReadOnly(false);
     state->fileName = kDefaultFileName;
@@ -60,6 +61,7 @@ void Engine::documentStarted()
 
 void Engine::documentOpened(const QString& path)
 {
+    forgetSecureDocument();
     VelkoField->setReadOnly(false);
     state->fileName = path;
     state->textChanged = false;
@@ -71,6 +73,7 @@ void Engine::documentOpened(const QString& path)
 
 void Engine::documentSaved(const QString& path, const QByteArray& rtf, SaveKind kind)
 {
+    forgetSecureDocument();
     VelkoField->setReadOnly(false);
     state->fileName = path;
     state->DataToWrite = rtf;
@@ -86,8 +89,9 @@ void Engine::documentSaved(const QString& path, const QByteArray& rtf, SaveKind 
 }
 
 void Engine::documentSecured(const QString& path, const QByteArray& rtf,
-                             const QByteArray& secureText)
+                             const QByteArray& secureText, QByteArrayView keyword)
 {
+    noteSecureDocument(keyword, !chkBoxShowEncryptedOutputAfterEncryption->isChecked());
     state->fileName = path;
     state->DataToWrite = rtf;
     // Optionally the view shows the secure document's text, orange and
@@ -103,8 +107,9 @@ void Engine::documentSecured(const QString& path, const QByteArray& rtf,
     showDocumentState();
 }
 
-void Engine::documentUnlocked(const QString& path)
+void Engine::documentUnlocked(const QString& path, QByteArrayView keyword)
 {
+    noteSecureDocument(keyword, true);
     VelkoField->setReadOnly(false);
     state->fileName = path;
     state->textChanged = false;
@@ -120,6 +125,22 @@ void Engine::documentCleared()
     VelkoField->clearUndoably();
     VelkoField->setReadOnly(false);
     showEditability();
+}
+
+// The text is out of the view; the window shows the file, its cipher and
+// the keyword field that opens it again. Unsaved edits stay unsaved.
+void Engine::documentLocked()
+{
+    VelkoField->setReadOnly(true);
+    showLocked(true);
+    showDocumentState();
+}
+
+void Engine::documentRestored()
+{
+    showLocked(false);
+    VelkoField->setReadOnly(false);
+    showDocumentState();
 }
 
 } // namespace velko

@@ -106,8 +106,8 @@ void Engine::btnOKEnterKeyword()
     //    failure is told and leaves the text, the state and the keyword
     //    window as they were.
     const QByteArray rtf = VelkoField->rtfOfWholeText();
-    const Result<QByteArray> written =
-        pipeline.encipher(rtf, state->cipher, keywordOf(textfieldKeyword).view(), path);
+    const SecretBytes keyword = keywordOf(textfieldKeyword);
+    const Result<QByteArray> written = pipeline.encipher(rtf, state->cipher, keyword.view(), path);
     if (!written) {
         showFailure(Operation::Secure, written.error(), textfieldKeyword);
         return;
@@ -122,7 +122,7 @@ void Engine::btnOKEnterKeyword()
 
     // 9.-12. The text belongs to the secure document, with no unsaved edits;
     //    optionally the view shows the secure document's text.
-    documentSecured(path, rtf, written.value());
+    documentSecured(path, rtf, written.value(), keyword.view());
 }
 
 QAbstractAnimation* Engine::shakeAnimation(QWidget* window, const QRect& frame)
@@ -203,7 +203,7 @@ Result<QString> Engine::unlockDocument(const QString& path, const QString& prefe
     if (const Status replaced = replaceTextWithRtf(unlocked.value().rtf); !replaced)
         return replaced.error();
     selectCipher(unlocked.value().cipherOption);
-    documentUnlocked(path);
+    documentUnlocked(path, keyword);
     return unlocked.value().cipherOption;
 }
 

@@ -367,6 +367,15 @@ const struct Icon
          page(p);
          letter(p, QStringLiteral("PDF"), true, false, 3.5, QRectF(3.5, 6, 9, 6));
      }},
+    {"editPreferences", "preferences-system",
+     [](QPainter& p) {
+         for (int i = 0; i < 3; ++i) {
+             const double y = 3.5 + i * 4.5;
+             const double knob = i == 1 ? 10 : 5;
+             p.drawLine(QPointF(1.5, y), QPointF(14.5, y));
+             p.drawEllipse(QPointF(knob, y), 1.6, 1.6);
+         }
+     }},
     {"showKeyword", "view-reveal-symbolic",
      [](QPainter& p) {
          QPainterPath eye;

@@ -1,5 +1,6 @@
 #include "feedback/velkotextview.h"
 
+#include "feedback/clipboardguard.h"
 #include "rtf/rtf.h"
 
 #include <QKeyEvent>
@@ -17,7 +18,8 @@ VelkoTextView::VelkoTextView(QWidget* parent) : QTextEdit(parent)
 
 void VelkoTextView::adoptDocument(QTextDocument* doc)
 {
-    connect(doc, &QTextDocument::contentsChange, this, &VelkoTextView::onContentsChange);
+    connect(doc, &QTextDocument::contentsChange, this, &VelkoTextView::onContentsChange,
+            Qt::UniqueConnection);
 }
 
 void VelkoTextView::onContentsChange(int, int charsRemoved, int charsAdded)
@@ -112,6 +114,43 @@ void VelkoTextView::setWholeTextColorFromCode(const QColor& color)
 QByteArray VelkoTextView::rtfOfWholeText() const
 {
     return rtf::write(*document());
+}
+
+QMimeData* VelkoTextView::createMimeDataFromSelection() const
+{
+    QMimeData* plain = QTextEdit::createMimeDataFromSelection();
+    if (!m_secretClipboard || !plain)
+        return plain;
+    auto* secret = new SecretMimeData;
+    for (const QString& format : plain->formats())
+        secret->setData(format, plain->data(format));
+    delete plain;
+    return secret;
+}
+
+QTextDocument* VelkoTextView::takeDocument(QObject* owner)
+{
+    CodeChange change(this);
+    QTextDocument* taken = document();
+    // Given a new owner first: the view deletes its initial document when
+    // another one replaces it.
+    taken->setParent(owner);
+    auto* empty = new QTextDocument(this);
+    empty->setDefaultFont(taken->defaultFont());
+    setDocument(empty);
+    adoptDocument(empty);
+    return taken;
+}
+
+void VelkoTextView::restoreDocument(QTextDocument* restored)
+{
+    CodeChange change(this);
+    QTextDocument* previous = document();
+    restored->setParent(this);
+    setDocument(restored);
+    adoptDocument(restored);
+    if (previous->parent() == this && previous != restored)
+        previous->deleteLater();
 }
 
 bool VelkoTextView::isEmpty() const

@@ -41,17 +41,29 @@ public:
     QByteArray rtfOfWholeText() const;
     bool isEmpty() const;
 
+    // Text cut or copied while this is on is offered as secret data
+    // (feedback/clipboardguard.h).
+    void setSecretClipboard(bool secret) { m_secretClipboard = secret; }
+    // Takes the document out of the view, with its undo history, and gives
+    // the view an empty one: nothing of it is drawn or reachable through the
+    // view any more. `owner` owns the document until it is given back.
+    QTextDocument* takeDocument(QObject* owner);
+    // Shows a document taken earlier again; the view owns it from now on.
+    void restoreDocument(QTextDocument* document);
+
 signals:
     void userTextChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const override;
 
 private:
     void adoptDocument(QTextDocument* document);
     void onContentsChange(int position, int charsRemoved, int charsAdded);
 
     int m_codeChangeDepth = 0;
+    bool m_secretClipboard = false;
 };
 
 } // namespace velko
