@@ -218,6 +218,7 @@ std::unique_ptr<Layout> buildLayout()
     buildMailWindow(*layout);
     buildUnlockOnOpenWindow(*layout);
     buildEditingTools(*layout);
+    buildSpellChecking(*layout);
     buildOpenRecentMenu(*layout);
     return layout;
 }

@@ -57,6 +57,7 @@ void buildKeywordWindows(Layout& layout);
 void buildMailWindow(Layout& layout);
 void buildUnlockOnOpenWindow(Layout& layout);
 void buildEditingTools(Layout& layout);
+void buildSpellChecking(Layout& layout);
 
 // An action named `name`, with its text, registered in the layout.
 QAction* addLayoutAction(Layout& layout, const QString& name, const QString& text);

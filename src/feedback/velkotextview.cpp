@@ -79,6 +79,7 @@ Status VelkoTextView::setRtfFromCode(const QByteArray& rtf)
     if (ownPrevious)
         previous->deleteLater();
     moveCursor(QTextCursor::Start);
+    emit documentReplaced(replacement);
     return {};
 }
 

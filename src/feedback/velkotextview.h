@@ -43,6 +43,8 @@ public:
 
 signals:
     void userTextChanged();
+    // setRtfFromCode() put a new document in the view.
+    void documentReplaced(QTextDocument* document);
 
 private:
     void adoptDocument(QTextDocument* document);
