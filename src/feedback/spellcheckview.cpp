@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTextCursor>
 
 namespace velko {
@@ -23,15 +24,14 @@ SpellCheckView::SpellCheckView(VelkoTextView* view, std::unique_ptr<SpellChecker
     m_toggle->setEnabled(m_checker != nullptr);
     if (!m_checker)
         m_toggle->setToolTip(tr("No spelling dictionary is installed."));
-    connect(m_toggle, &QAction::toggled, this, [this](bool on) {
-        if (m_highlighter)
-            m_highlighter->setEnabled(on);
-    });
+    connect(m_toggle, &QAction::toggled, this, &SpellCheckView::updateMarks);
     if (!m_checker)
         return;
     m_highlighter = new SpellHighlighter(m_checker.get(), view->document());
     connect(view, &VelkoTextView::documentReplaced, this, &SpellCheckView::followDocument);
+    view->installEventFilter(this);
     view->viewport()->installEventFilter(this);
+    updateMarks();
 }
 
 SpellCheckView::~SpellCheckView()
@@ -46,16 +46,29 @@ void SpellCheckView::followDocument(QTextDocument* document)
     // The highlighter belongs to the document it marks: a new one for each.
     delete m_highlighter.data();
     m_highlighter = new SpellHighlighter(m_checker.get(), document);
-    m_highlighter->setEnabled(m_toggle->isChecked());
+    updateMarks();
+}
+
+// Marks while checking is on and the text is the user's to edit: the
+// read-only view shows a secure document's enciphered text, no words.
+void SpellCheckView::updateMarks()
+{
+    if (m_highlighter && m_view)
+        m_highlighter->setEnabled(m_toggle->isChecked() && !m_view->isReadOnly());
 }
 
 bool SpellCheckView::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ReadOnlyChange && watched == m_view)
+        updateMarks();
     if (event->type() != QEvent::ContextMenu || !m_view || watched != m_view->viewport())
         return QObject::eventFilter(watched, event);
     auto* menuEvent = static_cast<QContextMenuEvent*>(event);
-    // The view's own menu, with the spelling items in front.
-    std::unique_ptr<QMenu> menu(m_view->createStandardContextMenu(menuEvent->pos()));
+    // The view's own menu (it takes document coordinates, for the link
+    // under the pointer), with the spelling items in front.
+    const QPoint scrolled(m_view->horizontalScrollBar()->value(),
+                          m_view->verticalScrollBar()->value());
+    std::unique_ptr<QMenu> menu(m_view->createStandardContextMenu(menuEvent->pos() + scrolled));
     addSpellingItems(menu.get(), menuEvent->pos());
     menu->exec(menuEvent->globalPos());
     return true;

@@ -20,7 +20,8 @@ class VelkoTextView;
 
 // Spell checking in the text view: misspelled words underlined as the user
 // types, and the spelling items at the top of the view's context menu
-// (suggestions, Add to Dictionary, Ignore). Words added while a secure
+// (suggestions, Add to Dictionary, Ignore); none while the view is
+// read-only. Words added while a secure
 // document is open are kept in memory only, unless the user picks "Add to
 // Dictionary File".
 class SpellCheckView : public QObject
@@ -50,6 +51,7 @@ protected:
 
 private:
     void followDocument(QTextDocument* document);
+    void updateMarks();
     void addWord(const QString& word, bool toFile);
 
     QPointer<VelkoTextView> m_view;

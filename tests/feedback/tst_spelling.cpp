@@ -177,9 +177,14 @@ void SpellingTest::marksUnderlineWithoutChangingTheDocument()
     QVERIFY(!view.document()->isModified());
     QCOMPARE(edits.count(), 0);
 
+    // Off, and while the view is read-only (it shows enciphered text then).
     spelling.toggleAction()->setChecked(false);
     QVERIFY(marksOf(view.document()).isEmpty());
     spelling.toggleAction()->setChecked(true);
+    QCOMPARE(marksOf(view.document()), expected);
+    view.setReadOnly(true);
+    QVERIFY(marksOf(view.document()).isEmpty());
+    view.setReadOnly(false);
     QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi Nothng new.\\par}"));
     QTRY_COMPARE(marksOf(view.document()), (QList<std::pair<int, int>>{{0, 6}}));
     QCOMPARE(edits.count(), 0);
