@@ -244,6 +244,7 @@ std::unique_ptr<Layout> buildLayout()
     buildMailWindow(*layout);
     buildUnlockOnOpenWindow(*layout);
     buildEditingTools(*layout);
+    buildSpellChecking(*layout);
     buildOpenRecentMenu(*layout);
     buildAutoLock(*layout);
     applyActionIcons(layout->mainWindow.get());

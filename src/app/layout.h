@@ -57,6 +57,7 @@ void buildKeywordWindows(Layout& layout);
 void buildMailWindow(Layout& layout);
 void buildUnlockOnOpenWindow(Layout& layout);
 void buildEditingTools(Layout& layout);
+void buildSpellChecking(Layout& layout);
 // The locked-document panel and the Preferences window; built last, as it
 // sorts every command by whether it stays usable while the text is locked.
 void buildAutoLock(Layout& layout);

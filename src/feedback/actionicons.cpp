@@ -376,6 +376,11 @@ const struct Icon
              p.drawEllipse(QPointF(knob, y), 1.6, 1.6);
          }
      }},
+    {"editCheckSpelling", "tools-check-spelling",
+     [](QPainter& p) {
+         letter(p, QStringLiteral("abc"), false, false, 6, QRectF(0, 0, 16, 9));
+         p.drawPolyline(QPolygonF({{4, 11}, {7, 14.5}, {13, 8.5}}));
+     }},
     {"showKeyword", "view-reveal-symbolic",
      [](QPainter& p) {
          QPainterPath eye;

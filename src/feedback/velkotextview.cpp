@@ -82,6 +82,7 @@ Status VelkoTextView::setRtfFromCode(const QByteArray& rtf)
     if (ownPrevious)
         previous->deleteLater();
     moveCursor(QTextCursor::Start);
+    emit documentReplaced(replacement);
     return {};
 }
 

@@ -53,6 +53,8 @@ public:
 
 signals:
     void userTextChanged();
+    // setRtfFromCode() put a new document in the view.
+    void documentReplaced(QTextDocument* document);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
