@@ -50,7 +50,6 @@ void letter(QPainter& p, const QString& text, bool bold = false, bool italic = f
             double size = 11, const QRectF& box = QRectF(0, 0, 16, 16))
 {
     QFont font = p.font();
-    font.setPixelSize(1); // scaled with the painter
     font.setPointSizeF(size);
     font.setBold(bold);
     font.setItalic(italic);
