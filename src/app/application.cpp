@@ -5,6 +5,7 @@
 #include "app/layout.h"
 #include "app/sessionwatch.h"
 #include "app/singleinstance.h"
+#include "core/preferences.h"
 #include "engine/engine.h"
 
 #include <QApplication>
@@ -97,7 +98,9 @@ void connectLaterLaunches(SingleInstance& instance, Layout& layout)
 
 void connectTermination(Layout& layout)
 {
-    const auto leaveEventLoop = [] {
+    QMainWindow* window = layout.mainWindow.get();
+    const auto leaveEventLoop = [window] {
+        saveWindowGeometry(window->saveGeometry());
         QCoreApplication::exit(0);
     };
     QObject::connect(layout.appController, &AppController::terminateRequested, qApp, leaveEventLoop,
@@ -144,6 +147,8 @@ int runApplication(int argc, char* argv[])
 
     controller->awakeFromNib();
     controller->applicationWillFinishLaunching();
+    // Where the last run left it; the window manager keeps it on screen.
+    layout->mainWindow->restoreGeometry(loadWindowGeometry());
     layout->mainWindow->show();
     controller->applicationDidFinishLaunching();
     // One open request per file, in order, once the window exists.

@@ -1,6 +1,7 @@
 #include "app/layout.h"
 
 #include "app/appcontroller.h"
+#include "app/desktoplook.h"
 #include "app/layout_recent.h"
 #include "engine/engine.h"
 #include "feedback/actionicons.h"
@@ -247,6 +248,7 @@ std::unique_ptr<Layout> buildLayout()
     buildSpellChecking(*layout);
     buildOpenRecentMenu(*layout);
     buildAutoLock(*layout);
+    followDesktopLook(*layout);
     applyActionIcons(layout->mainWindow.get());
     nameOverflowButtons(layout->mainWindow.get());
     return layout;

@@ -2,6 +2,8 @@
 
 #include "feedback/actionicons.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -11,9 +13,31 @@
 
 namespace velko {
 
+namespace {
+
+const char* const kDialogProperty = "velkoDialog";
+
+// Secondary windows are plain tool windows for their behaviour (Return,
+// Escape and closing are theirs to handle), but dialogs to assistive tools.
+QAccessibleInterface* dialogAccessible(const QString& key, QObject* object)
+{
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (key != QLatin1String("QWidget") || !widget || !widget->property(kDialogProperty).toBool())
+        return nullptr;
+    return new QAccessibleWidget(widget, QAccessible::Dialog);
+}
+
+} // namespace
+
 QWidget* createToolWindow(QWidget* parent, const QString& objectName, const QString& title)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(dialogAccessible);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     auto* window = new QWidget(parent, Qt::Tool);
+    window->setProperty(kDialogProperty, true);
     window->setObjectName(objectName);
     window->setWindowTitle(title);
     window->setAccessibleName(title);

@@ -8,6 +8,7 @@ namespace {
 
 const QString kLockAfterIdle = QStringLiteral("security/lockAfterIdleMinutes");
 const QString kClearClipboard = QStringLiteral("security/clearClipboardAfterSeconds");
+const QString kWindowGeometry = QStringLiteral("window/geometry");
 
 QSettings settings()
 {
@@ -50,6 +51,17 @@ void savePreferences(const Preferences& preferences)
     QSettings store = settings();
     store.setValue(kLockAfterIdle, preferences.lockAfterIdleMinutes);
     store.setValue(kClearClipboard, preferences.clearClipboardAfterSeconds);
+}
+
+QByteArray loadWindowGeometry()
+{
+    return settings().value(kWindowGeometry).toByteArray();
+}
+
+void saveWindowGeometry(const QByteArray& geometry)
+{
+    QSettings store = settings();
+    store.setValue(kWindowGeometry, geometry);
 }
 
 } // namespace velko

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 
 namespace velko {
@@ -24,5 +25,10 @@ QList<int> clearClipboardChoices();
 
 Preferences loadPreferences();
 void savePreferences(const Preferences& preferences);
+
+// The document window's size and place at the end of the last run, as
+// QWidget::saveGeometry() gave it; empty before the first run.
+QByteArray loadWindowGeometry();
+void saveWindowGeometry(const QByteArray& geometry);
 
 } // namespace velko

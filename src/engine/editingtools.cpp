@@ -48,6 +48,8 @@ void EditingTools::connectView()
 {
     VelkoTextView* view = m_view;
     connect(view, &QTextEdit::currentCharFormatChanged, this, &EditingTools::showCharFormat);
+    connect(view, &VelkoTextView::defaultFontChanged, this,
+            [this] { showCharFormat(m_view->currentCharFormat()); });
     connect(view, &QTextEdit::cursorPositionChanged, this, &EditingTools::showBlockFormat);
     connect(view, &QTextEdit::undoAvailable, this, &EditingTools::updateEnabled);
     connect(view, &QTextEdit::redoAvailable, this, &EditingTools::updateEnabled);
@@ -102,7 +104,9 @@ void EditingTools::updateEnabled()
 
 void EditingTools::showCharFormat(const QTextCharFormat& format)
 {
-    const QFont font = format.font();
+    // What the format leaves open is the document's default font.
+    const QFont font =
+        m_view ? format.font().resolve(m_view->document()->defaultFont()) : format.font();
     {
         const QSignalBlocker blocker(m_fontFamily);
         m_fontFamily->setCurrentFont(font);

@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QPointer>
+#include <QRect>
 #include <QVariant>
 #include <QWidget>
 
@@ -165,10 +167,19 @@ void attachChildWindow(QWidget* parent, QWidget* child)
     if (!tracker->contains(child)) {
         const QVariant offset = child->property(kOffsetProperty);
         const QPoint parentPosition = parent->frameGeometry().topLeft();
-        if (offset.isValid())
+        if (offset.isValid()) {
             child->move(parentPosition + offset.toPoint());
-        else
-            child->move(parentPosition + QPoint(parent->width() / 4, 60));
+        } else {
+            // The first time: centred over the parent, at the size its
+            // contents give it.
+            if (!child->testAttribute(Qt::WA_Resized))
+                child->adjustSize();
+            else if (child->layout())
+                child->layout()->activate();
+            QRect placed(QPoint(), child->size());
+            placed.moveCenter(parent->frameGeometry().center());
+            child->move(placed.topLeft());
+        }
     }
     child->show();
     tracker->attach(child);

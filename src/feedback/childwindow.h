@@ -9,8 +9,8 @@ namespace velko {
 // they move with it (also during a title-bar drag on X11).
 
 // Attaches `child` above `parent`, shows it where it was last placed relative
-// to the parent, makes it the active window and raises it. Attaching a window
-// that is already attached only raises it again.
+// to the parent (the first time centred over it), makes it the active window and raises it.
+// Attaching a window that is already attached only raises it again.
 void attachChildWindow(QWidget* parent, QWidget* child);
 
 // Detaches and hides `child`. Does nothing for a window that is not attached.

@@ -13,6 +13,7 @@ namespace velko {
 VelkoTextView::VelkoTextView(QWidget* parent) : QTextEdit(parent)
 {
     setAcceptRichText(true);
+    m_newDocumentFont = document()->defaultFont();
     adoptDocument(document());
 }
 
@@ -35,7 +36,12 @@ void VelkoTextView::clearFromCode()
 {
     CodeChange change(this);
     clear();
+    const bool fontChanged = document()->defaultFont() != m_newDocumentFont;
+    document()->setDefaultFont(m_newDocumentFont);
+    setCurrentCharFormat(QTextCharFormat());
     document()->setModified(false);
+    if (fontChanged)
+        emit defaultFontChanged();
 }
 
 void VelkoTextView::clearUndoably()

@@ -2,6 +2,7 @@
 
 #include "core/result.h"
 
+#include <QFont>
 #include <QTextEdit>
 
 namespace velko {
@@ -29,7 +30,12 @@ public:
         VelkoTextView* m_view;
     };
 
+    // Empties the view for a new document, which starts in the font given
+    // to setNewDocumentFont(), whatever the last document's was.
     void clearFromCode();
+    // The font new documents start in; the one open keeps its own until New.
+    void setNewDocumentFont(const QFont& font) { m_newDocumentFont = font; }
+    QFont newDocumentFont() const { return m_newDocumentFont; }
     // Empties the text in one step that Undo brings back.
     void clearUndoably();
     void setPlainTextFromCode(const QString& text);
@@ -55,6 +61,8 @@ signals:
     void userTextChanged();
     // setRtfFromCode() put a new document in the view.
     void documentReplaced(QTextDocument* document);
+    // A new document starts in another font than the last one.
+    void defaultFontChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -66,6 +74,7 @@ private:
 
     int m_codeChangeDepth = 0;
     bool m_secretClipboard = false;
+    QFont m_newDocumentFont;
 };
 
 } // namespace velko

@@ -1,11 +1,19 @@
-// The document window's frame: launch steps, the cipher pop-ups, the about
-// box as a child window, and names for assistive tools.
+// The document window's frame: launch steps, the cipher pop-ups, the
+// secondary windows, names for assistive tools, and what the window takes
+// from the desktop (font, colours) and from the last run (its place).
 #include "testsupport.h"
 
+#include "app/application.h"
+#include "core/desktop/desktopsettings.h"
 #include "core/desktop/useraccount.h"
+#include "core/preferences.h"
+#include "rtf/rtf.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <optional>
 
@@ -15,6 +23,16 @@ class FrameTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        // The desktop's settings in a file of the test's own, which the
+        // gsettings tool changes as a settings panel would. GLib settles
+        // where they live at its first use.
+        QVERIFY(m_desktopSettings.isValid());
+        qputenv("GSETTINGS_BACKEND", "keyfile");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_desktopSettings.path()));
+        m_haveDesktopSettings = desktopColorScheme().has_value();
+    }
     void init()
     {
         m_home.emplace();
@@ -30,8 +48,17 @@ private slots:
     void cipherPopUpsAreIndependent();
     void aboutBoxShownOnceFollowsTheWindowAndLetsItWork();
     void everyControlHasAnAccessibleNameAndIcon();
+    void secondaryWindowsAreCentredDialogs();
+    void desktopFontNames_data();
+    void desktopFontNames();
+    void newDocumentsAndColoursFollowTheDesktop();
+    void windowPlaceIsRemembered();
 
 private:
+    void setDesktop(const char* key, const QString& value);
+
+    QTemporaryDir m_desktopSettings;
+    bool m_haveDesktopSettings = false;
     std::optional<testsupport::TempHome> m_home;
     std::unique_ptr<Layout> m_layout;
 };
@@ -121,6 +148,114 @@ void FrameTest::everyControlHasAnAccessibleNameAndIcon()
         QVERIFY2(!action->text().isEmpty(), qPrintable(action->objectName()));
         QVERIFY2(!action->icon().pixmap(16).isNull(), qPrintable(action->objectName()));
     }
+}
+
+void FrameTest::secondaryWindowsAreCentredDialogs()
+{
+    QMainWindow* window = m_layout->mainWindow.get();
+    const QList<QWidget*> secondary = {m_layout->engine->aboutWindowOpen,
+                                       m_layout->engine->windowEnterKeyWord,
+                                       m_layout->engine->windowUnlockKeyword,
+                                       m_layout->appController->windowUnlockFileWithKeyword};
+    for (QWidget* child : secondary) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(child);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->role(), QAccessible::Dialog);
+        QCOMPARE(accessible->text(QAccessible::Name), child->windowTitle());
+        attachChildWindow(window, child);
+        QVERIFY(QTest::qWaitForWindowExposed(child));
+        const QPoint off = child->frameGeometry().center() - window->frameGeometry().center();
+        QVERIFY2(off.manhattanLength() <= 4, qPrintable(child->objectName()));
+        detachChildWindow(window, child);
+    }
+}
+
+void FrameTest::desktopFontNames_data()
+{
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<bool>("bold");
+    QTest::newRow("family and size") << "Cantarell 11"
+                                     << "Cantarell" << 11.0 << false;
+    QTest::newRow("styles") << "DejaVu Sans Bold Italic 10.5"
+                            << "DejaVu Sans" << 10.5 << true;
+    QTest::newRow("no size") << "  Liberation   Serif "
+                             << "Liberation Serif" << 0.0 << false;
+    QTest::newRow("only a size") << "12" << QString() << 0.0 << false;
+}
+
+void FrameTest::desktopFontNames()
+{
+    QFETCH(QString, description);
+    QFETCH(QString, family);
+    QFETCH(double, points);
+    QFETCH(bool, bold);
+    const std::optional<DesktopFont> font = parseDesktopFont(description);
+    QCOMPARE(font.has_value(), !family.isEmpty());
+    if (font) {
+        QCOMPARE(font->family, family);
+        QCOMPARE(font->pointSize, points);
+        QCOMPARE(font->bold, bold);
+    }
+}
+
+void FrameTest::setDesktop(const char* key, const QString& value)
+{
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_desktopSettings.path());
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral("gsettings"),
+               {QStringLiteral("set"), QStringLiteral("org.gnome.desktop.interface"),
+                QString::fromLatin1(key), value});
+    QVERIFY(tool.waitForFinished());
+    QCOMPARE(tool.exitCode(), 0);
+}
+
+// A new document starts in the desktop's document font, not the last
+// document's; the window turns dark and light with the desktop, the page
+// stays white.
+void FrameTest::newDocumentsAndColoursFollowTheDesktop()
+{
+    if (!m_haveDesktopSettings)
+        QSKIP("the desktop's interface settings (gsettings-desktop-schemas) are not installed");
+    VelkoTextView* view = m_layout->engine->VelkoField;
+    setDesktop("document-font-name", QStringLiteral("DejaVu Serif 13"));
+    QTRY_COMPARE(view->newDocumentFont().family(), QStringLiteral("DejaVu Serif"));
+    QVERIFY(view->setRtfFromCode("{\\rtf1{\\fonttbl{\\f0 Times;}}\\f0\\fs40 Old}").ok());
+    m_layout->action("btnNewAction")->trigger();
+    QCOMPARE(view->document()->defaultFont().pointSizeF(), 13.0);
+    testsupport::typeIntoView(*m_layout, QStringLiteral("new"));
+    const QByteArray rtf = rtf::write(*view->document());
+    QVERIFY2(rtf.contains("\\f0\\fnil\\fcharset0 DejaVu Serif;") && rtf.contains("\\fs26"),
+             rtf.constData());
+    QVERIFY(!rtf.contains("Times"));
+    auto* sizeBox = m_layout->mainWindow->findChild<QComboBox*>(QStringLiteral("fontSizeBox"));
+    QCOMPARE(sizeBox->currentText(), QStringLiteral("13"));
+
+    const auto lightness = [](const QWidget* widget, QPalette::ColorRole role) {
+        return widget->palette().color(role).lightness();
+    };
+    setDesktop("color-scheme", QStringLiteral("prefer-dark"));
+    QTRY_VERIFY(lightness(m_layout->mainWindow.get(), QPalette::Window) < 128);
+    QVERIFY(lightness(m_layout->mainWindow.get(), QPalette::WindowText) > 128);
+    QCOMPARE(view->palette().color(QPalette::Base), QColor(Qt::white));
+    QCOMPARE(view->palette().color(QPalette::Text), QColor(Qt::black));
+    setDesktop("color-scheme", QStringLiteral("default"));
+    QTRY_VERIFY(lightness(m_layout->mainWindow.get(), QPalette::Window) >= 128);
+}
+
+void FrameTest::windowPlaceIsRemembered()
+{
+    QMainWindow* window = m_layout->mainWindow.get();
+    connectTermination(*m_layout);
+    window->setGeometry(QRect(70, 90, 640, 410));
+    emit m_layout->engine->terminateRequested();
+    QTRY_VERIFY(!loadWindowGeometry().isEmpty());
+    QMainWindow next;
+    QVERIFY(next.restoreGeometry(loadWindowGeometry()));
+    QCOMPARE(next.size(), QSize(640, 410));
 }
 
 QTEST_MAIN(FrameTest)

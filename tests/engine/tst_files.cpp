@@ -177,6 +177,7 @@ void FilesTest::openResetsStateAndSavesFormatting()
     // Saved again (in place, no warning): text and attributes survive.
     m_engine->btnSaveAction();
     QTextDocument doc;
+    doc.setDefaultFont(m_view->document()->defaultFont());
     QVERIFY(rtf::read(readFile(path), &doc).ok());
     QCOMPARE(rtf::write(doc), rtf::write(*m_view->document()));
 }
