@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QIcon>
 #include <QMainWindow>
 
@@ -86,6 +87,34 @@ private:
     Layout* m_layout;
 };
 
+// With VELKO_STARTUP_PROBE set, the first paint of the document window is
+// told on standard output and the editor ends: the start-up benchmark
+// measures launches with it.
+class StartupProbe : public QObject
+{
+public:
+    explicit StartupProbe(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            // Told once the paint is done and on screen.
+            QMetaObject::invokeMethod(this, &StartupProbe::report, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    void report()
+    {
+        std::fputs("painted\n", stdout);
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+    }
+};
+
 } // namespace
 
 void connectLaterLaunches(SingleInstance& instance, Layout& layout)
@@ -147,6 +176,8 @@ int runApplication(int argc, char* argv[])
 
     controller->awakeFromNib();
     controller->applicationWillFinishLaunching();
+    if (qEnvironmentVariableIsSet("VELKO_STARTUP_PROBE"))
+        new StartupProbe(layout->mainWindow.get());
     // Where the last run left it; the window manager keeps it on screen.
     layout->mainWindow->restoreGeometry(loadWindowGeometry());
     layout->mainWindow->show();

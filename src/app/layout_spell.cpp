@@ -15,11 +15,11 @@ namespace velko {
 // its toggle at the end of the Edit menu.
 void buildSpellChecking(Layout& layout)
 {
-    Result<std::unique_ptr<SpellChecker>> checker = SpellChecker::openForDesktop();
     const DocumentState* state = layout.state.get();
     auto* spelling = new SpellCheckView(
-        layout.engine->VelkoField, checker ? std::move(checker).value() : nullptr,
-        [state] { return state->isLastSavedASecureFile; }, layout.mainWindow.get());
+        layout.engine->VelkoField, nullptr, [state] { return state->isLastSavedASecureFile; },
+        layout.mainWindow.get());
+    spelling->openDesktopDictionaryLater();
     QAction* toggle = spelling->toggleAction();
     layout.actions.insert(toggle->objectName(), toggle);
     layout.editMenu->addSeparator();

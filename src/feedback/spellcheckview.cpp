@@ -14,24 +14,42 @@ namespace velko {
 
 SpellCheckView::SpellCheckView(VelkoTextView* view, std::unique_ptr<SpellChecker> checker,
                                std::function<bool()> secureDocumentOpen, QObject* parent)
-    : QObject(parent), m_view(view), m_checker(std::move(checker)),
-      m_secureDocumentOpen(std::move(secureDocumentOpen))
+    : QObject(parent), m_view(view), m_secureDocumentOpen(std::move(secureDocumentOpen))
 {
     m_toggle = new QAction(tr("Check &Spelling While Typing"), this);
     m_toggle->setObjectName(QStringLiteral("editCheckSpelling"));
     m_toggle->setCheckable(true);
+    connect(m_toggle, &QAction::toggled, this, &SpellCheckView::updateMarks);
+    useChecker(std::move(checker));
+}
+
+void SpellCheckView::useChecker(std::unique_ptr<SpellChecker> checker)
+{
+    m_checker = std::move(checker);
     m_toggle->setChecked(m_checker != nullptr);
     m_toggle->setEnabled(m_checker != nullptr);
-    if (!m_checker)
-        m_toggle->setToolTip(tr("No spelling dictionary is installed."));
-    connect(m_toggle, &QAction::toggled, this, &SpellCheckView::updateMarks);
-    if (!m_checker)
+    m_toggle->setToolTip(m_checker ? QString() : tr("No spelling dictionary is installed."));
+    if (!m_checker || !m_view)
         return;
-    m_highlighter = new SpellHighlighter(m_checker.get(), view->document());
-    connect(view, &VelkoTextView::documentReplaced, this, &SpellCheckView::followDocument);
-    view->installEventFilter(this);
-    view->viewport()->installEventFilter(this);
+    m_highlighter = new SpellHighlighter(m_checker.get(), m_view->document());
+    connect(m_view, &VelkoTextView::documentReplaced, this, &SpellCheckView::followDocument);
+    m_view->installEventFilter(this);
+    m_view->viewport()->installEventFilter(this);
     updateMarks();
+}
+
+void SpellCheckView::openDesktopDictionaryLater()
+{
+    QMetaObject::invokeMethod(this, &SpellCheckView::openDesktopDictionary, Qt::QueuedConnection);
+}
+
+void SpellCheckView::openDesktopDictionary()
+{
+    if (m_checker)
+        return;
+    Result<std::unique_ptr<SpellChecker>> checker = SpellChecker::openForDesktop();
+    if (checker)
+        useChecker(std::move(checker).value());
 }
 
 SpellCheckView::~SpellCheckView()

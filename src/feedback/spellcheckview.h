@@ -35,6 +35,10 @@ public:
                    std::function<bool()> secureDocumentOpen, QObject* parent = nullptr);
     ~SpellCheckView() override;
 
+    // Opens the desktop's dictionary once the event loop runs, so that
+    // loading it does not hold back the window's first paint.
+    void openDesktopDictionaryLater();
+
     SpellChecker* checker() const { return m_checker.get(); }
     SpellHighlighter* highlighter() const { return m_highlighter; }
     // "Check Spelling While Typing", checkable, on at start when there is
@@ -50,6 +54,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void useChecker(std::unique_ptr<SpellChecker> checker);
+    void openDesktopDictionary();
     void followDocument(QTextDocument* document);
     void updateMarks();
     void addWord(const QString& word, bool toFile);
