@@ -28,7 +28,8 @@ public slots:
     void textDidChange();
 };
 
-// The label's text colour (the edit indicator).
+// The label's text colour (the edit indicator); shown in a lighter shade
+// while the window is dark.
 void setLabelColor(QLabel* label, const QColor& color);
 QColor labelColor(const QLabel* label);
 

@@ -7,6 +7,8 @@
 #include "core/desktop/desktopsettings.h"
 #include "core/desktop/useraccount.h"
 #include "core/preferences.h"
+#include "feedback/colors.h"
+#include "feedback/velkofield_delegate.h"
 #include "rtf/rtf.h"
 
 #include <QAccessible>
@@ -240,10 +242,16 @@ void FrameTest::newDocumentsAndColoursFollowTheDesktop()
     setDesktop("color-scheme", QStringLiteral("prefer-dark"));
     QTRY_VERIFY(lightness(m_layout->mainWindow.get(), QPalette::Window) < 128);
     QVERIFY(lightness(m_layout->mainWindow.get(), QPalette::WindowText) > 128);
+    // The edit indicator keeps its meaning in a shade that reads on dark.
+    QLabel* label = m_layout->engine->setFileNameLabel;
+    QCOMPARE(labelColor(label), colors::red());
+    QTRY_VERIFY(lightness(label, QPalette::WindowText) > 128);
+    QCOMPARE(label->palette().color(QPalette::WindowText).hslHue(), colors::red().hslHue());
     QCOMPARE(view->palette().color(QPalette::Base), QColor(Qt::white));
     QCOMPARE(view->palette().color(QPalette::Text), QColor(Qt::black));
     setDesktop("color-scheme", QStringLiteral("default"));
     QTRY_VERIFY(lightness(m_layout->mainWindow.get(), QPalette::Window) >= 128);
+    QCOMPARE(label->palette().color(QPalette::WindowText), colors::red());
 }
 
 void FrameTest::windowPlaceIsRemembered()
