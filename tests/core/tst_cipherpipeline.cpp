@@ -159,13 +159,10 @@ private slots:
         QTest::addColumn<QString>("cipher");
         QTest::addColumn<QString>("keyword");
         QTest::addColumn<int>("size"); // 0: the short document
-        const QList<QPair<const char*, QString>> keywords{
-            {"quotes", QStringLiteral("it's \"quoted\" \\ back")},
-            {"non-ascii", QStringLiteral("Schlüssel ключ 鍵 🔑")},
-        };
+        // Quotes, a backslash and letters beyond ASCII reach the tool as typed.
+        const QString keyword = QStringLiteral("it's \"quoted\" \\ Schlüssel ключ 鍵 🔑");
         for (const QString& cipher : allCipherOptions()) {
-            for (const auto& [name, keyword] : keywords)
-                QTest::addRow("%s %s", qPrintable(cipher), name) << cipher << keyword << 0;
+            QTest::addRow("%s", qPrintable(cipher)) << cipher << keyword << 0;
             QTest::addRow("%s 10 MiB", qPrintable(cipher)) << cipher << "big" << 10 * 1024 * 1024;
         }
     }
