@@ -14,71 +14,64 @@ class OpenRequestsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void kindOfPath();
-    void kindOfFileOnDisk();
-    void commandLine_data();
-    void commandLine();
-    void commandLineOptions();
-    void urisRoundTrip();
+    void kindOfPath()
+    {
+        const QByteArray rtf = "{\\rtf1\\ansi hello}";
+        const QByteArray secure = "U2FsdGVkX1+abc";
+        QCOMPARE(documentKindOf("/home/a/NOTE.SRTF", {}), DocumentKind::Secure);
+        // A folder named like a secure file does not make its contents secure.
+        QCOMPARE(documentKindOf("/home/a/old.srtf/letter.rtf", rtf), DocumentKind::Plain);
+        QCOMPARE(documentKindOf("/home/a/renamed.rtf", secure), DocumentKind::Secure);
+        QCOMPARE(documentKindOf("/home/a/quoted.rtf", " U2FsdGVkX1"), DocumentKind::Plain);
+    }
+
+    void kindOfFileOnDisk()
+    {
+        testsupport::TempHome home;
+        const QString renamed = home.filePath(QStringLiteral("letter.rtf"));
+        QVERIFY(testsupport::writeFile(renamed, "U2FsdGVkX19hYmNkZWZnaA==\n"));
+        QCOMPARE(documentKindOfFile(renamed), DocumentKind::Secure);
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("paths");
+
+        QTest::newRow("relative paths, in order")
+            << QStringList{"velko", "b.rtf", "sub/../a.srtf", "./c"}
+            << QStringList{"/work/dir/b.rtf", "/work/dir/a.srtf", "/work/dir/c"};
+        QTest::newRow("file URL") << QStringList{"velko", "file:///tmp/caf%C3%A9.srtf"}
+                                  << QStringList{QStringLiteral("/tmp/café.srtf")};
+        QTest::newRow("name starting with a dash after --")
+            << QStringList{"velko", "--", "-odd.rtf"} << QStringList{"/work/dir/-odd.rtf"};
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, paths);
+        const CommandLine parsed = parseCommandLine(arguments, QStringLiteral("/work/dir"));
+        QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+        QCOMPARE(parsed.paths, paths);
+    }
+
+    void commandLineOptions()
+    {
+        // An unknown option opens nothing.
+        const CommandLine unknown = parseCommandLine({"velko", "--frobnicate", "a.rtf"}, "/");
+        QVERIFY(!unknown.error.isEmpty() && unknown.paths.isEmpty());
+    }
+
+    void urisRoundTrip()
+    {
+        const QStringList paths{QStringLiteral("/tmp/a b.rtf"), QStringLiteral("/tmp/ünï #1.srtf")};
+        const QStringList uris = urisOfPaths(paths);
+        QCOMPARE(localPathsOfUris(uris), paths);
+        // Only local files are opened.
+        QCOMPARE(localPathsOfUris({"https://example.org/x.rtf", uris.at(0)}), paths.mid(0, 1));
+    }
 };
-
-void OpenRequestsTest::kindOfPath()
-{
-    const QByteArray rtf = "{\\rtf1\\ansi hello}";
-    const QByteArray secure = "U2FsdGVkX1+abc";
-    QCOMPARE(documentKindOf("/home/a/NOTE.SRTF", {}), DocumentKind::Secure);
-    // A folder named like a secure file does not make its contents secure.
-    QCOMPARE(documentKindOf("/home/a/old.srtf/letter.rtf", rtf), DocumentKind::Plain);
-    QCOMPARE(documentKindOf("/home/a/renamed.rtf", secure), DocumentKind::Secure);
-    QCOMPARE(documentKindOf("/home/a/quoted.rtf", " U2FsdGVkX1"), DocumentKind::Plain);
-}
-
-void OpenRequestsTest::kindOfFileOnDisk()
-{
-    testsupport::TempHome home;
-    const QString renamed = home.filePath(QStringLiteral("letter.rtf"));
-    QVERIFY(testsupport::writeFile(renamed, "U2FsdGVkX19hYmNkZWZnaA==\n"));
-    QCOMPARE(documentKindOfFile(renamed), DocumentKind::Secure);
-}
-
-void OpenRequestsTest::commandLine_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("paths");
-
-    QTest::newRow("relative paths, in order")
-        << QStringList{"velko", "b.rtf", "sub/../a.srtf", "./c"}
-        << QStringList{"/work/dir/b.rtf", "/work/dir/a.srtf", "/work/dir/c"};
-    QTest::newRow("file URL") << QStringList{"velko", "file:///tmp/caf%C3%A9.srtf"}
-                              << QStringList{QStringLiteral("/tmp/café.srtf")};
-    QTest::newRow("name starting with a dash after --")
-        << QStringList{"velko", "--", "-odd.rtf"} << QStringList{"/work/dir/-odd.rtf"};
-}
-
-void OpenRequestsTest::commandLine()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, paths);
-    const CommandLine parsed = parseCommandLine(arguments, QStringLiteral("/work/dir"));
-    QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
-    QCOMPARE(parsed.paths, paths);
-}
-
-void OpenRequestsTest::commandLineOptions()
-{
-    // An unknown option opens nothing.
-    const CommandLine unknown = parseCommandLine({"velko", "--frobnicate", "a.rtf"}, "/");
-    QVERIFY(!unknown.error.isEmpty() && unknown.paths.isEmpty());
-}
-
-void OpenRequestsTest::urisRoundTrip()
-{
-    const QStringList paths{QStringLiteral("/tmp/a b.rtf"), QStringLiteral("/tmp/ünï #1.srtf")};
-    const QStringList uris = urisOfPaths(paths);
-    QCOMPARE(localPathsOfUris(uris), paths);
-    // Only local files are opened.
-    QCOMPARE(localPathsOfUris({"https://example.org/x.rtf", uris.at(0)}), paths.mid(0, 1));
-}
 
 QTEST_MAIN(OpenRequestsTest)
 #include "tst_openrequests.moc"

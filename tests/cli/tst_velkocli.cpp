@@ -1,5 +1,6 @@
 // velko-cli lock and unlock, run as a program on real files.
 #include "core/keywordpipe.h"
+#include "testfiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -10,6 +11,8 @@
 #include <unistd.h>
 
 using namespace velko;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 namespace {
 
@@ -37,12 +40,10 @@ Outcome runCli(const QStringList& args, const QByteArray& input = {},
     } else {
         process.setChildProcessModifier([] { ::setsid(); });
     }
-    if (noFileSize) {
+    if (noFileSize)
         process.start(QStringLiteral("/bin/sh"),
                       QStringList{"-c", "ulimit -f 0; exec \"$0\" \"$@\"", program} + args);
-        process.waitForStarted();
-    }
-    if (!noFileSize)
+    else
         process.start(program, args);
     if (!process.waitForStarted())
         return {};
@@ -62,176 +63,164 @@ class TestVelkoCli : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void lockAndUnlock_data();
-    void lockAndUnlock();
-    void exitStatuses_data();
-    void exitStatuses();
-    void noCoreFiles();
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(writeFile(path("in.rtf"), kRtf));
+    }
+
+    void lockAndUnlock_data()
+    {
+        QTest::addColumn<QString>("cipher");
+        QTest::addColumn<QByteArray>("shownName"); // what "auto" says it found
+        QTest::newRow("des3") << "des3" << QByteArray("Triple DES");
+        QTest::newRow("rc5") << "rc5" << QByteArray("RC5");
+    }
+
+    // Files and "-" both ways; the keyword on standard input (--keyword-fd 0,
+    // either line ending, even ahead of the document) or on descriptor 3.
+    void lockAndUnlock()
+    {
+        QFETCH(QString, cipher);
+        QFETCH(QByteArray, shownName);
+        Outcome run = runCli(
+            {"lock", "--cipher", cipher, "--keyword-fd", "0", path("in.rtf"), path("out.srtf")},
+            "two words\n");
+        run = runCli({"unlock", "--cipher", "auto", "--keyword-fd", "0", path("out.srtf"), "-"},
+                     "two words\r\n");
+        QCOMPARE(run.out, kRtf); // byte for byte
+        QVERIFY2(run.err.contains(shownName), run.err.constData());
+        // Plaintext written to a new file is the user's only.
+        QCOMPARE(runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", path("out.srtf"),
+                         path("plain.rtf")},
+                        "two words\n")
+                     .status,
+                 0);
+        QCOMPARE(QFileInfo(path("plain.rtf")).permissions() & 0x0777,
+                 QFile::ReadUser | QFile::WriteUser);
+
+        const Outcome locked =
+            runCli({"lock", "--cipher", cipher, "--keyword-fd", "3", "-", "-"}, kRtf, "k3\n");
+        QCOMPARE(
+            runCli({"unlock", "--cipher=" + cipher, "--keyword-fd=3", "-", "-"}, locked.out, "k3\n")
+                .out,
+            kRtf);
+        QCOMPARE(runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", "-", "-"},
+                        "k3\n" + locked.out)
+                     .out,
+                 kRtf);
+    }
+
+    void exitStatuses_data()
+    {
+        QTest::addColumn<QString>("args"); // %IN%: a plain document, %LOCKED%: a locked one
+        QTest::addColumn<QByteArray>("keyword");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("message"); // what the error line must say
+        const auto row = [](const char* name, const char* args, const QByteArray& keyword,
+                            int status, const QByteArray& message = {}) {
+            QTest::newRow(name) << QString::fromLatin1(args) << keyword << status << message;
+        };
+        row("help", "--help", {}, 0);
+        row("unknown cipher", "lock --cipher aes %IN% %OUT%", "k\n", 1);
+        row("no keyword line", "lock --cipher rc4 %IN% %OUT%", "", 1);
+        row("no --keyword-fd, no terminal", "lock --cipher des3 %IN% %OUT%", {}, 1);
+        row("keyword too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(1024, 'k') + '\n', 1);
+        row("keyword far too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(60000, 'k') + '\n',
+            1,
+            "longer than 1023 bytes"); // the limit, not how much was read
+        row("empty keyword", "lock --cipher des3 %IN% %OUT%", "\n", 1);
+        row("wrong keyword", "unlock --cipher blowfish %LOCKED% %OUT%", "no\n", 2);
+        row("lock a document that is not rtf", "lock --cipher rc4 %LOCKED% %OUT%", "k\n", 2);
+        row("unlock a document that is not secure", "unlock --cipher rc4 %IN% %OUT%", "k\n", 2);
+        row("changed after locking", "unlock --cipher auto %CHANGED% %OUT%", "k\n", 2,
+            "changed or damaged after it was locked");
+        row("missing input", "lock --cipher rc4 %IN%x %OUT%", "k\n", 4);
+        row("input is a folder", "lock --cipher rc4 %DIR% %OUT%", "k\n", 4, "is a folder");
+        row("input is a device", "lock --cipher rc4 /dev/zero %OUT%", "k\n", 4, "is a device");
+        row("read-only output", "unlock --cipher blowfish %LOCKED% %READONLY%", "k\n", 4,
+            "read-only");
+        row("file size limit", "unlock --cipher blowfish %LOCKED% %OUT% %LIMIT%", "k\n", 4,
+            "larger than allowed");
+        row("output folder missing", "unlock --cipher blowfish %LOCKED% %OUT%/x.rtf", "k\n", 4);
+        row("rc5 without its module", "lock --cipher rc5 %IN% %OUT%", "k\n", 3);
+    }
+
+    // Run as a copy away from its RC5 module. Every failure leaves no output
+    // file behind.
+    void exitStatuses()
+    {
+        QFETCH(QString, args);
+        QFETCH(QByteArray, keyword);
+        QFETCH(int, status);
+        QFETCH(QByteArray, message);
+        const QString cli = path("velko-cli");
+        QVERIFY(QFile::copy(kCli, cli));
+        const QStringList lock{"lock", "--cipher=blowfish", "--keyword-fd=3", path("in.rtf"),
+                               path("locked.srtf")};
+        QCOMPARE(runCli(lock, {}, "k\n", cli).status, 0);
+        QStringList extra; // files the row needs, kept as they were
+        if (args.contains("%CHANGED%")) {
+            QByteArray raw = QByteArray::fromBase64(readFile(path("locked.srtf")));
+            raw[raw.size() / 2] = char(raw[raw.size() / 2] ^ 4);
+            QVERIFY(writeFile(path("changed.srtf"), raw.toBase64() + '\n'));
+            extra << "changed.srtf";
+        }
+        if (args.contains("%READONLY%")) {
+            QVERIFY(writeFile(path("readonly.rtf"), "kept"));
+            QVERIFY(QFile::setPermissions(path("readonly.rtf"), QFile::ReadOwner));
+            extra << "readonly.rtf";
+        }
+        const bool noFileSize = args.contains("%LIMIT%");
+        args.replace("%IN%", path("in.rtf"))
+            .replace("%OUT%", path("out"))
+            .replace("%LOCKED%", path("locked.srtf"))
+            .replace("%CHANGED%", path("changed.srtf"))
+            .replace("%READONLY%", path("readonly.rtf"))
+            .replace("%DIR%", m_dir->path())
+            .replace("%LIMIT%", "");
+        QStringList list = args.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (!keyword.isNull() && list.size() > 2)
+            list.insert(1, "--keyword-fd=3");
+        const Outcome run = runCli(list, {}, keyword, cli, noFileSize);
+        QVERIFY2(run.status == status && run.err.contains(message), run.err.constData());
+        QVERIFY(!QFileInfo::exists(path("out")));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(),
+                 3 + extra.size());
+        if (extra.contains("readonly.rtf"))
+            QCOMPARE(readFile(path("readonly.rtf")), QByteArray("kept"));
+    }
+
+    // A crash while the keyword is held must not leave it in a core file.
+    void noCoreFiles()
+    {
+        QProcess waiting;                    // waits for a keyword on its standard input
+        waiting.setChildProcessModifier([] { // allow core files, as a shell may
+            rlimit core;
+            ::getrlimit(RLIMIT_CORE, &core);
+            core.rlim_cur = core.rlim_max;
+            ::setrlimit(RLIMIT_CORE, &core);
+        });
+        waiting.start(kCli, {"lock", "--cipher", "des3", "--keyword-fd", "0", path("in.rtf"),
+                             path("out.srtf")});
+        QVERIFY(waiting.waitForStarted());
+        QFile limits(QStringLiteral("/proc/%1/limits").arg(waiting.processId()));
+        const auto coreLimit = [&limits] {
+            limits.open(QIODevice::ReadOnly);
+            const QByteArray text = limits.readAll();
+            limits.close();
+            const qsizetype at = text.indexOf("Max core file size");
+            return text.mid(at, text.indexOf('\n', at) - at).simplified();
+        };
+        QTRY_COMPARE(coreLimit(), QByteArray("Max core file size 0 0 bytes"));
+        waiting.kill();
+        waiting.waitForFinished();
+    }
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-void TestVelkoCli::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QFile file(path("in.rtf"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kRtf) == kRtf.size());
-}
-
-void TestVelkoCli::lockAndUnlock_data()
-{
-    QTest::addColumn<QString>("cipher");
-    QTest::addColumn<QByteArray>("shownName"); // what "auto" says it found
-    QTest::newRow("des3") << "des3" << QByteArray("Triple DES");
-    QTest::newRow("rc5") << "rc5" << QByteArray("RC5");
-}
-
-// Files and "-" both ways; the keyword on standard input (--keyword-fd 0,
-// either line ending, even ahead of the document) or on descriptor 3.
-void TestVelkoCli::lockAndUnlock()
-{
-    QFETCH(QString, cipher);
-    QFETCH(QByteArray, shownName);
-    Outcome run =
-        runCli({"lock", "--cipher", cipher, "--keyword-fd", "0", path("in.rtf"), path("out.srtf")},
-               "two words\n");
-    run = runCli({"unlock", "--cipher", "auto", "--keyword-fd", "0", path("out.srtf"), "-"},
-                 "two words\r\n");
-    QCOMPARE(run.out, kRtf); // byte for byte
-    QVERIFY2(run.err.contains(shownName), run.err.constData());
-    // Plaintext written to a new file is the user's only.
-    QCOMPARE(runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", path("out.srtf"),
-                     path("plain.rtf")},
-                    "two words\n")
-                 .status,
-             0);
-    QCOMPARE(QFileInfo(path("plain.rtf")).permissions() & 0x0777,
-             QFile::ReadUser | QFile::WriteUser);
-
-    const Outcome locked =
-        runCli({"lock", "--cipher", cipher, "--keyword-fd", "3", "-", "-"}, kRtf, "k3\n");
-    QCOMPARE(
-        runCli({"unlock", "--cipher=" + cipher, "--keyword-fd=3", "-", "-"}, locked.out, "k3\n")
-            .out,
-        kRtf);
-    QCOMPARE(
-        runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", "-", "-"}, "k3\n" + locked.out)
-            .out,
-        kRtf);
-}
-
-void TestVelkoCli::exitStatuses_data()
-{
-    QTest::addColumn<QString>("args"); // %IN%: a plain document, %LOCKED%: a locked one
-    QTest::addColumn<QByteArray>("keyword");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("message"); // what the error line must say
-    const auto row = [](const char* name, const char* args, const QByteArray& keyword, int status,
-                        const QByteArray& message = {}) {
-        QTest::newRow(name) << QString::fromLatin1(args) << keyword << status << message;
-    };
-    row("help", "--help", {}, 0);
-    row("unknown cipher", "lock --cipher aes %IN% %OUT%", "k\n", 1);
-    row("no keyword line", "lock --cipher rc4 %IN% %OUT%", "", 1);
-    row("no --keyword-fd, no terminal", "lock --cipher des3 %IN% %OUT%", {}, 1);
-    row("keyword too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(1024, 'k') + '\n', 1);
-    row("keyword far too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(60000, 'k') + '\n', 1,
-        "longer than 1023 bytes"); // the limit, not how much was read
-    row("empty keyword", "lock --cipher des3 %IN% %OUT%", "\n", 1);
-    row("wrong keyword", "unlock --cipher blowfish %LOCKED% %OUT%", "no\n", 2);
-    row("lock a document that is not rtf", "lock --cipher rc4 %LOCKED% %OUT%", "k\n", 2);
-    row("unlock a document that is not secure", "unlock --cipher rc4 %IN% %OUT%", "k\n", 2);
-    row("changed after locking", "unlock --cipher auto %CHANGED% %OUT%", "k\n", 2,
-        "changed or damaged after it was locked");
-    row("missing input", "lock --cipher rc4 %IN%x %OUT%", "k\n", 4);
-    row("input is a folder", "lock --cipher rc4 %DIR% %OUT%", "k\n", 4, "is a folder");
-    row("input is a device", "lock --cipher rc4 /dev/zero %OUT%", "k\n", 4, "is a device");
-    row("read-only output", "unlock --cipher blowfish %LOCKED% %READONLY%", "k\n", 4, "read-only");
-    row("file size limit", "unlock --cipher blowfish %LOCKED% %OUT% %LIMIT%", "k\n", 4,
-        "larger than allowed");
-    row("output folder missing", "unlock --cipher blowfish %LOCKED% %OUT%/x.rtf", "k\n", 4);
-    row("rc5 without its module", "lock --cipher rc5 %IN% %OUT%", "k\n", 3);
-}
-
-// Run as a copy away from its RC5 module. Every failure leaves no output
-// file behind.
-void TestVelkoCli::exitStatuses()
-{
-    QFETCH(QString, args);
-    QFETCH(QByteArray, keyword);
-    QFETCH(int, status);
-    QFETCH(QByteArray, message);
-    const QString cli = path("velko-cli");
-    QVERIFY(QFile::copy(kCli, cli));
-    const QStringList lock{"lock", "--cipher=blowfish", "--keyword-fd=3", path("in.rtf"),
-                           path("locked.srtf")};
-    QCOMPARE(runCli(lock, {}, "k\n", cli).status, 0);
-    QStringList extra; // files the row needs, kept as they were
-    if (args.contains("%CHANGED%")) {
-        QFile locked(path("locked.srtf"));
-        QVERIFY(locked.open(QIODevice::ReadOnly));
-        QByteArray raw = QByteArray::fromBase64(locked.readAll());
-        raw[raw.size() / 2] = char(raw[raw.size() / 2] ^ 4);
-        QFile changed(path("changed.srtf"));
-        QVERIFY(changed.open(QIODevice::WriteOnly) && changed.write(raw.toBase64() + '\n') > 0);
-        extra << "changed.srtf";
-    }
-    if (args.contains("%READONLY%")) {
-        QFile target(path("readonly.rtf"));
-        QVERIFY(target.open(QIODevice::WriteOnly) && target.write("kept") == 4);
-        QVERIFY(target.setPermissions(QFile::ReadOwner));
-        extra << "readonly.rtf";
-    }
-    const bool noFileSize = args.contains("%LIMIT%");
-    args.replace("%IN%", path("in.rtf"))
-        .replace("%OUT%", path("out"))
-        .replace("%LOCKED%", path("locked.srtf"))
-        .replace("%CHANGED%", path("changed.srtf"))
-        .replace("%READONLY%", path("readonly.rtf"))
-        .replace("%DIR%", m_dir->path())
-        .replace("%LIMIT%", "");
-    QStringList list = args.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (!keyword.isNull() && list.size() > 2)
-        list.insert(1, "--keyword-fd=3");
-    const Outcome run = runCli(list, {}, keyword, cli, noFileSize);
-    QVERIFY2(run.status == status && run.err.contains(message), run.err.constData());
-    QVERIFY(!QFileInfo::exists(path("out")));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 3 + extra.size());
-    if (!extra.isEmpty() && extra.last() == "readonly.rtf") {
-        QFile kept(path("readonly.rtf"));
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), QByteArray("kept"));
-    }
-}
-
-// A crash while the keyword is held must not leave it in a core file.
-void TestVelkoCli::noCoreFiles()
-{
-    QProcess waiting;                    // waits for a keyword on its standard input
-    waiting.setChildProcessModifier([] { // allow core files, as a shell may
-        rlimit core;
-        ::getrlimit(RLIMIT_CORE, &core);
-        core.rlim_cur = core.rlim_max;
-        ::setrlimit(RLIMIT_CORE, &core);
-    });
-    waiting.start(
-        kCli, {"lock", "--cipher", "des3", "--keyword-fd", "0", path("in.rtf"), path("out.srtf")});
-    QVERIFY(waiting.waitForStarted());
-    QFile limits(QStringLiteral("/proc/%1/limits").arg(waiting.processId()));
-    const auto coreLimit = [&limits] {
-        limits.open(QIODevice::ReadOnly);
-        const QByteArray text = limits.readAll();
-        limits.close();
-        const qsizetype at = text.indexOf("Max core file size");
-        return text.mid(at, text.indexOf('\n', at) - at).simplified();
-    };
-    QTRY_COMPARE(coreLimit(), QByteArray("Max core file size 0 0 bytes"));
-    waiting.kill();
-    waiting.waitForFinished();
-}
 
 QTEST_GUILESS_MAIN(TestVelkoCli)
 #include "tst_velkocli.moc"

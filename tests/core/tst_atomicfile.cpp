@@ -2,9 +2,9 @@
 // commit, the mode a file ends up with, and what is refused untouched.
 #include "core/atomicfile.h"
 #include "core/documentfile.h"
+#include "testfiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 
 using namespace velko;
+using testsupport::readFile;
 
 namespace {
 
@@ -23,16 +24,26 @@ mode_t modeOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & 07777) : 0;
 }
 
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList entriesOf(const QTemporaryDir& dir)
 {
     return QDir(dir.path())
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// Writes 10000 bytes under a file size limit of 4096 (SIGXFSZ ignored, as the
+// programs do at start).
+Status writeOverSizeLimit(const QString& path)
+{
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved;
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const Status written = writeDocumentFile(path, QByteArray(10000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    return written;
 }
 
 } // namespace
@@ -41,165 +52,129 @@ class TestAtomicFile : public QObject
 {
     Q_OBJECT
 private slots:
-    void modes_data();
-    void modes();
-    void nothingShowsBeforeTheCommit();
-    void childWritesThroughTheDescriptor();
-    void refusedTargetsStayAsTheyWere_data();
-    void refusedTargetsStayAsTheyWere();
-    void sizeLimitIsToldAsSuch();
-    void linkIsKept();
-    void readingNamesWhatIsNoFile();
-};
-
-void TestAtomicFile::modes_data()
-{
-    QTest::addColumn<int>("existing"); // -1: no file yet
-    QTest::addColumn<bool>("privateFile");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("new, usual") << -1 << false << int(0666 & ~022);
-    QTest::newRow("new, private") << -1 << true << 0600;
-    QTest::newRow("replaced keeps its mode") << 0640 << true << 0640;
-    QTest::newRow("replaced world-readable stays so") << 0644 << true << 0644;
-}
-
-void TestAtomicFile::modes()
-{
-    QFETCH(int, existing);
-    QFETCH(bool, privateFile);
-    QFETCH(int, expected);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("doc.rtf"));
-    if (existing >= 0) {
-        QVERIFY(writeDocumentFile(path, "old").ok());
-        QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(existing)) == 0);
-    }
-    const mode_t saved = ::umask(022);
-    const Status written =
-        writeDocumentFile(path, "new", privateFile ? NewFileMode::Private : NewFileMode::Usual);
-    ::umask(saved);
-    QVERIFY(written.ok());
-    QCOMPARE(contentOf(path), QByteArray("new"));
-    QCOMPARE(int(modeOf(path)), expected);
-    QCOMPARE(entriesOf(dir), QStringList{QStringLiteral("doc.rtf")});
-}
-
-// Until the commit the folder holds the old file only; without a commit
-// nothing is left behind.
-void TestAtomicFile::nothingShowsBeforeTheCommit()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("doc.rtf"));
-    QVERIFY(writeDocumentFile(path, "old").ok());
+    void modes_data()
     {
-        AtomicFile file(path);
-        QVERIFY(file.create().ok());
-        QVERIFY(file.write("half of the secret").ok());
-        QCOMPARE(entriesOf(dir), QStringList{QStringLiteral("doc.rtf")});
-        QCOMPARE(file.readBack().value(), QByteArray("half of the secret"));
+        QTest::addColumn<int>("existing"); // its mode; 0: no file yet
+        QTest::addColumn<bool>("link");    // written through a link to it
+        QTest::addColumn<bool>("privateFile");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("new, usual") << 0 << false << false << int(0666 & ~022);
+        QTest::newRow("new, private") << 0 << false << true << 0600;
+        QTest::newRow("replaced keeps its mode") << 0640 << false << true << 0640;
+        QTest::newRow("replaced world-readable stays so") << 0644 << false << true << 0644;
+        QTest::newRow("through a link, which stays") << 0640 << true << false << 0640;
     }
-    QCOMPARE(entriesOf(dir), QStringList{QStringLiteral("doc.rtf")});
-    QCOMPARE(contentOf(path), QByteArray("old"));
-}
 
-void TestAtomicFile::childWritesThroughTheDescriptor()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("out.srtf"));
-    AtomicFile file(path, NewFileMode::Private);
-    QVERIFY(file.create().ok());
-    QProcess child;
-    child.setStandardOutputFile(file.descriptorPath(), QIODevice::Truncate);
-    child.start(QStringLiteral("/bin/echo"), {QStringLiteral("from the child")});
-    QVERIFY(child.waitForFinished());
-    QCOMPARE(entriesOf(dir), QStringList());
-    QCOMPARE(file.readBack().value(), QByteArray("from the child\n"));
-    QVERIFY(file.commit().ok());
-    QCOMPARE(contentOf(path), QByteArray("from the child\n"));
-    QCOMPARE(int(modeOf(path)), 0600);
-}
+    void modes()
+    {
+        QFETCH(int, existing);
+        QFETCH(bool, link);
+        QFETCH(bool, privateFile);
+        QFETCH(int, expected);
+        QTemporaryDir dir;
+        const QString real = dir.filePath(QStringLiteral("doc.rtf"));
+        const QString path = link ? dir.filePath(QStringLiteral("link.rtf")) : real;
+        if (existing) {
+            QVERIFY(writeDocumentFile(real, "old").ok());
+            QVERIFY(::chmod(QFile::encodeName(real).constData(), mode_t(existing)) == 0);
+        }
+        QVERIFY(!link || QFile::link(real, path));
+        const mode_t saved = ::umask(022);
+        const Status written =
+            writeDocumentFile(path, "new", privateFile ? NewFileMode::Private : NewFileMode::Usual);
+        ::umask(saved);
+        QVERIFY(written.ok());
+        QCOMPARE(readFile(real), QByteArray("new"));
+        QCOMPARE(int(modeOf(real)), expected);
+        QCOMPARE(QFileInfo(path).isSymLink(), link);
+        QCOMPARE(entriesOf(dir).size(), link ? 2 : 1);
+    }
 
-void TestAtomicFile::refusedTargetsStayAsTheyWere_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("detail");
-    QTest::newRow("read-only file") << "read-only" << int(ErrorCode::FileReadOnly) << "read-only";
-    QTest::newRow("folder") << "folder" << int(ErrorCode::NotRegularFile) << "a folder";
-    QTest::newRow("missing folder") << "missing" << int(ErrorCode::FileWrite) << "doc.rtf";
-}
-
-void TestAtomicFile::refusedTargetsStayAsTheyWere()
-{
-    QFETCH(QString, kind);
-    QFETCH(int, code);
-    QFETCH(QString, detail);
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("doc.rtf"));
-    if (kind == QLatin1String("read-only")) {
+    // Until the commit the folder holds the old file only; without a commit
+    // nothing is left behind. A child process writes through the descriptor.
+    void nothingShowsBeforeTheCommit()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("doc.rtf"));
         QVERIFY(writeDocumentFile(path, "old").ok());
-        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
-    } else if (kind == QLatin1String("folder")) {
-        QVERIFY(QDir().mkpath(path));
-    } else {
-        path = dir.filePath(QStringLiteral("missing/doc.rtf"));
+        {
+            AtomicFile file(path);
+            QVERIFY(file.create().ok());
+            QVERIFY(file.write("half of the secret").ok());
+            QCOMPARE(entriesOf(dir), QStringList{QStringLiteral("doc.rtf")});
+            QCOMPARE(file.readBack().value(), QByteArray("half of the secret"));
+        }
+        QCOMPARE(entriesOf(dir), QStringList{QStringLiteral("doc.rtf")});
+        QCOMPARE(readFile(path), QByteArray("old"));
+
+        const QString out = dir.filePath(QStringLiteral("out.srtf"));
+        AtomicFile file(out, NewFileMode::Private);
+        QVERIFY(file.create().ok());
+        QProcess child;
+        child.setStandardOutputFile(file.descriptorPath(), QIODevice::Truncate);
+        child.start(QStringLiteral("/bin/echo"), {QStringLiteral("from the child")});
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(entriesOf(dir), QStringList{QStringLiteral("doc.rtf")});
+        QCOMPARE(file.readBack().value(), QByteArray("from the child\n"));
+        QVERIFY(file.commit().ok());
+        QCOMPARE(readFile(out), QByteArray("from the child\n"));
+        QCOMPARE(int(modeOf(out)), 0600);
     }
-    const QStringList before = entriesOf(dir);
-    const Status written = writeDocumentFile(path, "new");
-    QVERIFY(!written.ok());
-    QCOMPARE(int(written.error().code), code);
-    QVERIFY2(written.error().detail.contains(detail), qPrintable(written.error().detail));
-    QCOMPARE(entriesOf(dir), before);
-    if (kind == QLatin1String("read-only"))
-        QCOMPARE(contentOf(path), QByteArray("old"));
-}
 
-// Beyond the process's file size limit the write fails with its own error
-// (SIGXFSZ ignored, as the programs do at start) and the old file stays.
-void TestAtomicFile::sizeLimitIsToldAsSuch()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("big.rtf"));
-    QVERIFY(writeDocumentFile(path, "old").ok());
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved;
-    QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
-    const Status written = writeDocumentFile(path, QByteArray(10000, 'x'));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-    QVERIFY(!written.ok());
-    QCOMPARE(written.error().code, ErrorCode::FileTooLarge);
-    QCOMPARE(contentOf(path), QByteArray("old"));
-    QCOMPARE(entriesOf(dir), QStringList{QStringLiteral("big.rtf")});
-}
+    // Writes and reads that are refused name what is wrong and leave the
+    // folder and an existing file as they were.
+    void refusedStayAsTheyWere_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("reading");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("detail");
+        const auto row = [](const char* kind, bool reading, ErrorCode code, const char* detail) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(reading ? "read" : "write", kind)))
+                << QString::fromLatin1(kind) << reading << int(code) << QString::fromLatin1(detail);
+        };
+        row("read-only", false, ErrorCode::FileReadOnly, "read-only");
+        row("folder", false, ErrorCode::NotRegularFile, "a folder");
+        row("missing folder", false, ErrorCode::FileWrite, "doc.rtf");
+        row("size limit", false, ErrorCode::FileTooLarge, "");
+        row("folder", true, ErrorCode::NotRegularFile, "a folder");
+        row("device", true, ErrorCode::NotRegularFile, "a device");
+        row("missing folder", true, ErrorCode::FileRead, "doc.rtf");
+    }
 
-void TestAtomicFile::linkIsKept()
-{
-    QTemporaryDir dir;
-    const QString real = dir.filePath(QStringLiteral("real.rtf"));
-    const QString link = dir.filePath(QStringLiteral("link.rtf"));
-    QVERIFY(writeDocumentFile(real, "old").ok());
-    QVERIFY(QFile::link(real, link));
-    QVERIFY(writeDocumentFile(link, "new").ok());
-    QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(contentOf(real), QByteArray("new"));
-}
-
-void TestAtomicFile::readingNamesWhatIsNoFile()
-{
-    QTemporaryDir dir;
-    const Result<QByteArray> folder = readDocumentFile(dir.path());
-    const Result<QByteArray> device = readDocumentFile(QStringLiteral("/dev/zero"));
-    const Result<QByteArray> missing = readDocumentFile(dir.filePath(QStringLiteral("gone")));
-    QCOMPARE(folder.error().code, ErrorCode::NotRegularFile);
-    QVERIFY(folder.error().detail.contains(QLatin1String("a folder")));
-    QCOMPARE(device.error().code, ErrorCode::NotRegularFile);
-    QVERIFY(device.error().detail.contains(QLatin1String("a device")));
-    QCOMPARE(missing.error().code, ErrorCode::FileRead);
-}
+    void refusedStayAsTheyWere()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, reading);
+        QFETCH(int, code);
+        QFETCH(QString, detail);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("doc.rtf"));
+        const bool old = kind == QLatin1String("read-only") || kind == QLatin1String("size limit");
+        if (old)
+            QVERIFY(writeDocumentFile(path, "old").ok());
+        if (kind == QLatin1String("read-only"))
+            QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        else if (kind == QLatin1String("missing folder"))
+            path = dir.filePath(QStringLiteral("missing/doc.rtf"));
+        else if (kind == QLatin1String("device"))
+            path = QStringLiteral("/dev/zero");
+        const QStringList before = entriesOf(dir);
+        const Result<QByteArray> read = readDocumentFile(path);
+        const Status status = reading ? (read ? Status() : Status(read.error()))
+                              : kind == QLatin1String("size limit")
+                                  ? writeOverSizeLimit(path)
+                                  : writeDocumentFile(path, "new");
+        QVERIFY(!status.ok());
+        QCOMPARE(int(status.error().code), code);
+        QVERIFY2(status.error().detail.contains(detail), qPrintable(status.error().detail));
+        QCOMPARE(entriesOf(dir), before);
+        if (old)
+            QCOMPARE(readFile(path), QByteArray("old"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestAtomicFile)
 #include "tst_atomicfile.moc"

@@ -2,6 +2,7 @@
 #include "core/cipheroption.h"
 #include "core/cipherpipeline.h"
 #include "core/seal.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QProcess>
@@ -9,6 +10,8 @@
 #include <QtTest>
 
 using namespace velko;
+using testsupport::filesUnder;
+using testsupport::readFile;
 
 namespace {
 
@@ -54,29 +57,26 @@ QByteArray withoutSeal(const QByteArray& sealed)
                : QByteArray("<no seal>");
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 void writeFile(const QString& path, const QByteArray& data)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(data), data.size());
+    QVERIFY(testsupport::writeFile(path, data));
 }
 
 // Writes an executable shell script in front of the real tool.
 void writeWrapper(const QString& path, const QByteArray& body)
 {
-    writeFile(path, "#!/bin/sh\n" + body + "exec " + QFile::encodeName(kTool) + " \"$@\"\n");
-    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(testsupport::writeScript(path, QString::fromLocal8Bit("#!/bin/sh\n" + body + "exec ") +
+                                               kTool + " \"$@\"\n"));
 }
 
-QStringList filesUnder(const QString& folder)
+// The files the old pipeline left in the home folder, by name, each holding
+// its own name.
+QMap<QString, QByteArray> legacyFiles()
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QMap<QString, QByteArray> files;
+    for (const char* name : kLegacyNames)
+        files.insert(QString::fromLatin1(name), name);
+    return files;
 }
 
 QByteArray bigRtf(int bytes)
@@ -133,16 +133,245 @@ class TestCipherPipeline : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void roundTrip_data();
-    void roundTrip();
-    void alteredDocuments_data();
-    void alteredDocuments();
-    void keyMaterialIsTheTools_data();
-    void keyMaterialIsTheTools();
-    void keywordNeverInArgumentsOrEnvironment();
-    void failuresKeepTarget();
+    // Each test: its own document folder, TMPDIR (for scratch folders) and HOME
+    // holding files with the names the old pipeline used.
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_tmp = std::make_unique<QTemporaryDir>();
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("TMPDIR", QFile::encodeName(m_tmp->path()));
+        qputenv("HOME", QFile::encodeName(m_home->path()));
+        const QMap<QString, QByteArray> legacy = legacyFiles();
+        for (auto it = legacy.cbegin(); it != legacy.cend(); ++it)
+            writeFile(m_home->filePath(it.key()), it.value());
+    }
+
+    void cleanup()
+    {
+        QVERIFY(filesUnder(m_tmp->path()).isEmpty()); // scratch data gone
+        QCOMPARE(filesUnder(m_home->path()), legacyFiles());
+        qunsetenv("TMPDIR");
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("cipher");
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<int>("size"); // 0: the short document
+        // Quotes, a backslash and letters beyond ASCII reach the tool as typed.
+        const QString keyword = QStringLiteral("it's \"quoted\" \\ Schlüssel ключ 鍵 🔑");
+        for (const QString& cipher : allCipherOptions()) {
+            QTest::addRow("%s", qPrintable(cipher)) << cipher << keyword << 0;
+            QTest::addRow("%s 10 MiB", qPrintable(cipher)) << cipher << "big" << 10 * 1024 * 1024;
+        }
+    }
+
+    // Ours reads back what it wrote, and so does the stock tool given the keyword
+    // on its command line: proof that ours took it from its pipe, not from
+    // whatever else descriptor 3 was. Ours reads the stock tool's older digest.
+    void roundTrip()
+    {
+        QFETCH(QString, cipher);
+        QFETCH(QString, keyword);
+        QFETCH(int, size);
+        const QByteArray rtf = size ? bigRtf(size) : kRtf;
+        const Result<QByteArray> text =
+            m_pipeline.encipher(rtf, cipher, keyword.toUtf8(), path("d.srtf"));
+        QVERIFY(text);
+        const Result<QByteArray> back =
+            m_pipeline.decipher(path("d.srtf"), cipher, keyword.toUtf8());
+        QVERIFY(back);
+        QVERIFY(back.value() == rtf);
+
+        if (size)
+            return;
+        // The stock tool reads ours: the RTF, sealed.
+        const QByteArray stock = stockTool(QStringList{"-d", "-a"} + stockOptions(cipher) +
+                                               QStringList{"-pass", "pass:" + keyword},
+                                           text.value());
+        QCOMPARE(withoutSeal(stock), rtf);
+        // Ours reads the stock tool's unsealed documents, older digest included
+        // (never used with PBKDF2); AES-256 needs the full iteration count.
+        const bool pbkdf2 = keyDerivationOf(cipher).iterations > 0;
+        writeFile(path("s.srtf"),
+                  stockTool(QStringList{"-a"} + stockOptions(cipher, pbkdf2 ? "sha256" : "md5") +
+                                QStringList{"-pass", "pass:" + keyword},
+                            rtf));
+        const Result<CipherPipeline::Unlocked> opened =
+            m_pipeline.decipherEitherDigest(path("s.srtf"), cipher, keyword.toUtf8());
+        QVERIFY(opened);
+        QCOMPARE(opened.value().rtf, rtf);
+        QCOMPARE(opened.value().digest, pbkdf2 ? Digest::Sha256 : Digest::Md5);
+        if (pbkdf2)
+            QVERIFY(withoutSeal(stockTool({"-d", "-a", cipher, "-md", "sha256", "-pbkdf2", "-iter",
+                                           "100000", "-pass", "pass:" + keyword},
+                                          text.value())) != rtf);
+    }
+
+    void alteredDocuments_data()
+    {
+        QTest::addColumn<QString>("cipher");
+        QTest::addColumn<QString>("alteration");
+        for (const QString& cipher : allCipherOptions()) {
+            for (const char* how :
+                 {"wrong keyword", "other cipher", "truncated", "flipped salt",
+                  "flipped first block", "flipped middle", "flipped padding", "crlf", "76 columns"})
+                QTest::addRow("%s %s", qPrintable(cipher), how)
+                    << cipher << QString::fromLatin1(how);
+        }
+    }
+
+    // Other Base64 layouts must still open. A changed byte anywhere is refused:
+    // where it leaves the seal readable, as a changed document; else (salt,
+    // padding) as a wrong keyword or damage.
+    void alteredDocuments()
+    {
+        QFETCH(QString, cipher);
+        QFETCH(QString, alteration);
+        const QString unlockCipher = alteration != "other cipher" ? cipher
+                                     : cipher == kCipherRc4       ? kCipherDes3
+                                                                  : kCipherRc4;
+        const Result<QByteArray> text = m_pipeline.encipher(kRtf, cipher, "k", path("d.srtf"));
+        QVERIFY(text);
+        writeFile(path("d.srtf"), altered(text.value(), alteration));
+        const Result<CipherPipeline::Unlocked> opened = m_pipeline.decipherEitherDigest(
+            path("d.srtf"), unlockCipher, alteration == "wrong keyword" ? "wrong" : "k");
+        if (alteration == "crlf" || alteration == "76 columns")
+            QCOMPARE(opened ? opened.value().rtf : QByteArray(), kRtf);
+        else if (alteration == "flipped first block" || alteration == "flipped middle")
+            QCOMPARE(codeOf(opened), int(ErrorCode::DocumentChanged));
+        else if (alteration == "truncated" || alteration == "flipped padding")
+            QVERIFY(codeOf(opened) == int(ErrorCode::DocumentChanged) ||
+                    codeOf(opened) == int(ErrorCode::WrongKeyword));
+        else
+            QCOMPARE(codeOf(opened), int(ErrorCode::WrongKeyword));
+    }
+
+    void keyMaterialIsTheTools_data()
+    {
+        QTest::addColumn<QString>("cipher");
+        QTest::addColumn<QString>("digest");
+        for (const QString& cipher : allCipherOptions())
+            QTest::addRow("%s", qPrintable(cipher)) << cipher << "sha256";
+        QTest::newRow("-des3 md5") << kCipherDes3 << "md5";
+    }
+
+    // The seal's key comes from the key and IV the tool derives itself.
+    void keyMaterialIsTheTools()
+    {
+        QFETCH(QString, cipher);
+        QFETCH(QString, digest);
+        const QByteArray salt = QByteArray::fromHex("0102030405060708");
+        const QString printed = QString::fromLatin1(
+            stockTool(stockOptions(cipher, digest) +
+                          QStringList{"-pass", "pass:Schlüssel", "-S", "0102030405060708", "-P"},
+                      {}));
+        QString expected;
+        for (const QString& line : printed.split('\n')) {
+            if (line.startsWith("key=") || line.startsWith("iv "))
+                expected += line.section('=', 1).trimmed();
+        }
+        const QByteArray material =
+            seal::toolKeyMaterial(cipher, digest == "md5" ? Digest::Md5 : Digest::Sha256,
+                                  QStringLiteral("Schlüssel").toUtf8(), salt);
+        QCOMPARE(QString::fromLatin1(material.toHex().toUpper()), expected);
+    }
+
+    // A wrapper in front of the tool records every run's arguments, environment
+    // and what descriptor 3 is.
+    void keywordNeverInArgumentsOrEnvironment()
+    {
+        writeWrapper(path("openssl-wrapper"), "log='" + QFile::encodeName(path("run")) +
+                                                  "'-$$\necho \"ARGS $*\" >> \"$log\"\n"
+                                                  "echo \"FD3 $(readlink /proc/$$/fd/3)\" >> "
+                                                  "\"$log\"\nenv >> \"$log\"\n");
+        qputenv("OPENSSL_MODULES", "/nowhere");
+        const CipherPipeline pipeline(path("openssl-wrapper"), kModule);
+        for (const QString& cipher : allCipherOptions()) {
+            QVERIFY(pipeline.encipher(kRtf, cipher, "Sekrit-Keyword-4711", path("d.srtf")));
+            QVERIFY(pipeline.decipher(path("d.srtf"), cipher, "Sekrit-Keyword-4711"));
+        }
+        qunsetenv("OPENSSL_MODULES");
+
+        int cipherStages = 0;
+        for (const QString& name : QDir(m_dir->path()).entryList({QStringLiteral("run-*")})) {
+            const QByteArray run = readFile(path(name));
+            QVERIFY(!run.contains("Sekrit"));
+            QVERIFY(!run.contains("OPENSSL_MODULES"));
+            QVERIFY(run.contains("\nOPENSSL_CONF=/dev/null\n"));
+            if (run.startsWith("ARGS enc") && run.contains(" -pass fd:3\n")) {
+                ++cipherStages;
+                QVERIFY2(run.contains("\nFD3 pipe:["), run.constData());
+            }
+        }
+        QCOMPARE(cipherStages, 2 * int(allCipherOptions().size()));
+    }
+
+    // A cipher stage that fails part-way, a missing folder, tool or module,
+    // refused input: each is told, and the existing document is kept as it was
+    // with no temporary file left beside it.
+    void failuresKeepTarget()
+    {
+        writeWrapper(path("failing-openssl"), "case \"$*\" in *fd:3*) head -c 100 >/dev/null; echo "
+                                              "'simulated failure' >&2; exit 1;; esac\n");
+        writeFile(path("d.srtf"), "precious");
+        const Result<QByteArray> failed =
+            CipherPipeline(path("failing-openssl"), kModule)
+                .encipher(bigRtf(1 << 20), kCipherBlowfish, "k", path("d.srtf"));
+        QCOMPARE(codeOf(failed), int(ErrorCode::ToolFailed));
+        QVERIFY(failed.error().detail.contains("simulated failure"));
+
+        const CipherPipeline missingTool(path("no-such-openssl"), kModule);
+        const CipherPipeline noModule(kTool, path("no-such-module.so"));
+        const QString target = path("d.srtf");
+        QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherBlowfish, "k", path("missing/d.srtf"))),
+                 int(ErrorCode::FileWrite));
+        QCOMPARE(codeOf(missingTool.encipher(kRtf, kCipherDes3, "k", target)),
+                 int(ErrorCode::ToolMissing));
+        QCOMPARE(codeOf(missingTool.checkCipherAvailable(kCipherDes3)),
+                 int(ErrorCode::ToolMissing));
+        QCOMPARE(codeOf(noModule.encipher(kRtf, kCipherRc5, "k", target)),
+                 int(ErrorCode::CipherUnavailable));
+        QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, QByteArrayView(), target)),
+                 int(ErrorCode::KeywordRefused));
+        QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, "first\nsecond", target)),
+                 int(ErrorCode::KeywordRefused));
+        QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, QString(512, QChar(0xe9)).toUtf8(),
+                                            target)),
+                 int(ErrorCode::KeywordRefused)); // 1024 bytes
+        QCOMPARE(codeOf(m_pipeline.encipher("plain text", kCipherDes3, "k", target)),
+                 int(ErrorCode::NotRtf));
+        QCOMPARE(filesUnder(m_dir->path()).keys(), (QStringList{"d.srtf", "failing-openssl"}));
+        QCOMPARE(readFile(target), QByteArray("precious"));
+
+        // Lock refuses an empty keyword, but documents others locked with one
+        // still open.
+        writeFile(path("empty.srtf"),
+                  stockTool({"-a", "-des3", "-md", "sha256", "-pass", "pass:"}, kRtf));
+        const Result<QByteArray> opened = m_pipeline.decipher(path("empty.srtf"), kCipherDes3, "");
+        QVERIFY(opened);
+        QCOMPARE(opened.value(), kRtf);
+
+        // Keyword bytes that are no UTF-8 reach the tool as they are.
+        QVERIFY(m_pipeline.encipher(kRtf, kCipherDes3, "caf\xe9", target));
+        writeFile(path("latin1"), "caf\xe9\n");
+        QCOMPARE(withoutSeal(stockTool(
+                     {"-d", "-a", "-des3", "-md", "sha256", "-pass", "file:" + path("latin1")},
+                     readFile(target))),
+                 kRtf);
+        QCOMPARE(codeOf(m_pipeline.decipher(target, kCipherDes3, "caf\xff")),
+                 int(ErrorCode::WrongKeyword));
+        QFile::remove(path("latin1"));
+
+        // A document that starts with a byte order mark is sealed like any other.
+        const QByteArray marked = "\xEF\xBB\xBF" + kRtf;
+        const Result<QByteArray> text = m_pipeline.encipher(marked, kCipherDes3, "k", target);
+        QVERIFY(text);
+        QCOMPARE(withoutSeal(stockTool({"-d", "-a", "-des3", "-md", "sha256", "-pass", "pass:k"},
+                                       text.value())),
+                 marked);
+    }
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -152,247 +381,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_home;
     CipherPipeline m_pipeline{kTool, kModule};
 };
-
-// Each test: its own document folder, TMPDIR (for scratch folders) and HOME
-// holding files with the names the old pipeline used.
-void TestCipherPipeline::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_tmp = std::make_unique<QTemporaryDir>();
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("TMPDIR", QFile::encodeName(m_tmp->path()));
-    qputenv("HOME", QFile::encodeName(m_home->path()));
-    for (const char* name : kLegacyNames)
-        writeFile(m_home->filePath(QString::fromLatin1(name)), name);
-}
-
-void TestCipherPipeline::cleanup()
-{
-    QCOMPARE(filesUnder(m_tmp->path()), QStringList()); // scratch data gone
-    QCOMPARE(filesUnder(m_home->path()), (QStringList{"plntxt.txt", "tmpFile", "tmpPlain.txt"}));
-    for (const char* name : kLegacyNames)
-        QCOMPARE(readFile(m_home->filePath(QString::fromLatin1(name))), QByteArray(name));
-    qunsetenv("TMPDIR");
-}
-
-void TestCipherPipeline::roundTrip_data()
-{
-    QTest::addColumn<QString>("cipher");
-    QTest::addColumn<QString>("keyword");
-    QTest::addColumn<int>("size"); // 0: the short document
-    const QList<QPair<const char*, QString>> keywords{
-        {"quotes", QStringLiteral("it's \"quoted\" \\ back")},
-        {"non-ascii", QStringLiteral("Schlüssel ключ 鍵 🔑")},
-    };
-    for (const QString& cipher : allCipherOptions()) {
-        for (const auto& [name, keyword] : keywords)
-            QTest::addRow("%s %s", qPrintable(cipher), name) << cipher << keyword << 0;
-        QTest::addRow("%s 10 MiB", qPrintable(cipher)) << cipher << "big" << 10 * 1024 * 1024;
-    }
-}
-
-// Ours reads back what it wrote, and so does the stock tool given the keyword
-// on its command line: proof that ours took it from its pipe, not from
-// whatever else descriptor 3 was. Ours reads the stock tool's older digest.
-void TestCipherPipeline::roundTrip()
-{
-    QFETCH(QString, cipher);
-    QFETCH(QString, keyword);
-    QFETCH(int, size);
-    const QByteArray rtf = size ? bigRtf(size) : kRtf;
-    const Result<QByteArray> text =
-        m_pipeline.encipher(rtf, cipher, keyword.toUtf8(), path("d.srtf"));
-    QVERIFY(text);
-    const Result<QByteArray> back = m_pipeline.decipher(path("d.srtf"), cipher, keyword.toUtf8());
-    QVERIFY(back);
-    QVERIFY(back.value() == rtf);
-
-    if (size)
-        return;
-    // The stock tool reads ours: the RTF, sealed.
-    const QByteArray stock = stockTool(QStringList{"-d", "-a"} + stockOptions(cipher) +
-                                           QStringList{"-pass", "pass:" + keyword},
-                                       text.value());
-    QCOMPARE(withoutSeal(stock), rtf);
-    // Ours reads the stock tool's unsealed documents, older digest included
-    // (never used with PBKDF2); AES-256 needs the full iteration count.
-    const bool pbkdf2 = keyDerivationOf(cipher).iterations > 0;
-    writeFile(path("s.srtf"),
-              stockTool(QStringList{"-a"} + stockOptions(cipher, pbkdf2 ? "sha256" : "md5") +
-                            QStringList{"-pass", "pass:" + keyword},
-                        rtf));
-    const Result<CipherPipeline::Unlocked> opened =
-        m_pipeline.decipherEitherDigest(path("s.srtf"), cipher, keyword.toUtf8());
-    QVERIFY(opened);
-    QCOMPARE(opened.value().rtf, rtf);
-    QCOMPARE(opened.value().digest, pbkdf2 ? Digest::Sha256 : Digest::Md5);
-    if (pbkdf2)
-        QVERIFY(withoutSeal(stockTool({"-d", "-a", cipher, "-md", "sha256", "-pbkdf2", "-iter",
-                                       "100000", "-pass", "pass:" + keyword},
-                                      text.value())) != rtf);
-}
-
-void TestCipherPipeline::keyMaterialIsTheTools_data()
-{
-    QTest::addColumn<QString>("cipher");
-    QTest::addColumn<QString>("digest");
-    for (const QString& cipher : allCipherOptions())
-        QTest::addRow("%s", qPrintable(cipher)) << cipher << "sha256";
-    QTest::newRow("-des3 md5") << kCipherDes3 << "md5";
-}
-
-// The seal's key comes from the key and IV the tool derives itself.
-void TestCipherPipeline::keyMaterialIsTheTools()
-{
-    QFETCH(QString, cipher);
-    QFETCH(QString, digest);
-    const QByteArray salt = QByteArray::fromHex("0102030405060708");
-    const QString printed = QString::fromLatin1(
-        stockTool(stockOptions(cipher, digest) +
-                      QStringList{"-pass", "pass:Schlüssel", "-S", "0102030405060708", "-P"},
-                  {}));
-    QString expected;
-    for (const QString& line : printed.split('\n')) {
-        if (line.startsWith("key=") || line.startsWith("iv "))
-            expected += line.section('=', 1).trimmed();
-    }
-    const QByteArray material =
-        seal::toolKeyMaterial(cipher, digest == "md5" ? Digest::Md5 : Digest::Sha256,
-                              QStringLiteral("Schlüssel").toUtf8(), salt);
-    QCOMPARE(QString::fromLatin1(material.toHex().toUpper()), expected);
-}
-
-void TestCipherPipeline::alteredDocuments_data()
-{
-    QTest::addColumn<QString>("cipher");
-    QTest::addColumn<QString>("alteration");
-    for (const QString& cipher : allCipherOptions()) {
-        for (const char* how :
-             {"wrong keyword", "other cipher", "truncated", "flipped salt", "flipped first block",
-              "flipped middle", "flipped padding", "crlf", "76 columns"})
-            QTest::addRow("%s %s", qPrintable(cipher), how) << cipher << QString::fromLatin1(how);
-    }
-}
-
-// Other Base64 layouts must still open. A changed byte anywhere is refused:
-// where it leaves the seal readable, as a changed document; else (salt,
-// padding) as a wrong keyword or damage.
-void TestCipherPipeline::alteredDocuments()
-{
-    QFETCH(QString, cipher);
-    QFETCH(QString, alteration);
-    const QString unlockCipher = alteration != "other cipher" ? cipher
-                                 : cipher == kCipherRc4       ? kCipherDes3
-                                                              : kCipherRc4;
-    const Result<QByteArray> text = m_pipeline.encipher(kRtf, cipher, "k", path("d.srtf"));
-    QVERIFY(text);
-    writeFile(path("d.srtf"), altered(text.value(), alteration));
-    const Result<CipherPipeline::Unlocked> opened = m_pipeline.decipherEitherDigest(
-        path("d.srtf"), unlockCipher, alteration == "wrong keyword" ? "wrong" : "k");
-    if (alteration == "crlf" || alteration == "76 columns")
-        QCOMPARE(opened ? opened.value().rtf : QByteArray(), kRtf);
-    else if (alteration == "flipped first block" || alteration == "flipped middle")
-        QCOMPARE(codeOf(opened), int(ErrorCode::DocumentChanged));
-    else if (alteration == "truncated" || alteration == "flipped padding")
-        QVERIFY(codeOf(opened) == int(ErrorCode::DocumentChanged) ||
-                codeOf(opened) == int(ErrorCode::WrongKeyword));
-    else
-        QCOMPARE(codeOf(opened), int(ErrorCode::WrongKeyword));
-}
-
-// A wrapper in front of the tool records every run's arguments, environment
-// and what descriptor 3 is.
-void TestCipherPipeline::keywordNeverInArgumentsOrEnvironment()
-{
-    writeWrapper(path("openssl-wrapper"), "log='" + QFile::encodeName(path("run")) +
-                                              "'-$$\necho \"ARGS $*\" >> \"$log\"\n"
-                                              "echo \"FD3 $(readlink /proc/$$/fd/3)\" >> "
-                                              "\"$log\"\nenv >> \"$log\"\n");
-    qputenv("OPENSSL_MODULES", "/nowhere");
-    const CipherPipeline pipeline(path("openssl-wrapper"), kModule);
-    for (const QString& cipher : allCipherOptions()) {
-        QVERIFY(pipeline.encipher(kRtf, cipher, "Sekrit-Keyword-4711", path("d.srtf")));
-        QVERIFY(pipeline.decipher(path("d.srtf"), cipher, "Sekrit-Keyword-4711"));
-    }
-    qunsetenv("OPENSSL_MODULES");
-
-    int cipherStages = 0;
-    for (const QString& name : QDir(m_dir->path()).entryList({QStringLiteral("run-*")})) {
-        const QByteArray run = readFile(path(name));
-        QVERIFY(!run.contains("Sekrit"));
-        QVERIFY(!run.contains("OPENSSL_MODULES"));
-        QVERIFY(run.contains("\nOPENSSL_CONF=/dev/null\n"));
-        if (run.startsWith("ARGS enc") && run.contains(" -pass fd:3\n")) {
-            ++cipherStages;
-            QVERIFY2(run.contains("\nFD3 pipe:["), run.constData());
-        }
-    }
-    QCOMPARE(cipherStages, 2 * int(allCipherOptions().size()));
-}
-
-// A cipher stage that fails part-way, a missing folder, tool or module,
-// refused input: each is told, and the existing document is kept as it was
-// with no temporary file left beside it.
-void TestCipherPipeline::failuresKeepTarget()
-{
-    writeWrapper(path("failing-openssl"), "case \"$*\" in *fd:3*) head -c 100 >/dev/null; echo "
-                                          "'simulated failure' >&2; exit 1;; esac\n");
-    writeFile(path("d.srtf"), "precious");
-    const Result<QByteArray> failed =
-        CipherPipeline(path("failing-openssl"), kModule)
-            .encipher(bigRtf(1 << 20), kCipherBlowfish, "k", path("d.srtf"));
-    QCOMPARE(codeOf(failed), int(ErrorCode::ToolFailed));
-    QVERIFY(failed.error().detail.contains("simulated failure"));
-
-    const CipherPipeline missingTool(path("no-such-openssl"), kModule);
-    const CipherPipeline noModule(kTool, path("no-such-module.so"));
-    const QString target = path("d.srtf");
-    QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherBlowfish, "k", path("missing/d.srtf"))),
-             int(ErrorCode::FileWrite));
-    QCOMPARE(codeOf(missingTool.encipher(kRtf, kCipherDes3, "k", target)),
-             int(ErrorCode::ToolMissing));
-    QCOMPARE(codeOf(missingTool.checkCipherAvailable(kCipherDes3)), int(ErrorCode::ToolMissing));
-    QCOMPARE(codeOf(noModule.encipher(kRtf, kCipherRc5, "k", target)),
-             int(ErrorCode::CipherUnavailable));
-    QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, QByteArrayView(), target)),
-             int(ErrorCode::KeywordRefused));
-    QCOMPARE(codeOf(m_pipeline.encipher(kRtf, kCipherDes3, "first\nsecond", target)),
-             int(ErrorCode::KeywordRefused));
-    QCOMPARE(
-        codeOf(m_pipeline.encipher(kRtf, kCipherDes3, QString(512, QChar(0xe9)).toUtf8(), target)),
-        int(ErrorCode::KeywordRefused)); // 1024 bytes
-    QCOMPARE(codeOf(m_pipeline.encipher("plain text", kCipherDes3, "k", target)),
-             int(ErrorCode::NotRtf));
-    QCOMPARE(filesUnder(m_dir->path()), (QStringList{"d.srtf", "failing-openssl"}));
-    QCOMPARE(readFile(target), QByteArray("precious"));
-
-    // Lock refuses an empty keyword, but documents others locked with one
-    // still open.
-    writeFile(path("empty.srtf"),
-              stockTool({"-a", "-des3", "-md", "sha256", "-pass", "pass:"}, kRtf));
-    const Result<QByteArray> opened = m_pipeline.decipher(path("empty.srtf"), kCipherDes3, "");
-    QVERIFY(opened);
-    QCOMPARE(opened.value(), kRtf);
-
-    // Keyword bytes that are no UTF-8 reach the tool as they are.
-    QVERIFY(m_pipeline.encipher(kRtf, kCipherDes3, "caf\xe9", target));
-    writeFile(path("latin1"), "caf\xe9\n");
-    QCOMPARE(withoutSeal(stockTool(
-                 {"-d", "-a", "-des3", "-md", "sha256", "-pass", "file:" + path("latin1")},
-                 readFile(target))),
-             kRtf);
-    QCOMPARE(codeOf(m_pipeline.decipher(target, kCipherDes3, "caf\xff")),
-             int(ErrorCode::WrongKeyword));
-    QFile::remove(path("latin1"));
-
-    // A document that starts with a byte order mark is sealed like any other.
-    const QByteArray marked = "\xEF\xBB\xBF" + kRtf;
-    const Result<QByteArray> text = m_pipeline.encipher(marked, kCipherDes3, "k", target);
-    QVERIFY(text);
-    QCOMPARE(withoutSeal(stockTool({"-d", "-a", "-des3", "-md", "sha256", "-pass", "pass:k"},
-                                   text.value())),
-             marked);
-}
 
 QTEST_GUILESS_MAIN(TestCipherPipeline)
 #include "tst_cipherpipeline.moc"

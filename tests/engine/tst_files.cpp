@@ -41,14 +41,182 @@ private slots:
         m_layout.reset();
         m_home.reset();
     }
-    void saveDecisionTable_data();
-    void saveDecisionTable();
-    void saveAsMakesThePlainFileTheDocument();
-    void openResetsStateAndSavesFormatting();
-    void newDocument();
-    void quitAndWindowClose_data();
-    void quitAndWindowClose();
-    void openRecentMenu();
+    void saveDecisionTable_data()
+    {
+        QTest::addColumn<bool>("untitled");
+        QTest::addColumn<bool>("editable");
+        QTest::addColumn<bool>("secure");
+        QTest::addColumn<QString>("shows");  // "panel", an alert's message, or "" for in place
+        QTest::addColumn<QString>("button"); // the alert's button; the panel is then confirmed
+        const QString encrypted = QStringLiteral("Attention, trying to save encrypted text!");
+        const QString plain = QStringLiteral("Warning, trying to save as plain text!");
+        QTest::newRow("untitled, plain") << true << true << false << "panel" << QString();
+        QTest::newRow("untitled, enciphered view")
+            << true << false << false << encrypted << "Save as plain text";
+        QTest::newRow("path, enciphered view, secure")
+            << false << false << true << encrypted << "Save as plain text";
+        QTest::newRow("path, secure flag") << false << true << true << plain << "Save as unsecured";
+        QTest::newRow("path, plain: in place") << false << true << false << QString() << QString();
+    }
+
+    void saveDecisionTable()
+    {
+        QFETCH(bool, untitled);
+        QFETCH(bool, editable);
+        QFETCH(bool, secure);
+        QFETCH(QString, shows);
+        QFETCH(QString, button);
+        // A saved document's panel starts at its own folder and name.
+        const QString folder = untitled ? m_desktop : m_home->filePath(QStringLiteral("Documents"));
+        QVERIFY(QDir().mkpath(folder));
+        QString target = folder + (secure ? "/letter.srtf" : "/letter.rtf");
+        if (!untitled)
+            setDocumentPath(*m_layout, target);
+        type(QStringLiteral("Some text"));
+        m_view->setReadOnly(!editable);
+        m_state->isLastSavedASecureFile = secure;
+        m_state->textColorSetToOrangeAfterEncryption = true;
+
+        m_engine->btnSaveAction();
+        if (!shows.isEmpty()) {
+            if (shows != QLatin1String("panel")) {
+                QMessageBox* alert = waitForAlert();
+                QCOMPARE(alert ? alert->text() : QString(), shows);
+                QVERIFY(clickAlertButton(alert, button));
+            }
+            QFileDialog* panel = waitForPanel();
+            QVERIFY(panel);
+            // The alert's first button clears the flag as soon as the panel is up.
+            QVERIFY(!m_state->isLastSavedASecureFile);
+            QCOMPARE(QDir(panel->directory()).canonicalPath(), QDir(folder).canonicalPath());
+            QCOMPARE(panel->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
+                     untitled ? "untitled.rtf" : "letter.rtf");
+            target = desktopPath("plain.rtf");
+            acceptPanel(panel, target);
+        }
+        QVERIFY(readFile(target).contains("Some text"));
+        QCOMPARE(readFile(target), m_state->DataToWrite);
+        QCOMPARE(m_state->fileName, target);
+        QCOMPARE(flagsOf(*m_layout), "clean plain");
+    }
+
+    // Save As never warns. The document is then the plain file; the orange flag
+    // stays for the first edit to clear.
+    void saveAsMakesThePlainFileTheDocument()
+    {
+        type(QStringLiteral("x"));
+        showSecureOutput();
+        const QString target = desktopPath("copy.rtf");
+        answerNextModalPanel(target);
+        m_engine->btnSaveAsAction();
+        QCOMPARE(readFile(target), m_state->DataToWrite);
+        QCOMPARE(m_state->fileName, target);
+        QCOMPARE(flagsOf(*m_layout), "clean plain orange");
+
+        // Edited again, Save writes that file in place and asks nothing.
+        type(QStringLiteral("y"));
+        m_engine->btnSaveAction();
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(readFile(target), m_state->DataToWrite);
+        QCOMPARE(flagsOf(*m_layout), "clean plain");
+    }
+
+    void openResetsStateAndSavesFormatting()
+    {
+        const QString path = desktopPath("formatted.rtf");
+        QVERIFY(writeFile(path, kFormattedRtf));
+        showSecureOutput();
+        m_engine->btnOpenAction(); // no edits: the panel at once
+        acceptPanel(waitForPanel(), path);
+        QCOMPARE(m_layout->mainWindow->windowTitle(), path);
+        QCOMPARE(flagsOf(*m_layout), "clean plain");
+        QCOMPARE(m_view->toPlainText(), QStringLiteral("Bold red italic\nCentred line €"));
+
+        // Saved again (in place, no warning): text and attributes survive.
+        m_engine->btnSaveAction();
+        QTextDocument doc;
+        doc.setDefaultFont(m_view->document()->defaultFont());
+        QVERIFY(rtf::read(readFile(path), &doc).ok());
+        QCOMPARE(rtf::write(doc), rtf::write(*m_view->document()));
+    }
+
+    // New starts afresh at once without edits, after the alert's OK with them;
+    // neither way touches the secure flag.
+    void newDocument()
+    {
+        setDocumentPath(*m_layout, desktopPath("n.rtf"));
+        m_view->setPlainTextFromCode(QStringLiteral("old"));
+        showSecureOutput();
+        m_engine->btnNewAction();
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(m_view->isEmpty());
+        QCOMPARE(m_engine->setFileNameLabel->text(), QStringLiteral("untitled.rtf"));
+        QCOMPARE(flagsOf(*m_layout), "clean secure orange");
+
+        type(QStringLiteral("edited"));
+        m_engine->btnNewAction();
+        QVERIFY(clickAlertButton(waitForAlert(), QStringLiteral("OK")));
+        QVERIFY(m_view->isEmpty());
+        QCOMPARE(flagsOf(*m_layout), "clean secure");
+    }
+
+    void quitAndWindowClose_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("edited"); // then asked once, and answered OK
+        QTest::newRow("quit, edited") << QStringLiteral("quit") << true;
+        QTest::newRow("close, edited") << QStringLiteral("close") << true;
+        QTest::newRow("close, clean") << QStringLiteral("close") << false;
+    }
+
+    // Runs the real event loop, wired as the program wires it: it ends after at
+    // most one question (the window's close on the way out must not ask again).
+    void quitAndWindowClose()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, edited);
+        connectTermination(*m_layout);
+        if (edited)
+            type(QStringLiteral("unsaved"));
+        QStringList questions;
+        QTimer answering;
+        QObject::connect(&answering, &QTimer::timeout, [&] {
+            auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (shown && shown->isVisible() && clickAlertButton(shown, QStringLiteral("OK")))
+                questions << shown->informativeText();
+        });
+        answering.start(50);
+        QTimer::singleShot(0, [&] {
+            if (how == QLatin1String("quit"))
+                m_layout->action("btnQuitAction")->trigger();
+            else
+                m_layout->mainWindow->close();
+        });
+        QTimer::singleShot(3000, [] { QCoreApplication::exit(1); }); // the loop did not end
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(questions, edited ? QStringList{"Document not saved! Do you really want to quit?"}
+                                   : QStringList());
+    }
+
+    void openRecentMenu()
+    {
+        const QString a = desktopPath("a.rtf");
+        const QString b = desktopPath("b.rtf");
+        QVERIFY(writeFile(b, kFormattedRtf));
+        type(QStringLiteral("first"));
+        m_engine->btnSaveAction();
+        acceptPanel(waitForPanel(), a);
+        QCOMPARE(recentDocuments(), QStringList{a});
+        m_engine->openRecentDocument(b);
+        QCOMPARE(recentDocuments(), (QStringList{b, a}));
+
+        emit m_layout->openRecentMenu->aboutToShow();
+        const QList<QAction*> entries = m_layout->openRecentMenu->actions();
+        QCOMPARE(entries.size(), 2);
+        entries.at(1)->trigger();
+        QCOMPARE(m_state->fileName, a);
+        QCOMPARE(m_view->toPlainText(), QStringLiteral("first"));
+    }
 
 private:
     void type(const QString& text) { typeIntoView(*m_layout, text); }
@@ -69,196 +237,6 @@ private:
     DocumentState* m_state = nullptr;
     VelkoTextView* m_view = nullptr;
 };
-
-void FilesTest::saveDecisionTable_data()
-{
-    QTest::addColumn<bool>("untitled");
-    QTest::addColumn<bool>("editable");
-    QTest::addColumn<bool>("secure");
-    QTest::addColumn<QString>("shows");  // "panel", an alert's message, or "" for in place
-    QTest::addColumn<QString>("button"); // the alert's button; the panel is then confirmed
-    const QString encrypted = QStringLiteral("Attention, trying to save encrypted text!");
-    const QString plain = QStringLiteral("Warning, trying to save as plain text!");
-    QTest::newRow("untitled, plain") << true << true << false << "panel" << QString();
-    QTest::newRow("untitled, enciphered view")
-        << true << false << false << encrypted << "Save as plain text";
-    QTest::newRow("path, enciphered view, secure")
-        << false << false << true << encrypted << "Save as plain text";
-    QTest::newRow("path, secure flag") << false << true << true << plain << "Save as unsecured";
-    QTest::newRow("path, plain: in place") << false << true << false << QString() << QString();
-}
-
-void FilesTest::saveDecisionTable()
-{
-    QFETCH(bool, untitled);
-    QFETCH(bool, editable);
-    QFETCH(bool, secure);
-    QFETCH(QString, shows);
-    QFETCH(QString, button);
-    QString target = desktopPath("doc.rtf");
-    if (!untitled)
-        setDocumentPath(*m_layout, target);
-    type(QStringLiteral("Some text"));
-    m_view->setReadOnly(!editable);
-    m_state->isLastSavedASecureFile = secure;
-    m_state->textColorSetToOrangeAfterEncryption = true;
-
-    m_engine->btnSaveAction();
-    if (!shows.isEmpty()) {
-        if (shows != QLatin1String("panel")) {
-            QMessageBox* alert = waitForAlert();
-            QCOMPARE(alert ? alert->text() : QString(), shows);
-            QVERIFY(clickAlertButton(alert, button));
-        }
-        QFileDialog* panel = waitForPanel();
-        QVERIFY(panel);
-        // The alert's first button clears the flag as soon as the panel is up.
-        QVERIFY(!m_state->isLastSavedASecureFile);
-        if (untitled) {
-            QCOMPARE(QDir(panel->directory()).canonicalPath(), QDir(m_desktop).canonicalPath());
-            auto* name = panel->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            QCOMPARE(name->text(), QStringLiteral("untitled.rtf"));
-        }
-        target = desktopPath("plain.rtf");
-        acceptPanel(panel, target);
-    }
-    QVERIFY(readFile(target).contains("Some text"));
-    QCOMPARE(readFile(target), m_state->DataToWrite);
-    QCOMPARE(m_state->fileName, target);
-    QCOMPARE(flagsOf(*m_layout), "clean plain");
-}
-
-// Save As never warns. The document is then the plain file; the orange flag
-// stays for the first edit to clear.
-void FilesTest::saveAsMakesThePlainFileTheDocument()
-{
-    type(QStringLiteral("x"));
-    showSecureOutput();
-    const QString target = desktopPath("copy.rtf");
-    answerNextModalPanel(target);
-    m_engine->btnSaveAsAction();
-    QCOMPARE(readFile(target), m_state->DataToWrite);
-    QCOMPARE(m_state->fileName, target);
-    QCOMPARE(flagsOf(*m_layout), "clean plain orange");
-
-    // Edited again, Save writes that file in place and asks nothing.
-    type(QStringLiteral("y"));
-    m_engine->btnSaveAction();
-    QVERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(readFile(target), m_state->DataToWrite);
-    QCOMPARE(flagsOf(*m_layout), "clean plain");
-
-    // Saving a secure document as plain starts at its own folder and name.
-    const QString folder = m_home->filePath(QStringLiteral("Documents"));
-    QVERIFY(QDir().mkpath(folder));
-    setDocumentPath(*m_layout, folder + QStringLiteral("/letter.srtf"));
-    m_state->isLastSavedASecureFile = true;
-    m_engine->btnSaveAction();
-    QVERIFY(clickAlertButton(waitForAlert(), QStringLiteral("Save as unsecured")));
-    QFileDialog* panel = waitForPanel();
-    QVERIFY(panel);
-    QCOMPARE(panel->directory().absolutePath(), folder);
-    QCOMPARE(panel->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
-             QStringLiteral("letter.rtf"));
-    panel->reject();
-}
-
-void FilesTest::openResetsStateAndSavesFormatting()
-{
-    const QString path = desktopPath("formatted.rtf");
-    QVERIFY(writeFile(path, kFormattedRtf));
-    showSecureOutput();
-    m_engine->btnOpenAction(); // no edits: the panel at once
-    acceptPanel(waitForPanel(), path);
-    QCOMPARE(m_layout->mainWindow->windowTitle(), path);
-    QCOMPARE(flagsOf(*m_layout), "clean plain");
-    QCOMPARE(m_view->toPlainText(), QStringLiteral("Bold red italic\nCentred line €"));
-
-    // Saved again (in place, no warning): text and attributes survive.
-    m_engine->btnSaveAction();
-    QTextDocument doc;
-    doc.setDefaultFont(m_view->document()->defaultFont());
-    QVERIFY(rtf::read(readFile(path), &doc).ok());
-    QCOMPARE(rtf::write(doc), rtf::write(*m_view->document()));
-}
-
-// New starts afresh at once without edits, after the alert's OK with them;
-// neither way touches the secure flag.
-void FilesTest::newDocument()
-{
-    setDocumentPath(*m_layout, desktopPath("n.rtf"));
-    m_view->setPlainTextFromCode(QStringLiteral("old"));
-    showSecureOutput();
-    m_engine->btnNewAction();
-    QVERIFY(!QApplication::activeModalWidget());
-    QVERIFY(m_view->isEmpty());
-    QCOMPARE(m_engine->setFileNameLabel->text(), QStringLiteral("untitled.rtf"));
-    QCOMPARE(flagsOf(*m_layout), "clean secure orange");
-
-    type(QStringLiteral("edited"));
-    m_engine->btnNewAction();
-    QVERIFY(clickAlertButton(waitForAlert(), QStringLiteral("OK")));
-    QVERIFY(m_view->isEmpty());
-    QCOMPARE(flagsOf(*m_layout), "clean secure");
-}
-
-void FilesTest::quitAndWindowClose_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("edited"); // then asked once, and answered OK
-    QTest::newRow("quit, edited") << QStringLiteral("quit") << true;
-    QTest::newRow("close, edited") << QStringLiteral("close") << true;
-    QTest::newRow("close, clean") << QStringLiteral("close") << false;
-}
-
-// Runs the real event loop, wired as the program wires it: it ends after at
-// most one question (the window's close on the way out must not ask again).
-void FilesTest::quitAndWindowClose()
-{
-    QFETCH(QString, how);
-    QFETCH(bool, edited);
-    connectTermination(*m_layout);
-    if (edited)
-        type(QStringLiteral("unsaved"));
-    QStringList questions;
-    QTimer answering;
-    QObject::connect(&answering, &QTimer::timeout, [&] {
-        auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (shown && shown->isVisible() && clickAlertButton(shown, QStringLiteral("OK")))
-            questions << shown->informativeText();
-    });
-    answering.start(50);
-    QTimer::singleShot(0, [&] {
-        if (how == QLatin1String("quit"))
-            m_layout->action("btnQuitAction")->trigger();
-        else
-            m_layout->mainWindow->close();
-    });
-    QTimer::singleShot(3000, [] { QCoreApplication::exit(1); }); // the loop did not end
-    QCOMPARE(QCoreApplication::exec(), 0);
-    QCOMPARE(questions, edited ? QStringList{"Document not saved! Do you really want to quit?"}
-                               : QStringList());
-}
-
-void FilesTest::openRecentMenu()
-{
-    const QString a = desktopPath("a.rtf");
-    const QString b = desktopPath("b.rtf");
-    QVERIFY(writeFile(b, kFormattedRtf));
-    type(QStringLiteral("first"));
-    m_engine->btnSaveAction();
-    acceptPanel(waitForPanel(), a);
-    QCOMPARE(recentDocuments(), QStringList{a});
-    m_engine->openRecentDocument(b);
-    QCOMPARE(recentDocuments(), (QStringList{b, a}));
-
-    emit m_layout->openRecentMenu->aboutToShow();
-    const QList<QAction*> entries = m_layout->openRecentMenu->actions();
-    QCOMPARE(entries.size(), 2);
-    entries.at(1)->trigger();
-    QCOMPARE(m_state->fileName, a);
-    QCOMPARE(m_view->toPlainText(), QStringLiteral("first"));
-}
 
 QTEST_MAIN(FilesTest)
 #include "tst_files.moc"

@@ -90,247 +90,235 @@ class TestTextEdit : public QObject
 {
     Q_OBJECT
 private slots:
-    void charFormatsApplyToSelectionOrWhatIsTypedNext_data();
-    void charFormatsApplyToSelectionOrWhatIsTypedNext();
-    void clearFormattingKeepsLinksInOneUndoStep();
-    void fontSizeFromText_data();
-    void fontSizeFromText();
-    void paragraphFormatsAndListsApplyToEveryTouchedParagraph();
-
-    void findsNextAndPrevious_data();
-    void findsNextAndPrevious();
-    void replaceAllKeepsFormatsInOneUndoStep_data();
-    void replaceAllKeepsFormatsInOneUndoStep();
-    void countsWordsAndCharacters();
-};
-
-void TestTextEdit::charFormatsApplyToSelectionOrWhatIsTypedNext_data()
-{
-    QTest::addColumn<int>("command");
-    for (int i = 0; i < charCommands().size(); ++i)
-        QTest::newRow(charCommands().at(i).name) << i;
-}
-
-void TestTextEdit::charFormatsApplyToSelectionOrWhatIsTypedNext()
-{
-    QFETCH(int, command);
-    const CharCommand& c = charCommands().at(command);
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("Hello world"));
-    const auto setAt = [&](int position) {
-        const QTextCharFormat format = formatAt(&document, position);
-        for (auto it = c.sets.cbegin(); it != c.sets.cend(); ++it) {
-            if (format.property(it.key()) != it.value())
-                return false;
-        }
-        return true;
-    };
-    QTextCursor cursor = selection(&document, 6, 11);
-    c.apply(cursor);
-    QVERIFY(setAt(6) && setAt(10));
-    QVERIFY(!formatAt(&document, 5).hasProperty(c.sets.firstKey()));
-
-    // With nothing selected: what is typed next, and nothing already there.
-    cursor = selection(&document, 5, 5);
-    c.apply(cursor);
-    QVERIFY(!formatAt(&document, 4).hasProperty(c.sets.firstKey()));
-    cursor.insertText(QStringLiteral(","));
-    QVERIFY(setAt(5));
-}
-
-void TestTextEdit::clearFormattingKeepsLinksInOneUndoStep()
-{
-    QTextDocument document;
-    document.setHtml(QStringLiteral("<p><b><i style=\"font-size:20pt\">bold </i></b>"
-                                    "<a href=\"https://example.org/\"><b>link</b></a></p>"));
-    QTextCursor cursor = selection(&document, 0, document.characterCount() - 1);
-    tf::clearFormatting(cursor);
-    for (int i = 0; i < document.characterCount() - 1; ++i) {
-        const QTextCharFormat format = formatAt(&document, i);
-        QVERIFY(!format.hasProperty(QTextFormat::FontWeight) && !format.fontItalic() &&
-                !format.fontUnderline() && !format.hasProperty(QTextFormat::FontPointSize));
-        QCOMPARE(format.anchorHref(), i < 5 ? QString() : QStringLiteral("https://example.org/"));
+    void charFormatsApplyToSelectionOrWhatIsTypedNext_data()
+    {
+        QTest::addColumn<int>("command");
+        for (int i = 0; i < charCommands().size(); ++i)
+            QTest::newRow(charCommands().at(i).name) << i;
     }
-    document.undo();
-    QCOMPARE(formatAt(&document, 1).fontWeight(), int(QFont::Bold));
-    QCOMPARE(formatAt(&document, 6).fontWeight(), int(QFont::Bold));
 
-    // With nothing selected: what is typed next is plain.
-    cursor = selection(&document, 2, 2);
-    tf::clearFormatting(cursor);
-    cursor.insertText(QStringLiteral("x"));
-    QVERIFY(!formatAt(&document, 2).hasProperty(QTextFormat::FontWeight));
-}
+    void charFormatsApplyToSelectionOrWhatIsTypedNext()
+    {
+        QFETCH(int, command);
+        const CharCommand& c = charCommands().at(command);
+        QTextDocument document;
+        document.setPlainText(QStringLiteral("Hello world"));
+        const auto setAt = [&](int position) {
+            const QTextCharFormat format = formatAt(&document, position);
+            for (auto it = c.sets.cbegin(); it != c.sets.cend(); ++it) {
+                if (format.property(it.key()) != it.value())
+                    return false;
+            }
+            return true;
+        };
+        QTextCursor cursor = selection(&document, 6, 11);
+        c.apply(cursor);
+        QVERIFY(setAt(6) && setAt(10));
+        QVERIFY(!formatAt(&document, 5).hasProperty(c.sets.firstKey()));
 
-void TestTextEdit::fontSizeFromText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<qreal>("size"); // -1: no size
-    QTest::newRow("decimal comma") << QStringLiteral("10,5") << QStringLiteral("de_DE") << 10.5;
-    QTest::newRow("largest") << QStringLiteral("1638") << QStringLiteral("C") << 1638.0;
-    QTest::newRow("too large") << QStringLiteral("1639") << QStringLiteral("C") << -1.0;
-    QTest::newRow("zero") << QStringLiteral("0") << QStringLiteral("C") << -1.0;
-}
+        // With nothing selected: what is typed next, and nothing already there.
+        cursor = selection(&document, 5, 5);
+        c.apply(cursor);
+        QVERIFY(!formatAt(&document, 4).hasProperty(c.sets.firstKey()));
+        cursor.insertText(QStringLiteral(","));
+        QVERIFY(setAt(5));
+    }
 
-void TestTextEdit::fontSizeFromText()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, locale);
-    QFETCH(qreal, size);
-    QCOMPARE(tf::fontSizeFromText(text, QLocale(locale)).value_or(-1.0), size);
-}
+    void clearFormattingKeepsLinksInOneUndoStep()
+    {
+        QTextDocument document;
+        document.setHtml(QStringLiteral("<p><b><i style=\"font-size:20pt\">bold </i></b>"
+                                        "<a href=\"https://example.org/\"><b>link</b></a></p>"));
+        QTextCursor cursor = selection(&document, 0, document.characterCount() - 1);
+        tf::clearFormatting(cursor);
+        for (int i = 0; i < document.characterCount() - 1; ++i) {
+            const QTextCharFormat format = formatAt(&document, i);
+            QVERIFY(!format.hasProperty(QTextFormat::FontWeight) && !format.fontItalic() &&
+                    !format.fontUnderline() && !format.hasProperty(QTextFormat::FontPointSize));
+            QCOMPARE(format.anchorHref(),
+                     i < 5 ? QString() : QStringLiteral("https://example.org/"));
+        }
+        document.undo();
+        QCOMPARE(formatAt(&document, 1).fontWeight(), int(QFont::Bold));
+        QCOMPARE(formatAt(&document, 6).fontWeight(), int(QFont::Bold));
 
-void TestTextEdit::paragraphFormatsAndListsApplyToEveryTouchedParagraph()
-{
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("a\nb\nc"));
-    const auto block = [&document](int n) {
-        return document.findBlockByNumber(n);
-    };
-    QTextCursor cursor = selection(&document, 0, 3); // into the second paragraph
-    tf::setAlignment(cursor, Qt::AlignHCenter);
-    QCOMPARE(block(1).blockFormat().alignment(), Qt::Alignment(Qt::AlignHCenter));
-    QVERIFY(!block(2).blockFormat().hasProperty(QTextFormat::BlockAlignment));
+        // With nothing selected: what is typed next is plain.
+        cursor = selection(&document, 2, 2);
+        tf::clearFormatting(cursor);
+        cursor.insertText(QStringLiteral("x"));
+        QVERIFY(!formatAt(&document, 2).hasProperty(QTextFormat::FontWeight));
+    }
 
-    tf::setList(cursor, QTextListFormat::ListDisc, true);
-    QVERIFY(block(0).textList() && block(0).textList() == block(1).textList());
-    QVERIFY(!block(2).textList());
-    // The list at the cursor changes its kind and takes in the paragraph after it.
-    cursor = selection(&document, 5, 0);
-    tf::setList(cursor, QTextListFormat::ListDecimal, true);
-    QCOMPARE(block(2).textList(), block(0).textList());
-    QCOMPARE(block(0).textList()->format().style(), QTextListFormat::ListDecimal);
-    // Each command is one step to undo.
-    document.undo();
-    QCOMPARE(block(0).textList()->format().style(), QTextListFormat::ListDisc);
-    QVERIFY(!block(2).textList());
+    void fontSizeFromText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<qreal>("size"); // -1: no size
+        QTest::newRow("decimal comma") << QStringLiteral("10,5") << QStringLiteral("de_DE") << 10.5;
+        QTest::newRow("largest") << QStringLiteral("1638") << QStringLiteral("C") << 1638.0;
+        QTest::newRow("too large") << QStringLiteral("1639") << QStringLiteral("C") << -1.0;
+        QTest::newRow("zero") << QStringLiteral("0") << QStringLiteral("C") << -1.0;
+    }
 
-    // The second item goes one level deeper and back into the same list.
-    cursor = selection(&document, 2, 2);
-    tf::changeIndent(cursor, 1);
-    QCOMPARE(block(1).textList()->format().indent(), 2);
-    QVERIFY(block(1).textList() != block(0).textList());
-    tf::changeIndent(cursor, -1);
-    QCOMPARE(block(1).textList(), block(0).textList());
-    tf::changeIndent(cursor, -1); // out of the list from its first level
-    QVERIFY(!block(1).textList());
-    tf::changeIndent(cursor, -1); // never below zero
-    QCOMPARE(block(1).blockFormat().indent(), 0);
+    void fontSizeFromText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, locale);
+        QFETCH(qreal, size);
+        QCOMPARE(tf::fontSizeFromText(text, QLocale(locale)).value_or(-1.0), size);
+    }
 
-    // Off: out of the list, one step out from its level.
-    cursor = selection(&document, 0, 0);
-    tf::changeIndent(cursor, 1);
-    tf::setList(cursor, QTextListFormat::ListDisc, false);
-    QVERIFY(!block(0).textList());
-    QCOMPARE(block(0).blockFormat().indent(), 1);
-    // An indented paragraph becomes an item one level deeper, itself unindented.
-    tf::setList(cursor, QTextListFormat::ListDecimal, true);
-    QCOMPARE(block(0).textList()->format().indent(), 2);
-    QCOMPARE(block(0).blockFormat().indent(), 0);
-}
+    void paragraphFormatsAndListsApplyToEveryTouchedParagraph()
+    {
+        QTextDocument document;
+        document.setPlainText(QStringLiteral("a\nb\nc"));
+        const auto block = [&document](int n) {
+            return document.findBlockByNumber(n);
+        };
+        QTextCursor cursor = selection(&document, 0, 3); // into the second paragraph
+        tf::setAlignment(cursor, Qt::AlignHCenter);
+        QCOMPARE(block(1).blockFormat().alignment(), Qt::Alignment(Qt::AlignHCenter));
+        QVERIFY(!block(2).blockFormat().hasProperty(QTextFormat::BlockAlignment));
 
-// Text, search, flags, where the cursor selection is, then the expected
-// match start (-1: none).
-void TestTextEdit::findsNextAndPrevious_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("needle");
-    QTest::addColumn<int>("flags");
-    QTest::addColumn<int>("selStart");
-    QTest::addColumn<int>("selEnd");
-    QTest::addColumn<int>("expected");
-    const auto row = [](const char* name, const char* text, const char* needle, int flags,
-                        int selStart, int selEnd, int expected) {
-        QTest::newRow(name) << QString::fromLatin1(text) << QString::fromLatin1(needle) << flags
-                            << selStart << selEnd << expected;
-    };
-    row("next after selection", "one two one", "one", 0, 0, 3, 8);
-    row("wraps at end", "one two one", "one", Wrapped, 8, 11, 0);
-    row("only match finds itself again", "xx one xx", "one", Wrapped, 3, 6, 3);
-    row("overlap not taken forward", "aaaa", "aa", 0, 0, 2, 2);
-    row("previous ends before selection", "aaaa", "aa", Back, 2, 4, 0);
-    row("previous wraps at start", "one two one", "one", Back | Wrapped, 0, 3, 8);
-    row("match case skips", "Hello hello", "hello", Case, 0, 0, 6);
-    row("whole word skips part", "cat concat cat", "cat", Words, 0, 3, 11);
-    row("whole word with punctuation", "(cat), cats", "cat", Words, 0, 0, 1);
-    row("no match across paragraphs", "ab\ncd", "b\nc", 0, 0, 0, -1);
-    row("empty needle", "abc", "", 0, 0, 0, -1);
-}
+        tf::setList(cursor, QTextListFormat::ListDisc, true);
+        QVERIFY(block(0).textList() && block(0).textList() == block(1).textList());
+        QVERIFY(!block(2).textList());
+        // The list at the cursor changes its kind and takes in the paragraph after it.
+        cursor = selection(&document, 5, 0);
+        tf::setList(cursor, QTextListFormat::ListDecimal, true);
+        QCOMPARE(block(2).textList(), block(0).textList());
+        QCOMPARE(block(0).textList()->format().style(), QTextListFormat::ListDecimal);
+        // Each command is one step to undo.
+        document.undo();
+        QCOMPARE(block(0).textList()->format().style(), QTextListFormat::ListDisc);
+        QVERIFY(!block(2).textList());
 
-void TestTextEdit::findsNextAndPrevious()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, needle);
-    QFETCH(int, flags);
-    QFETCH(int, selStart);
-    QFETCH(int, selEnd);
-    QFETCH(int, expected);
-    QTextDocument document;
-    document.setPlainText(text);
-    const FindResult result =
-        findText(&document, needle, selection(&document, selStart, selEnd),
-                 flags & Back ? FindDirection::Backward : FindDirection::Forward, optionsOf(flags));
-    QCOMPARE(result.match.isNull() ? -1 : result.match.selectionStart(), expected);
-    QCOMPARE(result.match.selectedText(), expected < 0 ? QString() : needle);
-    QCOMPARE(result.wrapped, bool(flags & Wrapped));
-}
+        // The second item goes one level deeper and back into the same list.
+        cursor = selection(&document, 2, 2);
+        tf::changeIndent(cursor, 1);
+        QCOMPARE(block(1).textList()->format().indent(), 2);
+        QVERIFY(block(1).textList() != block(0).textList());
+        tf::changeIndent(cursor, -1);
+        QCOMPARE(block(1).textList(), block(0).textList());
+        tf::changeIndent(cursor, -1); // out of the list from its first level
+        QVERIFY(!block(1).textList());
+        tf::changeIndent(cursor, -1); // never below zero
+        QCOMPARE(block(1).blockFormat().indent(), 0);
 
-// The replacements are not searched again; they keep the bold of the text.
-void TestTextEdit::replaceAllKeepsFormatsInOneUndoStep_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("needle");
-    QTest::addColumn<QString>("replacement");
-    QTest::addColumn<int>("flags");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("result");
-    const auto row = [](const char* name, const char* text, const char* needle,
-                        const char* replacement, int flags, int count, const char* result) {
-        QTest::newRow(name) << QString::fromLatin1(text) << QString::fromLatin1(needle)
-                            << QString::fromLatin1(replacement) << flags << count
-                            << QString::fromLatin1(result);
-    };
-    row("replacement holds needle", "a a", "a", "aa", 0, 2, "aa aa");
-    row("overlapping run", "aaaa", "aa", "aab", 0, 2, "aabaab");
-    row("case sensitive", "Dog dog DOG", "dog", "cat", Case, 1, "Dog cat DOG");
-    row("whole words only", "he the hehe he", "he", "she", Words, 2, "she the hehe she");
-    row("several paragraphs", "x\nx\nx", "x", "yy", 0, 3, "yy\nyy\nyy");
-    row("none", "abc", "x", "y", 0, 0, "abc");
-}
+        // Off: out of the list, one step out from its level.
+        cursor = selection(&document, 0, 0);
+        tf::changeIndent(cursor, 1);
+        tf::setList(cursor, QTextListFormat::ListDisc, false);
+        QVERIFY(!block(0).textList());
+        QCOMPARE(block(0).blockFormat().indent(), 1);
+        // An indented paragraph becomes an item one level deeper, itself unindented.
+        tf::setList(cursor, QTextListFormat::ListDecimal, true);
+        QCOMPARE(block(0).textList()->format().indent(), 2);
+        QCOMPARE(block(0).blockFormat().indent(), 0);
+    }
 
-void TestTextEdit::replaceAllKeepsFormatsInOneUndoStep()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, needle);
-    QFETCH(QString, replacement);
-    QFETCH(int, flags);
-    QFETCH(int, count);
-    QFETCH(QString, result);
-    QTextDocument document;
-    document.setPlainText(text);
-    QTextCursor all = selection(&document, 0, document.characterCount() - 1);
-    tf::setBold(all, true);
-    document.clearUndoRedoStacks();
-    QCOMPARE(replaceAll(&document, needle, replacement, optionsOf(flags)), count);
-    QCOMPARE(document.toPlainText(), result);
-    for (int i = 0; i < document.characterCount() - 1; ++i)
-        QCOMPARE(formatAt(&document, i).fontWeight(), int(QFont::Bold));
-    document.undo();
-    QCOMPARE(document.toPlainText(), text);
-}
+    // Text, search, flags, where the cursor selection is, then the expected
+    // match start (-1: none).
+    void findsNextAndPrevious_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selEnd");
+        QTest::addColumn<int>("expected");
+        const auto row = [](const char* name, const char* text, const char* needle, int flags,
+                            int selStart, int selEnd, int expected) {
+            QTest::newRow(name) << QString::fromLatin1(text) << QString::fromLatin1(needle) << flags
+                                << selStart << selEnd << expected;
+        };
+        row("next after selection", "one two one", "one", 0, 0, 3, 8);
+        row("wraps at end", "one two one", "one", Wrapped, 8, 11, 0);
+        row("only match finds itself again", "xx one xx", "one", Wrapped, 3, 6, 3);
+        row("overlap not taken forward", "aaaa", "aa", 0, 0, 2, 2);
+        row("previous ends before selection", "aaaa", "aa", Back, 2, 4, 0);
+        row("previous wraps at start", "one two one", "one", Back | Wrapped, 0, 3, 8);
+        row("match case skips", "Hello hello", "hello", Case, 0, 0, 6);
+        row("whole word skips part", "cat concat cat", "cat", Words, 0, 3, 11);
+        row("whole word with punctuation", "(cat), cats", "cat", Words, 0, 0, 1);
+        row("no match across paragraphs", "ab\ncd", "b\nc", 0, 0, 0, -1);
+        row("empty needle", "abc", "", 0, 0, 0, -1);
+    }
 
-// The status bar's counts: breaks between paragraphs are no characters, a
-// character outside the BMP is one, runs of spaces and tabs part words.
-void TestTextEdit::countsWordsAndCharacters()
-{
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("Hello  there\n\tworld \U0001F600"));
-    const textedit::TextCounts counts = textedit::countText(document);
-    QCOMPARE(counts.words, 4);
-    QCOMPARE(counts.characters, 20);
-    QCOMPARE(textedit::countText(QString()).words, 0);
-}
+    void findsNextAndPrevious()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, needle);
+        QFETCH(int, flags);
+        QFETCH(int, selStart);
+        QFETCH(int, selEnd);
+        QFETCH(int, expected);
+        QTextDocument document;
+        document.setPlainText(text);
+        const FindResult result = findText(
+            &document, needle, selection(&document, selStart, selEnd),
+            flags & Back ? FindDirection::Backward : FindDirection::Forward, optionsOf(flags));
+        QCOMPARE(result.match.isNull() ? -1 : result.match.selectionStart(), expected);
+        QCOMPARE(result.match.selectedText(), expected < 0 ? QString() : needle);
+        QCOMPARE(result.wrapped, bool(flags & Wrapped));
+    }
+
+    // The replacements are not searched again; they keep the bold of the text.
+    void replaceAllKeepsFormatsInOneUndoStep_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<QString>("replacement");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("result");
+        const auto row = [](const char* name, const char* text, const char* needle,
+                            const char* replacement, int flags, int count, const char* result) {
+            QTest::newRow(name) << QString::fromLatin1(text) << QString::fromLatin1(needle)
+                                << QString::fromLatin1(replacement) << flags << count
+                                << QString::fromLatin1(result);
+        };
+        row("replacement holds needle", "a a", "a", "aa", 0, 2, "aa aa");
+        row("overlapping run", "aaaa", "aa", "aab", 0, 2, "aabaab");
+        row("case sensitive", "Dog dog DOG", "dog", "cat", Case, 1, "Dog cat DOG");
+        row("whole words only", "he the hehe he", "he", "she", Words, 2, "she the hehe she");
+        row("several paragraphs", "x\nx\nx", "x", "yy", 0, 3, "yy\nyy\nyy");
+        row("none", "abc", "x", "y", 0, 0, "abc");
+    }
+
+    void replaceAllKeepsFormatsInOneUndoStep()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, needle);
+        QFETCH(QString, replacement);
+        QFETCH(int, flags);
+        QFETCH(int, count);
+        QFETCH(QString, result);
+        QTextDocument document;
+        document.setPlainText(text);
+        QTextCursor all = selection(&document, 0, document.characterCount() - 1);
+        tf::setBold(all, true);
+        document.clearUndoRedoStacks();
+        QCOMPARE(replaceAll(&document, needle, replacement, optionsOf(flags)), count);
+        QCOMPARE(document.toPlainText(), result);
+        for (int i = 0; i < document.characterCount() - 1; ++i)
+            QCOMPARE(formatAt(&document, i).fontWeight(), int(QFont::Bold));
+        document.undo();
+        QCOMPARE(document.toPlainText(), text);
+    }
+
+    // The status bar's counts: breaks between paragraphs are no characters, a
+    // character outside the BMP is one, runs of spaces and tabs part words.
+    void countsWordsAndCharacters()
+    {
+        QTextDocument document;
+        document.setPlainText(QStringLiteral("Hello  there\n\tworld \U0001F600"));
+        const textedit::TextCounts counts = textedit::countText(document);
+        QCOMPARE(counts.words, 4);
+        QCOMPARE(counts.characters, 20);
+        QCOMPARE(textedit::countText(QString()).words, 0);
+    }
+};
 
 QTEST_MAIN(TestTextEdit)
 #include "tst_textedit.moc"
