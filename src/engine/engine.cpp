@@ -72,10 +72,8 @@ void Engine::btnAboutBoxClose()
 void Engine::showFailure(Operation operation, const Error& error, QWidget* focusAfter)
 {
     const QString what = failureTitle(operation);
-    auto* alert = new QMessageBox(QMessageBox::Warning, what, what, QMessageBox::Ok, mainWindow);
+    QMessageBox* alert = createNotice(mainWindow, QMessageBox::Warning, what);
     alert->setInformativeText(userMessage(error));
-    alert->setWindowModality(Qt::WindowModal);
-    alert->setAttribute(Qt::WA_DeleteOnClose);
     m_focusAfterFailure = focusAfter;
     if (focusAfter)
         connect(alert, &QMessageBox::finished, this, &Engine::restoreFocusAfterFailure);

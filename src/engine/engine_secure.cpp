@@ -29,13 +29,11 @@ void showOpenedWithOtherCipher(QWidget* window, const QString& chosen, const QSt
 {
     const QString title =
         QObject::tr("The document was unlocked with %1.").arg(cipherDisplayName(opened));
-    auto* notice = new QMessageBox(QMessageBox::Information, title, title, QMessageBox::Ok, window);
+    QMessageBox* notice = createNotice(window, QMessageBox::Information, title);
     notice->setObjectName(QStringLiteral("openedWithOtherCipherNotice"));
     notice->setInformativeText(QObject::tr("It was not locked with %1. %2 is now the selected "
                                            "cipher, and Secure will use it.")
                                    .arg(cipherDisplayName(chosen), cipherDisplayName(opened)));
-    notice->setWindowModality(Qt::WindowModal);
-    notice->setAttribute(Qt::WA_DeleteOnClose);
     notice->open();
 }
 

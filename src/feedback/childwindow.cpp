@@ -3,10 +3,12 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QPointer>
 #include <QRect>
+#include <QScreen>
 #include <QVariant>
 #include <QWidget>
 
@@ -55,6 +57,7 @@ public:
                 return;
         }
         m_children.emplace_back(child);
+        child->installEventFilter(this);
         m_lastPosition = m_parent->frameGeometry().topLeft();
         watchFrameWindow();
     }
@@ -63,6 +66,7 @@ public:
     {
         for (auto it = m_children.begin(); it != m_children.end(); ++it) {
             if (*it == child) {
+                child->removeEventFilter(this);
                 m_children.erase(it);
                 return true;
             }
@@ -84,6 +88,8 @@ protected:
     {
         if (watched == m_parent && event->type() == QEvent::Move)
             followTo(m_parent->frameGeometry().topLeft());
+        else if (event->type() == QEvent::WindowTitleChange && watched != m_parent)
+            widenForTitle(static_cast<QWidget*>(watched));
         return false;
     }
 
@@ -106,6 +112,19 @@ protected:
     }
 
 private:
+    // Widens a window whose title no longer fits, about its centre.
+    static void widenForTitle(QWidget* child)
+    {
+        const int wanted = titleFittingWidth(child);
+        if (wanted <= child->width())
+            return;
+        QRect placed = child->geometry();
+        const QPoint centre = placed.center();
+        placed.setWidth(wanted);
+        placed.moveCenter(centre);
+        child->setGeometry(placed);
+    }
+
     void followTo(const QPoint& position)
     {
         const QPoint delta = position - m_lastPosition;
@@ -159,6 +178,18 @@ private:
 
 } // namespace
 
+int titleFittingWidth(const QWidget* window)
+{
+    QFont font = window->font();
+    font.setBold(true);
+    // The title bar's buttons and margins beside the text.
+    constexpr int kTitleBarExtras = 150;
+    const int wanted =
+        QFontMetrics(font).horizontalAdvance(window->windowTitle()) + kTitleBarExtras;
+    const QScreen* screen = window->screen();
+    return qMin(wanted, screen ? screen->availableGeometry().width() * 4 / 5 : 800);
+}
+
 void attachChildWindow(QWidget* parent, QWidget* child)
 {
     if (child->parentWidget() != parent)
@@ -176,6 +207,7 @@ void attachChildWindow(QWidget* parent, QWidget* child)
                 child->adjustSize();
             else if (child->layout())
                 child->layout()->activate();
+            child->resize(qMax(child->width(), titleFittingWidth(child)), child->height());
             QRect placed(QPoint(), child->size());
             placed.moveCenter(parent->frameGeometry().center());
             child->move(placed.topLeft());

@@ -18,4 +18,9 @@ void detachChildWindow(QWidget* parent, QWidget* child);
 
 bool isChildWindowAttached(const QWidget* parent, const QWidget* child);
 
+// The width at which the window manager can show the whole of `window`'s
+// title (bounded by the screen). Attached windows are kept at least that
+// wide, also when their title changes.
+int titleFittingWidth(const QWidget* window);
+
 } // namespace velko

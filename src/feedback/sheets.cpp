@@ -1,13 +1,50 @@
 #include "feedback/sheets.h"
 
+#include "feedback/childwindow.h"
+
+#include <QEvent>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QPushButton>
+#include <QSpacerItem>
 
 namespace velko {
 
+namespace {
+
+// An alert wide enough for the window manager to show its whole title; a
+// message box sizes itself to its texts only.
+class AlertBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    // The box fixes its size as it is shown and at each layout request.
+    bool event(QEvent* event) override
+    {
+        const bool handled = QMessageBox::event(event);
+        if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest) {
+            if (const int wanted = titleFittingWidth(this); width() < wanted)
+                setFixedWidth(wanted);
+        }
+        return handled;
+    }
+};
+
+} // namespace
+
+QMessageBox* createNotice(QWidget* window, QMessageBox::Icon icon, const QString& title)
+{
+    auto* notice = new AlertBox(icon, title, title, QMessageBox::Ok, window);
+    notice->setWindowModality(Qt::WindowModal);
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    return notice;
+}
+
 QMessageBox* createAlertSheet(QWidget* window, const AlertSpec& spec)
 {
-    auto* alert = new QMessageBox(window);
+    auto* alert = new AlertBox(window);
     alert->setIcon(QMessageBox::Warning);
     alert->setWindowModality(Qt::WindowModal);
     alert->setText(spec.messageText);

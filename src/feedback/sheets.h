@@ -19,6 +19,11 @@ struct AlertSpec
     QStringList buttons; // in order; the first is the default button
 };
 
+// A message box with `title` as its message text and window title, one OK
+// button, window-modal on `window` and deleted once closed; kept wide enough
+// for the window manager to show the whole title.
+QMessageBox* createNotice(QWidget* window, QMessageBox::Icon icon, const QString& title);
+
 // A warning alert, window-modal on `window`, opened without blocking.
 QMessageBox* createAlertSheet(QWidget* window, const AlertSpec& spec);
 // The return code of an answered alert.

@@ -7,7 +7,9 @@
 #include "core/desktop/desktopsettings.h"
 #include "core/desktop/useraccount.h"
 #include "core/preferences.h"
+#include "feedback/childwindow.h"
 #include "feedback/colors.h"
+#include "feedback/sheets.h"
 #include "feedback/velkofield_delegate.h"
 #include "rtf/rtf.h"
 
@@ -168,8 +170,18 @@ void FrameTest::secondaryWindowsAreCentredDialogs()
         QVERIFY(QTest::qWaitForWindowExposed(child));
         const QPoint off = child->frameGeometry().center() - window->frameGeometry().center();
         QVERIFY2(off.manhattanLength() <= 4, qPrintable(child->objectName()));
+        // The whole title fits in the title bar.
+        QVERIFY2(child->width() >= titleFittingWidth(child), qPrintable(child->objectName()));
         detachChildWindow(window, child);
     }
+    // Alerts too, when their title is longer than their texts need.
+    QMessageBox* alert = createNotice(window, QMessageBox::Warning,
+                                      QStringLiteral("The document could not be unlocked because "
+                                                     "the keyword did not match it"));
+    alert->open();
+    QVERIFY(QTest::qWaitForWindowExposed(alert));
+    QVERIFY(alert->width() >= titleFittingWidth(alert));
+    alert->close();
 }
 
 void FrameTest::desktopFontNames_data()
