@@ -73,6 +73,8 @@ void RtfReader::build(QByteArrayView data)
         case RtfToken::Type::Binary:
             if (m_skipChars > 0)
                 --m_skipChars;
+            else if (!m_stack.isEmpty() && top().destination == Destination::Picture)
+                m_pictures.binary(token.name);
             break;
         }
     }
@@ -91,6 +93,10 @@ void RtfReader::openGroup()
     GroupState state = m_stack.isEmpty() ? GroupState{} : top();
     if (state.destination == Destination::UnicodeAlternatives)
         state.destination = Destination::UnicodeGroup;
+    if (state.destination == Destination::StyleSheet) {
+        state.destination = Destination::StyleEntry;
+        m_styles.beginEntry();
+    }
     m_stack.append(state);
     m_groupStart = true;
     m_starred = false;
@@ -108,6 +114,12 @@ void RtfReader::closeGroup()
     m_output.flushBytes();
     if (top().destination == Destination::FontTable)
         m_fonts.closeGroup();
+    const Destination outer =
+        m_stack.size() > 1 ? m_stack.at(m_stack.size() - 2).destination : Destination::Skip;
+    if (top().destination == Destination::StyleEntry && outer == Destination::StyleSheet)
+        m_styles.endEntry();
+    if (top().destination == Destination::Picture && outer != Destination::Picture)
+        endPicture();
     m_fields.closeGroup(m_stack.size());
     const bool legacyList = top().destination == Destination::LegacyList;
     if (m_stack.size() == 1) {
@@ -137,8 +149,12 @@ void RtfReader::controlWord(const RtfToken& token)
         --m_skipChars;
         return;
     }
-    const WordEntry* entry = lookupWord(token.name);
     GroupState& group = top();
+    if (group.destination == Destination::Picture && !first && !starred) {
+        m_pictures.word(token);
+        return;
+    }
+    const WordEntry* entry = lookupWord(token.name);
     if (group.destination == Destination::UnicodeGroup) {
         group.destination =
             entry && entry->word == Word::UnicodeGroup ? Destination::Text : Destination::Skip;
@@ -174,29 +190,47 @@ void RtfReader::controlWord(const RtfToken& token)
     case Destination::ListOverrideTable:
         m_lists.overrideTableWord(entry->word, value);
         return;
+    case Destination::StyleEntry:
+        m_styles.word(entry->word, token);
+        return;
     case Destination::Text:
         break;
     default:
         return;
     }
 
+    if (Tables::isRowWord(entry->word)) {
+        const int depth = group.nestedTableProperties ? qMax(2, group.para.tableDepth()) : 1;
+        m_tables.rowWord(*entry, value, depth);
+        return;
+    }
+    if (entry->word == Word::Style) {
+        m_styles.apply(value, group.chars, group.para);
+        return;
+    }
     if (applyFormatWord(entry->word, token, group.chars, group.para))
         return;
     switch (entry->word) {
     case Word::Par:
-    case Word::Row: // the cells of a row make one paragraph
+        placeOutput();
         m_output.endParagraph(group.para);
         break;
+    case Word::Row:
+        m_tables.endRow(group.para.tableDepth());
+        break;
     case Word::Line:
+        placeOutput();
         m_output.character(group.chars, u'\u2028');
         break;
     case Word::Tab:
+        placeOutput();
         m_output.character(group.chars, u'\t');
         break;
     case Word::Cell:
-        m_output.cell();
+        m_tables.endCell(group.para);
         break;
     case Word::Character:
+        placeOutput();
         m_output.character(group.chars, entry->character);
         break;
     default:
@@ -246,6 +280,23 @@ bool RtfReader::destinationWord(const WordEntry& entry, int value, bool mayStart
         return true;
     case Word::ListOverrideTable:
         group.destination = Destination::ListOverrideTable;
+        return true;
+    case Word::StyleSheet:
+        group.destination =
+            group.destination == Destination::Text ? Destination::StyleSheet : Destination::Skip;
+        return true;
+    case Word::Picture:
+        if (group.destination != Destination::Text) {
+            group.destination = Destination::Skip;
+            return true;
+        }
+        group.destination = Destination::Picture;
+        m_pictures.begin();
+        return true;
+    case Word::PictureGroup:
+        return true;
+    case Word::NestedTableProperties:
+        group.nestedTableProperties = true;
         return true;
     case Word::UnicodeAlternatives:
         group.destination = Destination::UnicodeAlternatives;
@@ -337,7 +388,14 @@ void RtfReader::text(QByteArrayView bytes)
     }
     switch (group.destination) {
     case Destination::Text:
+        placeOutput();
         m_output.bytes(group.chars, bytes);
+        break;
+    case Destination::Picture:
+        m_pictures.hex(bytes);
+        break;
+    case Destination::StyleEntry:
+        m_styles.text(bytes);
         break;
     case Destination::FontTable:
         m_fonts.text(bytes);
@@ -369,11 +427,17 @@ void RtfReader::hexByte(int byte)
     switch (top().destination) {
     case Destination::Text:
         if (byte < 0x20) {
-            if (byte == '\t')
+            if (byte == '\t') {
+                placeOutput();
                 m_output.character(top().chars, u'\t');
+            }
             break;
         }
+        placeOutput();
         m_output.bytes(top().chars, QByteArrayView(&c, 1));
+        break;
+    case Destination::StyleEntry:
+        m_styles.text(QByteArrayView(&c, 1));
         break;
     case Destination::FontTable:
         m_fonts.text(QByteArrayView(&c, 1));
@@ -387,6 +451,16 @@ void RtfReader::hexByte(int byte)
     }
 }
 
+void RtfReader::endPicture()
+{
+    const QTextImageFormat format = m_pictures.end(m_document);
+    if (!format.isValid())
+        return;
+    placeOutput();
+    m_output.flushText();
+    m_output.cursor().insertImage(format);
+}
+
 void RtfReader::unicodeChar(char16_t c)
 {
     appendChar(c);
@@ -397,6 +471,7 @@ void RtfReader::appendChar(char16_t c)
 {
     switch (top().destination) {
     case Destination::Text:
+        placeOutput();
         m_output.character(top().chars, c);
         break;
     case Destination::FontTable:

@@ -7,6 +7,9 @@
 #include "rtf/reader/fontsandcolors.h"
 #include "rtf/reader/formats.h"
 #include "rtf/reader/lists.h"
+#include "rtf/reader/pictures.h"
+#include "rtf/reader/styles.h"
+#include "rtf/reader/tables.h"
 #include "rtf/reader/textoutput.h"
 
 #include <QList>
@@ -44,6 +47,9 @@ private:
         UnicodeAlternatives, // \upr: skip the ANSI group, keep the \*\ud one
         UnicodeGroup,        // a child of \upr until its first word
         LegacyList,          // \pn: an old-style list description
+        StyleSheet,
+        StyleEntry, // a group of the style sheet
+        Picture,
     };
 
     struct GroupState
@@ -52,6 +58,7 @@ private:
         reader::ParaState para;
         Destination destination = Destination::Text;
         int unicodeSkip = 1;
+        bool nestedTableProperties = false; // row words describe a nested table's row
     };
 
     static Status check(QByteArrayView data);
@@ -66,6 +73,13 @@ private:
     void hexByte(int byte);
     void unicodeChar(char16_t c);
     void appendChar(char16_t c);
+    // Content goes where the paragraph stands: in a table's cell or after it.
+    void placeOutput()
+    {
+        if (const int depth = top().para.tableDepth(); m_tables.needsPlacing(depth))
+            m_tables.place(depth);
+    }
+    void endPicture();
 
     GroupState& top() { return m_stack.last(); }
 
@@ -83,6 +97,9 @@ private:
     reader::ListTables m_lists{m_codePages};
     reader::Fields m_fields;
     reader::TextOutput m_output;
+    reader::Tables m_tables{m_output, m_colors};
+    reader::Pictures m_pictures;
+    reader::StyleSheet m_styles;
 };
 
 } // namespace velko::rtf

@@ -2,6 +2,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextList>
 
 #include <cmath>
@@ -84,18 +85,23 @@ QByteArray RtfWriter::write(int from, int to)
     m_out.reserve(qsizetype(to - from) * 3 / 2 + 1024);
     m_state = CharState{};
     m_state.halfPoints = 24;
-    for (QTextBlock block = m_document.findBlock(from); block.isValid() && block.position() <= to;
-         block = block.next()) {
-        // A range that ends where a paragraph starts holds none of it; the
-        // document's own last paragraph is the exception when it is empty.
-        if (block.position() == to && block.position() != from && block.next().isValid())
-            break;
-        // Every paragraph ends with \par, the last one too, as word processors write it.
-        writeBlock(block, from, to);
-        m_out += "\\par\n";
-        m_needDelimiter = false;
-        if (block.position() + block.length() - 1 >= to)
-            break;
+    if (!m_document.rootFrame()->childFrames().isEmpty()) {
+        // With tables the frames are walked in order; without, the blocks simply follow.
+        writeFrame(*m_document.rootFrame(), from, to, 0);
+    } else {
+        for (QTextBlock block = m_document.findBlock(from);
+             block.isValid() && block.position() <= to; block = block.next()) {
+            // A range that ends where a paragraph starts holds none of it; the
+            // document's own last paragraph is the exception when it is empty.
+            if (block.position() == to && block.position() != from && block.next().isValid())
+                break;
+            // Every paragraph ends with \par, the last one too, as word processors write it.
+            writeBlock(block, from, to);
+            m_out += "\\par\n";
+            m_needDelimiter = false;
+            if (block.position() + block.length() - 1 >= to)
+                break;
+        }
     }
 
     QByteArray result;
@@ -111,6 +117,8 @@ void RtfWriter::collectTables(int from, int to)
 {
     for (QTextBlock block = m_document.findBlock(from); block.isValid() && block.position() <= to;
          block = block.next()) {
+        if (const int level = block.blockFormat().headingLevel(); level > 0 && level < 10)
+            m_headingLevels |= 1 << level;
         if (const QTextList* list = block.textList(); list && !m_listIndex.contains(list)) {
             m_listIndex.insert(list, int(m_lists.size()));
             m_lists.append(list);
@@ -158,7 +166,8 @@ const RtfWriter::FormatInfo& RtfWriter::infoFor(const QTextFragment& fragment)
     auto found = m_formats.find(index);
     if (found == m_formats.end()) {
         const QTextCharFormat format = fragment.charFormat();
-        found = m_formats.insert(index, FormatInfo{stateFor(format), hrefOf(format)});
+        found = m_formats.insert(
+            index, FormatInfo{stateFor(format), hrefOf(format), format.isImageFormat()});
     }
     return *found;
 }
@@ -209,8 +218,24 @@ void RtfWriter::writeHeader(QByteArray& out) const
                "\\blue" + QByteArray::number(c.blue()) + ";";
     }
     out += "}\n";
+    if (m_headingLevels != 0)
+        writeStyleSheet(out);
     if (!m_lists.isEmpty())
         writeListTables(out);
+}
+
+// Headings as the styles word processors name them, so they keep their level there.
+void RtfWriter::writeStyleSheet(QByteArray& out) const
+{
+    out += "{\\stylesheet{\\s0 Normal;}";
+    for (int level = 1; level < 10; ++level) {
+        if (m_headingLevels & (1 << level)) {
+            const QByteArray n = QByteArray::number(level);
+            out += "{\\s" + n + "\\outlinelevel" + QByteArray::number(level - 1) +
+                   "\\sbasedon0\\snext0 heading " + n + ";}";
+        }
+    }
+    out += "}\n";
 }
 
 void RtfWriter::writeListTables(QByteArray& out) const
@@ -300,19 +325,24 @@ QByteArray RtfWriter::paragraphProperties(const QTextBlock& block) const
         out += "\\ls" + QByteArray::number(m_listIndex.value(list) + 1) + "\\ilvl" +
                QByteArray::number(qBound(0, listIndent - 1, 8));
     }
+    if (const int level = format.headingLevel(); level > 0 && level < 10)
+        out += "\\s" + QByteArray::number(level) + "\\outlinelevel" + QByteArray::number(level - 1);
     return out;
 }
 
-void RtfWriter::writeBlock(const QTextBlock& block, int from, int to)
+void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
 {
     auto cached = m_paragraphs.constFind(block.blockFormatIndex());
     if (cached == m_paragraphs.cend())
         cached = m_paragraphs.insert(block.blockFormatIndex(), paragraphProperties(block));
-    const QByteArray& properties = *cached;
-    if (properties != m_lastParagraph) {
-        m_out += properties;
+    QByteArray inTable;
+    if (depth > 0)
+        inTable = depth == 1 ? QByteArray("\\intbl") : "\\intbl\\itap" + QByteArray::number(depth);
+    if (m_lastParagraph.size() != cached->size() + inTable.size() ||
+        !m_lastParagraph.startsWith(*cached) || !m_lastParagraph.endsWith(inTable)) {
+        m_lastParagraph = *cached + inTable;
+        m_out += m_lastParagraph;
         m_needDelimiter = true;
-        m_lastParagraph = properties;
     }
     if (const QTextList* list = block.textList(); list && block.position() >= from) {
         // The number or bullet as plain text, for readers without list support.
@@ -344,6 +374,12 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to)
         if (!m_inLink && !info.href.isEmpty())
             openLink(info.href);
         writeCharState(info.state);
+        if (info.image) {
+            const QTextImageFormat image = fragment.charFormat().toImageFormat();
+            for (int i = start; i < end; ++i)
+                writePicture(image);
+            continue;
+        }
         writeText(QStringView(text).sliced(start, end - start));
     }
     if (m_inLink)

@@ -10,7 +10,10 @@ class QTextBlock;
 class QTextCharFormat;
 class QTextDocument;
 class QTextFragment;
+class QTextFrame;
+class QTextImageFormat;
 class QTextList;
+class QTextTable;
 
 namespace velko::rtf {
 
@@ -45,6 +48,7 @@ private:
     {
         CharState state;
         QString href; // empty: not a link
+        bool image = false;
     };
 
     void collectTables(int from, int to);
@@ -55,7 +59,16 @@ private:
 
     void writeHeader(QByteArray& out) const;
     void writeListTables(QByteArray& out) const;
-    void writeBlock(const QTextBlock& block, int from, int to);
+    // `depth`: how deep in tables the block stands, 0 outside.
+    void writeBlock(const QTextBlock& block, int from, int to, int depth = 0);
+    void writeStyleSheet(QByteArray& out) const;
+    // Tables (rtfwriter_tables.cpp): a frame's blocks and tables in order;
+    // a table whole in the range as RTF rows, one that is not as its paragraphs.
+    void writeFrame(const QTextFrame& frame, int from, int to, int depth);
+    void writeTable(const QTextTable& table, int from, int to, int depth);
+    QByteArray rowDefinition(const QTextTable& table, int row);
+    // Pictures (rtfwriter_pictures.cpp).
+    void writePicture(const QTextImageFormat& format);
     QByteArray paragraphProperties(const QTextBlock& block) const;
     void writeCharState(const CharState& state);
     void openLink(const QString& href);
@@ -79,6 +92,7 @@ private:
 
     QHash<int, FormatInfo> m_formats;    // by the document's format index
     QHash<int, QByteArray> m_paragraphs; // paragraph properties by block format index
+    int m_headingLevels = 0;             // bit n: heading level n is used
 
     QByteArray m_out;
     bool m_needDelimiter = false; // a control word was written and text follows

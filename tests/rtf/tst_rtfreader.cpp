@@ -1,6 +1,9 @@
 #include "rtf/grammar/rtfgrammar.h"
 #include "rtf/rtf.h"
+#include "structure.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -16,7 +19,7 @@ const QByteArray kOtherWriter =
     "{\\f1\\fswiss\\fcharset0 Arial{\\*\\falt Helvetica};}}"
     "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
     "\\pard\\plain\\f1\\fs28 big {\\highlight2 marked}{\\ulw words}{\\striked1 struck}"
-    "{\\up6\\super up}\\plain plain}";
+    "{\\up6\\super up}{\\dn4 down}\\plain plain}";
 const QByteArray kLinks =
     "{\\rtf1 see {\\field{\\*\\fldinst{HYPERLINK \"https://example.org/x\" \\\\o \"tip\"}}"
     "{\\fldrslt{\\ul\\cf2 the site}}} and {\\field{\\*\\fldinst HYPERLINK \\\\l \"part2\"}"
@@ -29,7 +32,40 @@ const QByteArray kList =
     "{\\*\\listoverridetable{\\listoverride\\listid99\\listoverridecount0\\ls3}}"
     "\\pard\\ls3\\ilvl0\\fi-360\\li720{\\listtext\\'b7\\tab}first\\par"
     "\\pard\\ls3\\ilvl1\\fi-360\\li1440{\\listtext a)\\tab}sub\\par\\pard after}";
+// As LibreOffice writes them: a style sheet with headings (one with an outline
+// list that has no numbers), and paragraphs that name the styles.
+const QByteArray kStyles =
+    "{\\rtf1{\\stylesheet{\\s0\\fs24 Normal;}{\\s1\\b\\fs48\\ls1 Heading 1;}"
+    "{\\s2\\outlinelevel1\\i Other;}}"
+    "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc255{\\leveltext\\'00;}"
+    "{\\levelnumbers;}}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
+    "\\pard\\plain\\s1 Title\\par\\pard\\plain\\s2 Sub\\par\\pard\\plain\\s0 body}";
+// LibreOffice's table: the first row's first cell spans two columns of the
+// rows below (it has one right edge fewer), a vertical merge, shading, and a
+// nested table in the last cell.
+const QByteArray kTable =
+    "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}"
+    "\\trowd\\trql\\clbrdrt\\brdrs\\brdrw10\\clvertalc\\cellx1036\\cellx2039"
+    "\\pard\\plain\\intbl merged\\cell\\pard\\intbl c\\cell\\row\\pard"
+    "\\trowd\\clvmgf\\cellx518\\clcbpat1\\cellx1036\\cellx2039"
+    "\\pard\\intbl v\\cell\\pard\\intbl e\\cell\\pard\\intbl f\\cell\\row\\pard"
+    "\\trowd\\clvmrg\\cellx518\\cellx1036\\cellx2039"
+    "\\pard\\intbl\\cell\\pard\\intbl h\\cell\\pard\\intbl i\\par"
+    "\\pard\\intbl\\itap2 n1\\nestcell\\pard\\intbl\\itap2 n2\\nestcell"
+    "{\\*\\nesttableprops\\trowd\\cellx421\\cellx872\\nestrow}{\\nonesttables\\par}"
+    "\\pard\\intbl\\cell\\row\\pard after\\par}";
 constexpr int kReads = -1;
+
+QByteArray pngHex()
+{
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toHex();
+}
 
 } // namespace
 
@@ -44,6 +80,8 @@ private slots:
     void read();
     void formats_data();
     void formats();
+    void structure_data();
+    void structure();
 };
 
 void TestRtfReader::read_data()
@@ -70,7 +108,7 @@ void TestRtfReader::read_data()
     reads("unknown starred destination", "{\\rtf1 a{\\*\\xyz hidden {nested} text}b}", "ab");
     reads("known destinations skipped",
           "{\\rtf1{\\info{\\title T}{\\author A}}{\\stylesheet{\\s1 Heading;}}"
-          "{\\header H}{\\footer F}{\\pict\\pngblip 89504e47}x{\\*\\generator G;}"
+          "{\\header H}{\\footer F}{\\nonshppict{\\pict\\pngblip 89504e47}}x{\\*\\generator G;}"
           "{\\object{\\objdata 0102}}y}",
           "xy");
     reads("\\bin skips binary with braces", "{\\rtf1 a\\bin3 }}{bc}", "abc");
@@ -86,10 +124,6 @@ void TestRtfReader::read_data()
           "{\\rtf1 \\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote"
           "\\~\\_\\{\\}\\\\}",
           "—–•‘’“”\u00A0\u2011{}\\");
-    reads("table cells and rows",
-          "{\\rtf1\\trowd\\cellx100\\cellx200 \\intbl a\\cell b\\cell\\row"
-          "\\trowd\\intbl c\\cell\\cell d\\cell\\row after}",
-          "a\tb\u2029c\t\td\u2029after");
     reads("\\upr keeps the unicode group", "{\\rtf1{\\upr{\\f1 ansi}{\\*\\ud{\\f1 \\u955?}}}}",
           "λ");
     // Hidden text stays: the editor cannot hide it, and dropping it would lose it on save.
@@ -179,6 +213,11 @@ void TestRtfReader::formats_data()
         QBrush(QColor(0, 0, 255)));
     row("underlined words", kOtherWriter, "words", QTextFormat::TextUnderlineStyle,
         int(QTextCharFormat::SingleUnderline));
+    row("lowered (\\dn)", kOtherWriter, "down", QTextFormat::TextVerticalAlignment,
+        int(QTextCharFormat::AlignSubScript));
+    row("style's character format", kStyles, "Title", QTextFormat::FontWeight, int(QFont::Bold));
+    row("no list for an outline level without numbers", kStyles, "Title", QTextFormat::ListStyle,
+        QVariant());
     row("struck", kOtherWriter, "struck", QTextFormat::FontStrikeOut, true);
     row("superscript", kOtherWriter, "up", QTextFormat::TextVerticalAlignment,
         int(QTextCharFormat::AlignSuperScript));
@@ -212,6 +251,49 @@ void TestRtfReader::formats()
                                : list  ? list->format()
                                        : QTextFormat();
     QCOMPARE(format.property(property), value);
+}
+
+void TestRtfReader::structure_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("structure");
+    const auto row = [](const char* name, const QByteArray& rtf, const QString& structure) {
+        QTest::newRow(name) << rtf << structure;
+    };
+    row("table with merges and a nested table", kTable,
+        "/[(1x2:merged|c)(2x1:v|e|f)(h|i/[(n1|n2)]/)]/after");
+    row("rows without definitions",
+        "{\\rtf1\\trowd\\cellx100\\cellx200 \\intbl a\\cell b\\cell\\row"
+        "\\trowd\\intbl c\\cell\\cell d\\cell\\row\\pard after}",
+        "/[(a|b|)(c||d)]/after");
+    row("horizontal merge words",
+        "{\\rtf1\\trowd\\clmgf\\cellx100\\clmrg\\cellx200\\cellx300\\intbl ab\\cell\\cell "
+        "c\\cell\\row"
+        "\\trowd\\cellx100\\cellx200\\cellx300\\intbl d\\cell e\\cell f\\cell\\row}",
+        "/[(1x2:ab|c)(d|e|f)]/");
+    row("table words out of place",
+        "{\\rtf1\\cell\\row\\nestrow\\itap9999 x\\nestcell\\clvmrg\\cellx-5\\row"
+        "\\trowd\\cellx5\\cellx3\\cellx4\\clmrg\\clvmrg\\cellx9\\intbl y\\cell\\row\\pard z}",
+        QString("/[(").repeated(16) + "x)(y)]" + QString("/)]").repeated(15) + "/z");
+    row("PNG preferred to the metafile, scaled",
+        "{\\rtf1 a{\\*\\shppict{\\pict{\\*\\picprop{\\sp{\\sn n}{\\sv v}}}\\picscalex200"
+        "\\picscaley100\\picw4\\pich3\\picwgoal60\\pichgoal45\\pngblip\n" +
+            pngHex() + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}",
+        "a<6x2.25>b");
+    row("metafile kept", "{\\rtf1{\\pict\\wmetafile8\\picw2540\\pich1270 0102ff}}", "<72x36*>");
+    row("picture after \\bin", "{\\rtf1{\\pict\\emfblip\\picwgoal20\\pichgoal40\\bin3 {}}}",
+        "<1x2*>");
+    row("headings by style name and outline level", kStyles, "#1 Title/#2 Sub/body");
+}
+
+// Tables, pictures and headings: the structure of the document read.
+void TestRtfReader::structure()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, structure);
+    QTextDocument document;
+    QVERIFY(rtf::read(rtf, &document).ok());
+    QCOMPARE(structureOf(document), structure);
 }
 
 QTEST_MAIN(TestRtfReader)

@@ -1,6 +1,8 @@
 #include "rtf/grammar/rtfgrammar.h"
 #include "rtf/rtf.h"
+#include "structure.h"
 
+#include <QImage>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
@@ -50,6 +52,96 @@ void verifyWords(const QByteArray& rtf, const QByteArray& words)
     }
 }
 
+// Documents with what the text view shows beyond formatted text.
+void tableDocument(QTextDocument& document)
+{
+    QTextCursor cursor(&document);
+    cursor.insertText("before");
+    cursor.insertBlock();
+    QTextTableFormat format;
+    format.setBorder(1);
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    format.setBorderBrush(QColor(0, 0, 128));
+    format.setCellPadding(4);
+    format.setCellSpacing(0);
+    format.setBorderCollapse(true);
+    format.setAlignment(Qt::AlignHCenter);
+    format.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, 50),
+                                      QTextLength(QTextLength::FixedLength, 60),
+                                      QTextLength(QTextLength::FixedLength, 70)});
+    QTextTable* table = cursor.insertTable(3, 3, format);
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column)
+            table->cellAt(row, column)
+                .firstCursorPosition()
+                .insertText(QStringLiteral("%1%2").arg(row).arg(column));
+    }
+    table->cellAt(2, 2).lastCursorPosition().insertBlock();
+    table->cellAt(2, 2).lastCursorPosition().insertText("second");
+    table->mergeCells(0, 0, 1, 2);
+    table->mergeCells(1, 0, 2, 1);
+    QTextTableCell shaded = table->cellAt(1, 1);
+    QTextTableCellFormat cellFormat = shaded.format().toTableCellFormat();
+    cellFormat.setBackground(QColor(255, 255, 0));
+    cellFormat.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+    shaded.setFormat(cellFormat);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText("after");
+}
+
+void nestedTableDocument(QTextDocument& document)
+{
+    QTextCursor cursor(&document);
+    QTextTable* outer = cursor.insertTable(1, 2);
+    outer->cellAt(0, 0).firstCursorPosition().insertText("outer");
+    QTextCursor inner = outer->cellAt(0, 1).firstCursorPosition();
+    inner.insertText("above");
+    inner.insertBlock();
+    QTextTable* nested = inner.insertTable(2, 1);
+    nested->cellAt(0, 0).firstCursorPosition().insertText("n0");
+    nested->cellAt(1, 0).firstCursorPosition().insertText("n1");
+}
+
+void pictureDocument(QTextDocument& document)
+{
+    QImage image(8, 6, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    document.addResource(QTextDocument::ImageResource, QUrl("inserted.png"), image);
+    QTextImageFormat format;
+    format.setName("inserted.png");
+    format.setWidth(30);
+    format.setHeight(22.5);
+    QTextCursor cursor(&document);
+    cursor.insertText("see ");
+    cursor.insertImage(format);
+    cursor.insertText(" here");
+}
+
+void metafileDocument(QTextDocument& document)
+{
+    (void)rtf::read("{\\rtf1 a{\\pict\\wmetafile8\\picw2540\\pich1270\\picwgoal1440\\pichgoal720 "
+                    "0102abcdef}b}",
+                    &document);
+}
+
+void headingDocument(QTextDocument& document)
+{
+    QTextCursor cursor(&document);
+    QTextBlockFormat heading;
+    heading.setHeadingLevel(1);
+    cursor.setBlockFormat(heading);
+    cursor.insertText("Title");
+    heading.setHeadingLevel(3);
+    cursor.insertBlock(heading);
+    cursor.insertText("Part");
+    cursor.insertBlock(QTextBlockFormat());
+    cursor.insertText("body");
+}
+
+using Builder = void (*)(QTextDocument&);
+const Builder kBuilders[] = {tableDocument, nestedTableDocument, pictureDocument, metafileDocument,
+                             headingDocument};
+
 } // namespace
 
 class TestRtfRoundTrip : public QObject
@@ -61,6 +153,8 @@ private slots:
     void formats();
     void lists_data();
     void lists();
+    void structures_data();
+    void structures();
     void lastParagraph();
     void rangeIsCompleteDocument();
 };
@@ -218,6 +312,53 @@ void TestRtfRoundTrip::lists()
     const QTextList* inner = back->findBlockByNumber(2).textList();
     QVERIFY(inner && inner != outer);
     QCOMPARE(inner->format().indent(), indent + 1);
+}
+
+void TestRtfRoundTrip::structures_data()
+{
+    QTest::addColumn<int>("builder");
+    QTest::addColumn<QString>("structure");
+    QTest::addColumn<QByteArray>("words"); // control words other readers look for
+    QTest::newRow("table: merges, widths, border, shading")
+        << 0 << "before//[(1x2:00 01|02)(2x1:10/20|11|12)(21|22/second)]/after"
+        << QByteArray("trowd trgaph trqc clmgf clmrg clvmgf clvmrg clcbpat clvertalc clbrdrt brdrw "
+                      "cellx intbl cell row");
+    QTest::newRow("nested table") << 1 << "/[(outer|above//[(n0)(n1)]/)]/"
+                                  << QByteArray(
+                                         "itap nestcell nesttableprops nestrow nonesttables");
+    QTest::newRow("picture") << 2 << "see <30x22.5> here" << QByteArray("pict pngblip picwgoal");
+    QTest::newRow("metafile kept") << 3 << "a<72x36*>b" << QByteArray("wmetafile8 picw");
+    QTest::newRow("headings") << 4 << "#1 Title/#3 Part/body"
+                              << QByteArray("stylesheet s1 s3 outlinelevel0 outlinelevel2");
+}
+
+// Tables, pictures and headings come back as they were, and write the same bytes again.
+void TestRtfRoundTrip::structures()
+{
+    QFETCH(int, builder);
+    QFETCH(QString, structure);
+    QFETCH(QByteArray, words);
+    QTextDocument document;
+    kBuilders[builder](document);
+    QCOMPARE(structureOf(document), structure);
+    const QByteArray data = rtf::write(document);
+    verifyWords(data, words);
+    const auto back = readBack(data);
+    QCOMPARE(structureOf(*back), structure);
+    back->setDefaultFont(document.defaultFont());
+    QCOMPARE(rtf::write(*back), data);
+    if (builder == 0) {
+        const auto* table = qobject_cast<QTextTable*>(back->rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->format().border(), 1.0);
+        QCOMPARE(table->format().cellPadding(), 4.0);
+        QCOMPARE(table->format().alignment(), Qt::AlignHCenter);
+        QCOMPARE(table->format().columnWidthConstraints().value(2),
+                 QTextLength(QTextLength::FixedLength, 70));
+        const QTextTableCellFormat cell = table->cellAt(1, 1).format().toTableCellFormat();
+        QCOMPARE(cell.background().color(), QColor(255, 255, 0));
+        QCOMPARE(cell.verticalAlignment(), QTextCharFormat::AlignMiddle);
+    }
 }
 
 // The closing \par of the last paragraph neither adds an empty paragraph nor

@@ -33,6 +33,10 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("ud", Word::UnicodeGroup);
         add("leveltext", Word::LevelText);
         add("pn", Word::LegacyList);
+        add("stylesheet", Word::StyleSheet);
+        add("pict", Word::Picture);
+        add("shppict", Word::PictureGroup);
+        add("nesttableprops", Word::NestedTableProperties);
         add("pnlvlblt", Word::LegacyBullet);
         add("pnlvlbody", Word::LegacyBody);
         add("pnlvl", Word::LegacyLevel);
@@ -41,12 +45,11 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("pnlcrm", Word::LegacyFormat, 2);
         add("pnucltr", Word::LegacyFormat, 3);
         add("pnlcltr", Word::LegacyFormat, 4);
-        for (std::string_view name : {"info",         "pict",
-                                      "object",       "header",
-                                      "headerl",      "headerr",
-                                      "headerf",      "footer",
-                                      "footerl",      "footerr",
-                                      "footerf",      "stylesheet",
+        for (std::string_view name : {"info",         "object",
+                                      "header",       "headerl",
+                                      "headerr",      "headerf",
+                                      "footer",       "footerl",
+                                      "footerr",      "footerf",
                                       "listtext",     "pntext",
                                       "pntxta",       "pntxtb",
                                       "revtbl",       "rsidtbl",
@@ -84,7 +87,7 @@ const std::unordered_map<std::string_view, WordEntry>& words()
                                       "mhtmltag",     "oldcprops",
                                       "oldpprops",    "oldsprops",
                                       "oldtprops",    "background",
-                                      "shppict",      "field-pict",
+                                      "field-pict",   "nonesttables",
                                       "ebcstart",     "ebcend"})
             add(name, Word::SkippedDestination);
         add("f", Word::Font);
@@ -118,6 +121,8 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("super", Word::Super);
         add("sub", Word::Sub);
         add("nosupersub", Word::NoSuperSub);
+        add("up", Word::Raise);
+        add("dn", Word::Lower);
         add("pard", Word::Pard);
         add("ql", Word::AlignLeft);
         add("qc", Word::AlignCentre);
@@ -136,6 +141,41 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("velkoindent", Word::IndentLevels);
         add("ls", Word::ListNumber);
         add("ilvl", Word::ListLevelNumber);
+        add("s", Word::Style);
+        add("outlinelevel", Word::OutlineLevel);
+        add("intbl", Word::InTable);
+        add("itap", Word::Nesting);
+        add("trowd", Word::RowDefaults);
+        add("trgaph", Word::RowGap);
+        add("trleft", Word::RowLeft);
+        add("trql", Word::RowAlign, 0);
+        add("trqc", Word::RowAlign, 1);
+        add("trqr", Word::RowAlign, 2);
+        add("cellx", Word::CellRight);
+        add("clmgf", Word::CellMergeFirst);
+        add("clmrg", Word::CellMerge);
+        add("clvmgf", Word::CellVMergeFirst);
+        add("clvmrg", Word::CellVMerge);
+        add("clcbpat", Word::CellShading);
+        add("clvertalt", Word::CellAlign, 0);
+        add("clvertalc", Word::CellAlign, 1);
+        add("clvertalb", Word::CellAlign, 2);
+        for (std::string_view name : {"clbrdrt", "clbrdrl", "clbrdrb", "clbrdrr", "trbrdrt",
+                                      "trbrdrl", "trbrdrb", "trbrdrr"})
+            add(name, Word::CellBorder);
+        for (std::string_view name :
+             {"brdrt", "brdrl", "brdrb", "brdrr", "box", "brdrbtw", "brdrbar", "trbrdrh", "trbrdrv",
+              "chbrdr", "pgbrdrt", "pgbrdrl", "pgbrdrb", "pgbrdrr"})
+            add(name, Word::OtherBorder);
+        for (std::string_view name : {"brdrnone", "brdrnil", "brdrtbl"})
+            add(name, Word::BorderStyle, 0);
+        for (std::string_view name :
+             {"brdrs", "brdrth", "brdrdb", "brdrdot", "brdrdash", "brdrsh", "brdrhair",
+              "brdrtriple", "brdrinset", "brdroutset", "brdrdashsm", "brdrdashd", "brdrdashdd",
+              "brdrwavy", "brdrengrave", "brdremboss", "brdrframe"})
+            add(name, Word::BorderStyle, 1);
+        add("brdrw", Word::BorderWidth);
+        add("brdrcf", Word::BorderColor);
         add("par", Word::Par);
         add("sect", Word::Par);
         add("page", Word::Par);

@@ -27,6 +27,10 @@ enum class Word {
     UnicodeGroup,
     LevelText,
     LegacyList,
+    StyleSheet,
+    Picture,
+    PictureGroup, // \shppict: holds the picture a reader should prefer
+    NestedTableProperties,
     SkippedDestination,
     // tables
     Font,
@@ -57,6 +61,8 @@ enum class Word {
     Super,
     Sub,
     NoSuperSub,
+    Raise, // \upN
+    Lower, // \dnN
     // paragraphs
     Pard,
     AlignLeft,
@@ -73,6 +79,27 @@ enum class Word {
     IndentLevels,
     ListNumber,
     ListLevelNumber,
+    Style,
+    OutlineLevel,
+    InTable,
+    Nesting,
+    // table rows
+    RowDefaults,
+    RowGap,
+    RowLeft,
+    RowAlign, // character: 0 left, 1 centre, 2 right
+    CellRight,
+    CellMergeFirst,
+    CellMerge,
+    CellVMergeFirst,
+    CellVMerge,
+    CellShading,
+    CellAlign,   // character: 0 top, 1 centre, 2 bottom
+    CellBorder,  // a cell's or row's border follows
+    OtherBorder, // a paragraph's border follows
+    BorderStyle, // character: 0 none
+    BorderWidth,
+    BorderColor,
     // breaks and special characters
     Par,
     Line,
@@ -86,7 +113,8 @@ struct WordEntry
 {
     Word word;
     // Character: the character the word stands for; LegacyFormat: the
-    // \levelnfc value of the old-style list format.
+    // \levelnfc value of the old-style list format; a few table words: the
+    // choice they make.
     char16_t character = 0;
 };
 

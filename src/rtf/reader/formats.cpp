@@ -73,6 +73,11 @@ bool applyFormatWord(Word word, const RtfToken& token, CharState& chars, ParaSta
     case Word::NoSuperSub:
         chars.verticalAlignment = 0;
         return true;
+    case Word::Raise:
+    case Word::Lower:
+        chars.verticalAlignment =
+            !token.hasParameter || value > 0 ? (word == Word::Raise ? 1 : 2) : 0;
+        return true;
     case Word::Pard:
         para = ParaState{};
         return true;
@@ -117,6 +122,15 @@ bool applyFormatWord(Word word, const RtfToken& token, CharState& chars, ParaSta
         return true;
     case Word::ListLevelNumber:
         para.listLevel = qBound(0, value, 8);
+        return true;
+    case Word::OutlineLevel:
+        para.outlineLevel = qBound(-1, value, 9);
+        return true;
+    case Word::InTable:
+        para.inTable = true;
+        return true;
+    case Word::Nesting:
+        para.nesting = qBound(0, value, kMaxTableDepth);
         return true;
     default:
         return false;
@@ -194,6 +208,8 @@ QTextBlockFormat blockFormat(const ParaState& state, qreal indentWidth)
     }
     if (state.indentLevels > 0)
         format.setIndent(state.indentLevels);
+    if (state.outlineLevel >= 0 && state.outlineLevel < 6)
+        format.setHeadingLevel(state.outlineLevel + 1);
     return format;
 }
 

@@ -17,6 +17,8 @@ class FontTable;
 // Paragraph list numbers from here on stand for old-style (\pn) lists: the
 // base plus the list's format as a \levelnfc value.
 inline constexpr int kLegacyListBase = 1 << 30;
+// Tables nested deeper than this go into the deepest one.
+inline constexpr int kMaxTableDepth = 16;
 
 // Character properties as RTF states them, one per group.
 struct CharState
@@ -51,6 +53,12 @@ struct ParaState
     int indentLevels = 0;
     int list = 0; // \ls, 0: none; kLegacyListBase on: an old-style list
     int listLevel = 0;
+    int outlineLevel = -1; // \outlinelevel, -1: none
+    bool inTable = false;  // \intbl
+    int nesting = 0;       // \itap
+
+    // How deep in tables the paragraph stands: 0 outside, 1 in a cell, 2 in a nested table's.
+    int tableDepth() const { return inTable ? qMax(1, nesting) : nesting; }
 
     friend bool operator==(const ParaState&, const ParaState&) = default;
 };

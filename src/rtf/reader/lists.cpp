@@ -39,6 +39,25 @@ QTextListFormat::Style styleFor(int numberFormat, QStringView levelText)
     }
 }
 
+// A level whose label is empty: its text's length is 0, or it has no number
+// (\levelnfc255) and nothing but spaces around the placeholders.
+bool showsNothing(const ListTables::Level& level)
+{
+    if (level.text.isEmpty())
+        return false; // no level text: the format alone decides
+    const qsizetype length = level.text.at(0).unicode();
+    if (length == 0)
+        return true;
+    if (level.numberFormat != 255)
+        return false;
+    for (const QChar c :
+         QStringView(level.text).sliced(1).first(qMin(length, level.text.size() - 1))) {
+        if (c.unicode() >= 9 && !c.isSpace() && c != u';')
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void ListTables::listTableWord(Word word, int value)
@@ -111,8 +130,8 @@ QTextList* ListTables::listFor(const ParaState& state, QTextCursor& cursor)
     const bool legacy = state.list >= kLegacyListBase;
     const quint64 key = (quint64(uint(state.list)) << 32) |
                         (legacy ? quint64(m_legacyRun & 0xFFFFFF) << 8 : 0) | uint(state.listLevel);
-    if (QTextList* list = m_lists.value(key))
-        return list;
+    if (const auto found = m_lists.constFind(key); found != m_lists.cend())
+        return *found;
     if (m_lists.size() >= kMaxLists)
         return nullptr; // enough lists for any real document
     QTextListFormat format;
@@ -126,6 +145,11 @@ QTextList* ListTables::listFor(const ParaState& state, QTextCursor& cursor)
             continue;
         const Level& level =
             definition.levels.at(qMin<qsizetype>(state.listLevel, definition.levels.size() - 1));
+        if (showsNothing(level)) {
+            // An outline level without numbering, or an empty label: no list to show.
+            m_lists.insert(key, nullptr);
+            return nullptr;
+        }
         format.setStyle(styleFor(level.numberFormat, level.text));
         if (format.style() <= QTextListFormat::ListDecimal && level.text.size() > 1) {
             // Level text: a length, then text around one placeholder (a byte below 9).

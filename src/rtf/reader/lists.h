@@ -43,13 +43,13 @@ public:
     // new; nullptr past the bound on lists.
     QTextList* listFor(const ParaState& state, QTextCursor& cursor);
 
-private:
     struct Level
     {
         int numberFormat = 0;
         QString text;
     };
 
+private:
     struct Definition
     {
         int id = 0;

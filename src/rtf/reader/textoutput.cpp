@@ -126,6 +126,22 @@ void TextOutput::endParagraph(const ParaState& para)
     m_paragraphEnded = true;
 }
 
+void TextOutput::endCell(const ParaState& para)
+{
+    flushText();
+    m_pendingCells = 0;
+    applyParagraph(para);
+    m_blockIsPlain = true;
+    m_paragraphEnded = false;
+}
+
+void TextOutput::takeEmptyParagraph()
+{
+    if (m_paragraphEnded && m_cursor.block().length() == 1 && m_cursor.block().previous().isValid())
+        m_cursor.deletePreviousChar();
+    m_paragraphEnded = false;
+}
+
 void TextOutput::finish(const ParaState& para)
 {
     flushText();

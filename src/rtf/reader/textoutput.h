@@ -40,14 +40,22 @@ public:
     void cell() { ++m_pendingCells; }
     // Bytes held back do not span groups.
     void flushBytes();
+    // Text held back goes in, so the parts that build structure (tables,
+    // pictures) can use the cursor.
+    void flushText();
+    QTextCursor& cursor() { return m_cursor; }
     void endParagraph(const ParaState& para);
+    // A table cell's last paragraph ends: it takes its format, and no block follows.
+    void endCell(const ParaState& para);
+    // A table goes where the cursor stands: the empty block a \par just opened
+    // is given up, so the table follows the paragraph before it.
+    void takeEmptyParagraph();
     // The document ends: the last paragraph takes its format, and a \par that
     // ended it opens no empty one.
     void finish(const ParaState& para);
 
 private:
     void prepareForText(const CharState& state);
-    void flushText();
     void applyParagraph(const ParaState& para);
 
     QTextDocument* m_document;

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "rtf/pictureproperties.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+
+// A document's structure in one line, to compare in tests: paragraphs
+// separated by '/', "#N " before a heading of level N, "<WxH>" for a
+// picture ("<WxH*>" when kept as the file gave it), a table as "[(a|b)(c|d)]"
+// row by row, a merged cell as "RxC:" before its text.
+inline QString structureOf(QTextFrame::iterator it);
+
+inline QString paragraphStructure(const QTextBlock& block)
+{
+    QString out;
+    if (const int level = block.blockFormat().headingLevel(); level > 0)
+        out += QStringLiteral("#%1 ").arg(level);
+    for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+        const QTextCharFormat format = fragment.fragment().charFormat();
+        if (!format.isImageFormat()) {
+            out += fragment.fragment().text();
+            continue;
+        }
+        const QTextImageFormat image = format.toImageFormat();
+        out += QStringLiteral("<%1x%2%3>")
+                   .arg(image.width())
+                   .arg(image.height())
+                   .arg(image.hasProperty(velko::rtf::kPictureWords) ? "*" : "");
+    }
+    return out;
+}
+
+inline QString structureOf(QTextFrame::iterator it)
+{
+    QStringList parts;
+    for (; !it.atEnd(); ++it) {
+        const auto* table = qobject_cast<QTextTable*>(it.currentFrame());
+        if (!table) {
+            parts += paragraphStructure(it.currentBlock());
+            continue;
+        }
+        QString rows;
+        for (int row = 0; row < table->rows(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < table->columns(); ++column) {
+                const QTextTableCell cell = table->cellAt(row, column);
+                if (cell.row() != row || cell.column() != column)
+                    continue;
+                QString text = structureOf(cell.begin());
+                if (cell.rowSpan() > 1 || cell.columnSpan() > 1)
+                    text.prepend(
+                        QStringLiteral("%1x%2:").arg(cell.rowSpan()).arg(cell.columnSpan()));
+                cells += text;
+            }
+            rows += u'(' + cells.join(u'|') + u')';
+        }
+        parts += u'[' + rows + u']';
+    }
+    return parts.join(u'/');
+}
+
+inline QString structureOf(const QTextDocument& document)
+{
+    return structureOf(document.rootFrame()->begin());
+}
