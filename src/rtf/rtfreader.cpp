@@ -453,12 +453,12 @@ void RtfReader::hexByte(int byte)
 
 void RtfReader::endPicture()
 {
-    const QTextImageFormat format = m_pictures.end(m_document);
-    if (!format.isValid())
+    const std::optional<QTextImageFormat> format = m_pictures.end(m_document);
+    if (!format)
         return;
     placeOutput();
     m_output.flushText();
-    m_output.cursor().insertImage(format);
+    m_output.cursor().insertImage(*format);
 }
 
 void RtfReader::unicodeChar(char16_t c)

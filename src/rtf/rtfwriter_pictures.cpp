@@ -56,10 +56,10 @@ QByteArray pictureBytes(const QTextDocument& document, const QTextImageFormat& f
 void RtfWriter::writePicture(const QTextImageFormat& format)
 {
     m_needDelimiter = false;
-    const QByteArray words = format.property(kPictureWords).toByteArray();
-    if (!words.isEmpty()) {
-        m_out +=
-            "{\\pict" + words + "\n" + format.property(kPictureData).toByteArray().toHex() + "}";
+    // Kept pictures carry their words, which may be none at all.
+    if (format.hasProperty(kPictureWords)) {
+        m_out += "{\\pict" + format.property(kPictureWords).toByteArray() + "\n" +
+                 format.property(kPictureData).toByteArray().toHex() + "}";
         return;
     }
     const QByteArray bytes = pictureBytes(m_document, format);

@@ -281,6 +281,7 @@ void TestRtfReader::structure_data()
             pngHex() + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}",
         "a<6x2.25>b");
     row("metafile kept", "{\\rtf1{\\pict\\wmetafile8\\picw2540\\pich1270 0102ff}}", "<72x36*>");
+    row("picture with no data", "{\\rtf1 a{\\pict\\xff\\xffden}b{\\pict}c}", "abc");
     row("picture after \\bin", "{\\rtf1{\\pict\\emfblip\\picwgoal20\\pichgoal40\\bin3 {}}}",
         "<1x2*>");
     row("headings by style name and outline level", kStyles, "#1 Title/#2 Sub/body");

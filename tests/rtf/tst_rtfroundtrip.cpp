@@ -120,7 +120,7 @@ void pictureDocument(QTextDocument& document)
 void metafileDocument(QTextDocument& document)
 {
     (void)rtf::read("{\\rtf1 a{\\pict\\wmetafile8\\picw2540\\pich1270\\picwgoal1440\\pichgoal720 "
-                    "0102abcdef}b}",
+                    "0102abcdef}b{\\pict\xff 0de}c}",
                     &document);
 }
 
@@ -327,7 +327,8 @@ void TestRtfRoundTrip::structures_data()
                                   << QByteArray(
                                          "itap nestcell nesttableprops nestrow nonesttables");
     QTest::newRow("picture") << 2 << "see <30x22.5> here" << QByteArray("pict pngblip picwgoal");
-    QTest::newRow("metafile kept") << 3 << "a<72x36*>b" << QByteArray("wmetafile8 picw");
+    QTest::newRow("metafile and picture of no kind kept")
+        << 3 << "a<72x36*>b<1x1*>c" << QByteArray("wmetafile8 picw");
     QTest::newRow("headings") << 4 << "#1 Title/#3 Part/body"
                               << QByteArray("stylesheet s1 s3 outlinelevel0 outlinelevel2");
 }

@@ -95,12 +95,12 @@ void Pictures::binary(QByteArrayView bytes)
         m_data.append(bytes.data(), bytes.size());
 }
 
-QTextImageFormat Pictures::end(QTextDocument* document)
+std::optional<QTextImageFormat> Pictures::end(QTextDocument* document)
 {
     const QByteArray bytes = m_binary ? m_data : QByteArray::fromHex(m_data);
     m_data.clear();
     if (bytes.isEmpty())
-        return {};
+        return std::nullopt;
     Kind kind = m_kind;
     if (bytes.startsWith("\x89PNG"))
         kind = Kind::Png;

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QTextImageFormat>
 
+#include <optional>
+
 class QTextDocument;
 
 namespace velko::rtf::reader {
@@ -22,8 +24,8 @@ public:
     void hex(QByteArrayView digits);
     void binary(QByteArrayView bytes);
     // The group ends: the image format to insert, its resource added to
-    // `document`; an invalid format when the group held no picture.
-    QTextImageFormat end(QTextDocument* document);
+    // `document`; nothing when the group held no picture.
+    std::optional<QTextImageFormat> end(QTextDocument* document);
 
 private:
     enum class Kind { Unknown, Png, Jpeg, Other };
