@@ -1,16 +1,21 @@
-// Reads and writes generated RTF documents of 1, 10 and 50 MB with mixed
-// formatting and Unicode, and times `unrtf --text` on the same files.
+// Reads and writes generated RTF documents of several shapes (bench/rtf/shapes.h)
+// and runs `unrtf --text` on the same files, each in a fresh process.
 //
-//   bench_rtf [SIZES_MB...]     e.g. bench_rtf 1 10 50 (the default)
-//   bench_rtf --read FILE       (used by the benchmark itself: one read in a fresh process)
+//   bench_rtf [SHAPE...]        the shapes named (default: all but plain200)
+//   bench_rtf --read FILE       (used by the benchmark: one read in a fresh process)
+//   bench_rtf --write FILE      (used by the benchmark: one read, then the write timed)
+//   bench_rtf --generate SHAPE FILE   writes one shape's document to FILE
 //
-// Prints, per size: read MB/s (in this process and in a fresh one), peak
-// memory of the fresh reading process, write MB/s, and unrtf's MB/s; then the
-// tokenizer alone and the complete-document check that lock and unlock apply.
+// Prints per shape: the file's size; our read's wall and CPU time, MB/s and
+// the reading process's peak memory; our write's MB/s (of the RTF written);
+// unrtf's wall and CPU time, MB/s and peak memory. Then the tokenizer alone
+// and the complete-document check that lock and unlock apply.
 
+#include "benchchild.h"
 #include "rtf/grammar/rtfgrammar.h"
 #include "rtf/grammar/rtftokenizer.h"
 #include "rtf/rtf.h"
+#include "shapes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,176 +23,105 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
 #include <cstdio>
-#include <vector>
-
-extern char** environ;
+#include <unistd.h>
 
 namespace {
 
-// A small deterministic generator, so every run reads the same documents.
-class Random
+struct Shape
 {
-public:
-    quint32 next()
-    {
-        m_state = m_state * 1664525u + 1013904223u;
-        return m_state >> 8;
-    }
-    int below(int n) { return int(next() % quint32(n)); }
-
-private:
-    quint32 m_state = 12345;
+    const char* name;
+    const char* what;
+    QByteArray (*generate)();
+    bool byDefault = true;
 };
 
-// Words with and without non-ASCII characters, as RTF: \uN with fallbacks and \'hh bytes.
-const char* const kWords[] = {"the",
-                              "quick",
-                              "brown",
-                              "fox",
-                              "jumps",
-                              "over",
-                              "lazy",
-                              "dog",
-                              "keyword",
-                              "document",
-                              "secure",
-                              "cipher",
-                              "Gr\\'fc\\'dfe",
-                              "caf\\'e9",
-                              "na\\'efve",
-                              "\\u8364?",
-                              "\\u1055?\\u1088?\\u1080?\\u1074?\\u1077?\\u1090?",
-                              "\\u26085?\\u26412?\\u35486?",
-                              "\\u-10179?\\u-8704?",
-                              "\\{braces\\}",
-                              "back\\\\slash",
-                              "1234",
-                              "2026",
-                              "\\ldblquote quoted\\rdblquote"};
-
-QByteArray generate(qint64 targetBytes)
-{
-    QByteArray out;
-    out.reserve(targetBytes + 4096);
-    out += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
-           "{\\f1\\froman\\fcharset0 Times New Roman;}{\\f2\\fmodern\\fcharset0 Courier New;}}"
-           "{\\colortbl;\\red255\\green128\\blue0;\\red0\\green0\\blue255;\\red200\\green0\\blue0;}"
-           "\n";
-    Random random;
-    const int words = int(sizeof(kWords) / sizeof(kWords[0]));
-    static const char* const aligns[] = {"", "\\qc", "\\qr", "\\qj"};
-    while (out.size() < targetBytes) {
-        out += "\\pard";
-        out += aligns[random.below(4)];
-        if (random.below(3) == 0)
-            out += "\\li720\\fi-360\\sb120\\sa120";
-        out += ' ';
-        const int length = 40 + random.below(80);
-        for (int i = 0; i < length; ++i) {
-            switch (random.below(12)) {
-            case 0:
-                out += "{\\b ";
-                out += kWords[random.below(words)];
-                out += "}";
-                break;
-            case 1:
-                out += "{\\i\\cf";
-                out += char('1' + random.below(3));
-                out += ' ';
-                out += kWords[random.below(words)];
-                out += "}";
-                break;
-            case 2:
-                out += "{\\f";
-                out += char('0' + random.below(3));
-                out += "\\fs";
-                out += QByteArray::number(16 + 2 * random.below(10));
-                out += ' ';
-                out += kWords[random.below(words)];
-                out += "}";
-                break;
-            case 3:
-                out += "{\\ul\\super ";
-                out += kWords[random.below(words)];
-                out += "}";
-                break;
-            default:
-                out += kWords[random.below(words)];
-                break;
-            }
-            out += ' ';
-        }
-        out += "\\par\n";
-    }
-    out += "}";
-    return out;
-}
-
-double seconds(const QElapsedTimer& timer)
-{
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
-// CPU time of this process: the machine is shared, so wall time alone says little.
-double cpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
-double cpuSeconds(const rusage& usage)
-{
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+const Shape kShapes[] = {
+    {"paper", "10 MB: lists, tables, pictures",
+     [] {
+         return bench::paper(10 << 20);
+     }},
+    {"plain50", "50 MB of plain text",
+     [] {
+         return bench::plainText(qint64(50) << 20);
+     }},
+    {"plain200", "200 MB of plain text", [] { return bench::plainText(qint64(200) << 20); }, false},
+    {"paragraphs", "3e6 short paragraphs",
+     [] {
+         return bench::paragraphs(3000000);
+     }},
+    {"runs", "3e6 runs, 3 formats by turns",
+     [] {
+         return bench::alternatingRuns(3000000);
+     }},
+    {"distinct", "3e6 runs, each its own format",
+     [] {
+         return bench::distinctRuns(3000000);
+     }},
+    {"list", "one list of 20,000 items",
+     [] {
+         return bench::longList(20000);
+     }},
+    {"table", "one table of 20,000 rows",
+     [] {
+         return bench::longTable(20000);
+     }},
+};
 
 double megabytes(qint64 bytes)
 {
     return double(bytes) / (1024.0 * 1024.0);
 }
 
-struct ChildRun
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One read, or one write of what was read, measured here and told on stdout
+// as "seconds cpu-seconds bytes"; the document is left to the process's end.
+int childRun(const QString& path, bool write)
+{
+    const QByteArray data = readFile(path);
+    auto* document = new QTextDocument;
+    QElapsedTimer timer;
+    timer.start();
+    double cpu = bench::cpuSeconds();
+    if (!velko::rtf::read(data, document))
+        return 2;
+    qint64 bytes = data.size();
+    if (write) {
+        timer.restart();
+        cpu = bench::cpuSeconds();
+        bytes = velko::rtf::write(*document).size();
+    }
+    std::printf("%.4f %.4f %lld\n", double(timer.nsecsElapsed()) / 1e9, bench::cpuSeconds() - cpu,
+                static_cast<long long>(bytes));
+    std::fflush(stdout);
+    _exit(0); // tearing down a large document is no part of the figures
+}
+
+struct Measured
 {
     bool ok = false;
     double seconds = 0;
     double cpu = 0;
-    long peakKilobytes = 0;
+    qint64 bytes = 0;
+    double peakMegabytes = 0;
 };
 
-// Runs a program with stdout to /dev/null; wall time and the child's peak memory.
-ChildRun runChild(const std::vector<QByteArray>& args)
+Measured measureChild(const QByteArray& self, const char* mode, const QString& path)
 {
-    std::vector<char*> argv;
-    for (const QByteArray& arg : args)
-        argv.push_back(const_cast<char*>(arg.constData()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    QElapsedTimer timer;
-    timer.start();
-    pid_t pid = 0;
-    ChildRun run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        if (wait4(pid, &status, 0, &usage) == pid) {
-            run.seconds = seconds(timer);
-            run.cpu = cpuSeconds(usage);
-            run.peakKilobytes = usage.ru_maxrss;
-            run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return run;
+    QByteArray output;
+    const bench::ChildRun run = bench::runChild({self, mode, path.toLocal8Bit()}, &output);
+    Measured measured;
+    long long bytes = 0;
+    measured.ok = run.ok && std::sscanf(output.constData(), "%lf %lf %lld", &measured.seconds,
+                                        &measured.cpu, &bytes) == 3;
+    measured.bytes = bytes;
+    measured.peakMegabytes = run.peakKilobytes / 1024.0;
+    return measured;
 }
 
 // One pass of the tokenizer over the data; the token count keeps the loop honest.
@@ -200,14 +134,24 @@ qint64 tokenCount(const QByteArray& data)
     return count;
 }
 
-int readOnce(const QString& path)
+void printTokenizer(const char* name, const QByteArray& data)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 4;
-    const QByteArray data = file.readAll();
-    QTextDocument document;
-    return velko::rtf::read(data, &document).ok() ? 0 : 2;
+    // Best of three: the machine is shared, and these passes are short.
+    double tokenCpu = 1e9;
+    double checkCpu = 1e9;
+    qint64 tokens = 0;
+    bool complete = true;
+    for (int i = 0; i < 3; ++i) {
+        double cpu = bench::cpuSeconds();
+        tokens = tokenCount(data);
+        tokenCpu = qMin(tokenCpu, bench::cpuSeconds() - cpu);
+        cpu = bench::cpuSeconds();
+        complete = complete && velko::rtf::isCompleteRtf(data);
+        checkCpu = qMin(checkCpu, bench::cpuSeconds() - cpu);
+    }
+    const double size = megabytes(data.size());
+    std::printf("%-10s %7.1f %10lld %10.1f %10.1f%s\n", name, size, static_cast<long long>(tokens),
+                size / tokenCpu, size / checkCpu, complete ? "" : "  (check failed)");
 }
 
 } // namespace
@@ -217,76 +161,69 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    const QStringList args = app.arguments().mid(1);
     if (args.size() == 2 && args.at(0) == QLatin1String("--read"))
-        return readOnce(args.at(1));
-    if (args.isEmpty())
-        args = {"1", "10", "50"};
+        return childRun(args.at(1), false);
+    if (args.size() == 2 && args.at(0) == QLatin1String("--write"))
+        return childRun(args.at(1), true);
+
+    if (args.size() == 3 && args.at(0) == QLatin1String("--generate")) {
+        for (const Shape& shape : kShapes) {
+            if (args.at(1) == QLatin1String(shape.name)) {
+                QFile file(args.at(2));
+                const QByteArray data = shape.generate();
+                return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() ? 0 : 4;
+            }
+        }
+        return 2;
+    }
 
     QTemporaryDir dir;
-    QList<QByteArray> documents;
     const QByteArray self = QCoreApplication::applicationFilePath().toLocal8Bit();
-    std::printf("%7s %9s | %9s %8s %10s | %10s %7s | %10s %7s\n", "size MB", "chars", "read MB/s",
-                "wall s", "peak RSS", "write MB/s", "out MB", "unrtf MB/s", "wall s");
-    for (const QString& arg : std::as_const(args)) {
-        const qint64 target = qint64(arg.toDouble() * 1024 * 1024);
-        const QByteArray data = generate(target);
-        const QString path = dir.filePath(QStringLiteral("bench-%1.rtf").arg(arg));
+    std::printf("%-10s %-31s %6s | %7s %7s %6s %7s | %7s | %7s %7s %6s %7s\n", "shape", "", "MB",
+                "read s", "cpu s", "MB/s", "peak MB", "write", "unrtf s", "cpu s", "MB/s",
+                "peak MB");
+    QList<std::pair<const char*, QByteArray>> tokenized;
+    for (const Shape& shape : kShapes) {
+        if (args.isEmpty() ? !shape.byDefault : !args.contains(QLatin1String(shape.name)))
+            continue;
+        const QByteArray data = shape.generate();
+        const QString path = dir.filePath(QLatin1String(shape.name) + QLatin1String(".rtf"));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
             return 4;
         file.close();
-        documents.append(data);
+        if (qstrcmp(shape.name, "paper") == 0 || qstrcmp(shape.name, "plain50") == 0)
+            tokenized.append({shape.name, data});
 
-        QTextDocument document;
-        QElapsedTimer timer;
-        timer.start();
-        double cpu = cpuSeconds();
-        if (!velko::rtf::read(data, &document)) {
-            std::fprintf(stderr, "read failed\n");
-            return 2;
-        }
-        const double readCpu = cpuSeconds() - cpu;
-        const double readWall = seconds(timer);
-
-        cpu = cpuSeconds();
-        const QByteArray written = velko::rtf::write(document);
-        const double writeCpu = cpuSeconds() - cpu;
-
-        const ChildRun fresh = runChild({self, "--read", path.toLocal8Bit()});
-        const ChildRun unrtf = runChild({"/usr/bin/unrtf", "--text", path.toLocal8Bit()});
-
+        const Measured read = measureChild(self, "--read", path);
+        const Measured write = measureChild(self, "--write", path);
+        const bench::ChildRun unrtf =
+            bench::runChild({"/usr/bin/unrtf", "--text", path.toLocal8Bit()});
         const double size = megabytes(data.size());
-        std::printf("%7.1f %9d | %9.1f %8.2f %7.0f MB | %10.1f %7.1f | %10s %7.2f\n", size,
-                    document.characterCount(), size / readCpu, readWall,
-                    fresh.ok ? fresh.peakKilobytes / 1024.0 : -1.0,
-                    megabytes(written.size()) / writeCpu, megabytes(written.size()),
-                    unrtf.ok ? qPrintable(QString::number(size / unrtf.cpu, 'f', 1)) : "failed",
-                    unrtf.seconds);
+        std::printf("%-10s %-31s %6.1f | ", shape.name, shape.what, size);
+        if (read.ok)
+            std::printf("%7.2f %7.2f %6.1f %7.0f | ", read.seconds, read.cpu, size / read.cpu,
+                        read.peakMegabytes);
+        else
+            std::printf("%31s | ", "read failed");
+        if (write.ok)
+            std::printf("%7.1f | ", megabytes(write.bytes) / write.cpu);
+        else
+            std::printf("%7s | ", "failed");
+        if (unrtf.ok)
+            std::printf("%7.2f %7.2f %6.1f %7.0f\n", unrtf.seconds, unrtf.cpu, size / unrtf.cpu,
+                        unrtf.peakKilobytes / 1024.0);
+        else
+            std::printf("%s\n", "unrtf failed");
         std::fflush(stdout);
     }
-    std::printf("\n%7s %9s %10s %10s\n", "size MB", "tokens", "token MB/s", "check MB/s");
-    for (const QByteArray& data : std::as_const(documents)) {
-        // Best of three: the machine is shared, and these passes are short.
-        double tokenCpu = 1e9;
-        double checkCpu = 1e9;
-        qint64 tokens = 0;
-        for (int i = 0; i < 3; ++i) {
-            double cpu = cpuSeconds();
-            tokens = tokenCount(data);
-            tokenCpu = qMin(tokenCpu, cpuSeconds() - cpu);
-            cpu = cpuSeconds();
-            if (!velko::rtf::isCompleteRtf(data)) {
-                std::fprintf(stderr, "check failed\n");
-                return 2;
-            }
-            checkCpu = qMin(checkCpu, cpuSeconds() - cpu);
-        }
-        const double size = megabytes(data.size());
-        std::printf("%7.1f %9lld %10.1f %10.1f\n", size, static_cast<long long>(tokens),
-                    size / tokenCpu, size / checkCpu);
-    }
-    std::printf("MB/s from CPU time (user + system). Peak RSS: one read in a fresh process "
-                "(wait4 ru_maxrss).\n");
+    std::printf("\n%-10s %7s %10s %10s %10s\n", "shape", "MB", "tokens", "token MB/s",
+                "check MB/s");
+    for (const auto& [name, data] : std::as_const(tokenized))
+        printTokenizer(name, data);
+    std::printf("read: wall and CPU seconds of the read alone, MB/s of the input by CPU time, "
+                "peak memory of the reading process (wait4 ru_maxrss).\nwrite: MB/s of the RTF "
+                "written, by CPU time. unrtf: the whole process, its output to /dev/null.\n");
     return 0;
 }
