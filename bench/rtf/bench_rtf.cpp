@@ -198,8 +198,9 @@ int main(int argc, char* argv[])
 
         const Measured read = measureChild(self, "--read", path);
         const Measured write = measureChild(self, "--write", path);
-        const bench::ChildRun unrtf =
-            bench::runChild({"/usr/bin/unrtf", "--text", path.toLocal8Bit()});
+        // unrtf writes the pictures it finds into its working directory.
+        const bench::ChildRun unrtf = bench::runChild(
+            {"/usr/bin/unrtf", "--text", path.toLocal8Bit()}, nullptr, dir.path().toLocal8Bit());
         const double size = megabytes(data.size());
         std::printf("%-10s %-31s %6.1f | ", shape.name, shape.what, size);
         if (read.ok)

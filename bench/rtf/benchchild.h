@@ -42,8 +42,9 @@ inline double cpuSeconds()
 }
 
 // Runs `args` (the program's path first); its output goes to `output` when
-// given, else to /dev/null.
-inline ChildRun runChild(const std::vector<QByteArray>& args, QByteArray* output = nullptr)
+// given, else to /dev/null. `directory`: the child's working directory, when given.
+inline ChildRun runChild(const std::vector<QByteArray>& args, QByteArray* output = nullptr,
+                         const QByteArray& directory = {})
 {
     std::vector<char*> argv;
     for (const QByteArray& arg : args)
@@ -51,6 +52,8 @@ inline ChildRun runChild(const std::vector<QByteArray>& args, QByteArray* output
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (!directory.isEmpty())
+        posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
     int pipeEnds[2] = {-1, -1};
     if (output && pipe2(pipeEnds, O_CLOEXEC) == 0)
         posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
