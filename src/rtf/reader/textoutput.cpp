@@ -35,6 +35,8 @@ void TextOutput::begin()
 {
     m_cursor = QTextCursor(m_document);
     m_cursor.beginEditBlock();
+    m_lastKnown = false;
+    m_blockOpenedHere = true; // the cleared document's one block
 }
 
 void TextOutput::end()
@@ -99,31 +101,72 @@ void TextOutput::flushBytes()
     m_pendingPrintable = true;
 }
 
+const QTextCharFormat& TextOutput::formatFor(const CharState& state)
+{
+    auto format = m_formats.constFind(state);
+    if (format == m_formats.cend()) {
+        if (m_formats.size() >= kMaxCachedFormats)
+            m_formats.clear();
+        format = m_formats.insert(state, charFormat(state, m_fonts, m_colors, m_fields));
+    }
+    return *format;
+}
+
 void TextOutput::flushText()
 {
     flushBytes();
     if (m_buffer.isEmpty())
         return;
-    auto format = m_formats.constFind(m_bufferState);
-    if (format == m_formats.cend()) {
-        if (m_formats.size() >= kMaxCachedFormats)
-            m_formats.clear();
-        format =
-            m_formats.insert(m_bufferState, charFormat(m_bufferState, m_fonts, m_colors, m_fields));
+    // Separators in the text open blocks in the format of the block the
+    // text starts in; the block after the last one starts plain, as a
+    // paragraph's end leaves it.
+    m_cursor.insertText(m_buffer, formatFor(m_bufferState));
+    m_paragraphEnded = m_buffer.back() == u'\u2029';
+    if (m_bufferBlocks > 0 && !m_blockIsPlain) {
+        m_cursor.setBlockFormat(QTextBlockFormat());
+        m_blockIsPlain = true;
     }
-    m_cursor.insertText(m_buffer, *format);
-    m_paragraphEnded = false;
+    m_lastState = m_bufferState;
+    m_lastKnown = true;
+    m_bufferBlocks = 0;
     m_buffer.resize(0);
 }
 
 void TextOutput::endParagraph(const ParaState& para)
 {
-    flushText();
+    flushBytes();
     m_pendingCells = 0;
-    applyParagraph(para);
-    m_cursor.insertBlock(QTextBlockFormat());
-    m_blockIsPlain = true;
-    m_paragraphEnded = true;
+    if (m_bufferBlocks > 0 && !(para == m_bufferPara))
+        flushText();
+    // A separator in the buffer takes the character format of the character
+    // before it and opens a block in its own block's format: both must be
+    // known here. A list item joins its list as a block of its own.
+    const bool known = m_bufferBlocks > 0 || (m_blockOpenedHere && para.list == 0 &&
+                                              (!m_buffer.isEmpty() || m_lastKnown));
+    if (!known) {
+        flushText();
+        applyParagraph(para);
+        if (m_lastKnown)
+            m_cursor.insertBlock(QTextBlockFormat(), formatFor(m_lastState));
+        else
+            m_cursor.insertBlock(QTextBlockFormat());
+        m_blockIsPlain = true;
+        m_blockOpenedHere = true;
+        m_paragraphEnded = true;
+        return;
+    }
+    if (m_buffer.isEmpty()) {
+        m_bufferState = m_lastState;
+        m_bufferStateValid = true;
+    }
+    if (m_bufferBlocks == 0) {
+        applyParagraph(para);
+        m_bufferPara = para;
+    } else {
+        m_lists.paragraph(para);
+    }
+    m_buffer += QChar(u'\u2029');
+    ++m_bufferBlocks;
 }
 
 void TextOutput::endCell(const ParaState& para)
@@ -140,6 +183,8 @@ void TextOutput::takeEmptyParagraph()
     if (m_paragraphEnded && m_cursor.block().length() == 1 && m_cursor.block().previous().isValid())
         m_cursor.deletePreviousChar();
     m_paragraphEnded = false;
+    m_lastKnown = false;
+    m_blockOpenedHere = false;
 }
 
 void TextOutput::finish(const ParaState& para)
@@ -148,6 +193,8 @@ void TextOutput::finish(const ParaState& para)
     if (m_paragraphEnded && m_cursor.block().length() == 1) {
         // The \par that ended the last paragraph opened no new one.
         m_cursor.deletePreviousChar();
+        m_lastKnown = false;
+        m_blockOpenedHere = false;
         return;
     }
     applyParagraph(para);

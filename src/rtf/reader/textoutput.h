@@ -22,7 +22,9 @@ class ListTables;
 // Puts the text the reader finds into the document. Bytes wait until the
 // character state or the code page changes, so a multi-byte character
 // decodes whole; text of one character state goes in with one insert and a
-// format made once; paragraphs take their block format and list as they end.
+// format made once, across the ends of paragraphs of one paragraph state
+// outside lists (as paragraph separators in the text); paragraphs take their
+// block format and list as they end.
 class TextOutput
 {
 public:
@@ -43,7 +45,14 @@ public:
     // Text held back goes in, so the parts that build structure (tables,
     // pictures) can use the cursor.
     void flushText();
-    QTextCursor& cursor() { return m_cursor; }
+    // After flushText(): what moves the cursor or inserts at it leaves the
+    // character before it unknown here.
+    QTextCursor& cursor()
+    {
+        m_lastKnown = false;
+        m_blockOpenedHere = false;
+        return m_cursor;
+    }
     void endParagraph(const ParaState& para);
     // A table cell's last paragraph ends: it takes its format, and no block follows.
     void endCell(const ParaState& para);
@@ -56,6 +65,7 @@ public:
 
 private:
     void prepareForText(const CharState& state);
+    const QTextCharFormat& formatFor(const CharState& state);
     void applyParagraph(const ParaState& para);
 
     QTextDocument* m_document;
@@ -72,6 +82,18 @@ private:
     QString m_buffer;
     CharState m_bufferState;
     bool m_bufferStateValid = false;
+    // Paragraph separators in the buffer: the paragraphs they end share
+    // m_bufferPara, given to the block the buffer's text starts in; the
+    // blocks they open take that block's format as Qt inserts them.
+    int m_bufferBlocks = 0;
+    ParaState m_bufferPara;
+    // The character state of the character before the cursor, when known:
+    // the character format a paragraph separator there takes.
+    CharState m_lastState;
+    bool m_lastKnown = false;
+    // The cursor's block was opened here, plain, and has only the format
+    // applyParagraph() gave it since.
+    bool m_blockOpenedHere = false;
     int m_pendingCells = 0;
     bool m_paragraphEnded = false; // \par seen and nothing after it yet
 
