@@ -65,6 +65,17 @@ QString FontTable::family(int font) const
     return found != m_fonts.cend() ? found->family : QString();
 }
 
+QStringList FontTable::families(int font) const
+{
+    const QString name = family(font);
+    if (name.isEmpty())
+        return {};
+    auto list = m_familyLists.find(name);
+    if (list == m_familyLists.end())
+        list = m_familyLists.insert(name, QStringList{name});
+    return *list;
+}
+
 int FontTable::codePage(int font) const
 {
     const auto found = m_fonts.constFind(font >= 0 ? font : m_defaultFont);
@@ -106,6 +117,7 @@ void ColorTable::text(QByteArrayView bytes)
         if (c != ';' || m_colors.size() >= kMaxTableEntries)
             continue;
         m_colors.append(m_set ? QColor(m_red, m_green, m_blue) : QColor());
+        m_brushes.append(m_set ? QBrush(m_colors.last()) : QBrush());
         m_red = m_green = m_blue = 0;
         m_set = false;
     }
@@ -114,6 +126,11 @@ void ColorTable::text(QByteArrayView bytes)
 QColor ColorTable::color(int index) const
 {
     return index >= 0 && index < m_colors.size() ? m_colors.at(index) : QColor();
+}
+
+QBrush ColorTable::brush(int index) const
+{
+    return index >= 0 && index < m_brushes.size() ? m_brushes.at(index) : QBrush();
 }
 
 } // namespace velko::rtf::reader

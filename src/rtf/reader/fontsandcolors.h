@@ -3,11 +3,13 @@
 #include "rtf/reader/codepages.h"
 #include "rtf/reader/controlwords.h"
 
+#include <QBrush>
 #include <QByteArray>
 #include <QColor>
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace velko::rtf::reader {
 
@@ -34,6 +36,9 @@ public:
 
     // The family of a font (-1: the default font); empty when the table names none.
     QString family(int font) const;
+    // The same as a list of one family, made once per font and shared by the
+    // formats that name it; empty when the table names none.
+    QStringList families(int font) const;
     // The code page of a font's text (-1: the default font's): its own, or the document's.
     int codePage(int font) const;
 
@@ -51,6 +56,7 @@ private:
 
     CodePages& m_codePages;
     QHash<int, Entry> m_fonts;
+    mutable QHash<QString, QStringList> m_familyLists; // by family
     int m_current = 0;
     int m_defaultFont = 0;
 };
@@ -66,9 +72,13 @@ public:
     // The colour at `index`; invalid for an automatic entry (one with no
     // components) and for an index the table does not hold.
     QColor color(int index) const;
+    // A brush of that colour, made once per entry and shared by the formats
+    // that use it.
+    QBrush brush(int index) const;
 
 private:
     QList<QColor> m_colors;
+    QList<QBrush> m_brushes;
     int m_red = 0;
     int m_green = 0;
     int m_blue = 0;

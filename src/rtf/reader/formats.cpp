@@ -141,8 +141,8 @@ QTextCharFormat charFormat(const CharState& state, const FontTable& fonts, const
                            const Fields& fields)
 {
     QTextCharFormat format;
-    if (const QString family = fonts.family(state.font); !family.isEmpty())
-        format.setFontFamilies({family});
+    if (const QStringList families = fonts.families(state.font); !families.isEmpty())
+        format.setFontFamilies(families);
     format.setFontPointSize(state.halfPoints / 2.0);
     if (state.bold)
         format.setFontWeight(QFont::Bold);
@@ -153,9 +153,9 @@ QTextCharFormat charFormat(const CharState& state, const FontTable& fonts, const
     if (state.strike)
         format.setFontStrikeOut(true);
     if (const QColor foreground = colors.color(state.foreground); foreground.isValid())
-        format.setForeground(foreground);
+        format.setForeground(colors.brush(state.foreground));
     if (const QColor background = colors.color(state.background); background.isValid())
-        format.setBackground(background);
+        format.setBackground(colors.brush(state.background));
     if (state.verticalAlignment == 1)
         format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (state.verticalAlignment == 2)

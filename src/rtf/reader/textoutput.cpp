@@ -13,8 +13,23 @@ namespace velko::rtf::reader {
 
 namespace {
 
-// Character formats kept for reuse; a bound for documents of endless variety.
-constexpr qsizetype kMaxCachedFormats = 4096;
+// Character formats kept for reuse (a power of two); a bound for documents of
+// endless variety.
+constexpr size_t kMaxCachedFormats = 8192;
+// Characters held back across paragraph ends before they go in.
+constexpr qsizetype kMaxBatch = 1 << 16;
+
+// A format's properties come in a list grown one at a time, with room to
+// spare, and the document keeps that list for as long as it holds the
+// format. Setting a property of a copy to the value it has gives the copy a
+// list of its own at its size.
+QTextCharFormat compacted(const QTextCharFormat& format)
+{
+    QTextCharFormat copy = format;
+    if (format.hasProperty(QTextFormat::FontPointSize))
+        copy.setProperty(QTextFormat::FontPointSize, format.property(QTextFormat::FontPointSize));
+    return copy;
+}
 
 bool dropsOut(char16_t c)
 {
@@ -103,13 +118,15 @@ void TextOutput::flushBytes()
 
 const QTextCharFormat& TextOutput::formatFor(const CharState& state)
 {
-    auto format = m_formats.constFind(state);
-    if (format == m_formats.cend()) {
-        if (m_formats.size() >= kMaxCachedFormats)
-            m_formats.clear();
-        format = m_formats.insert(state, charFormat(state, m_fonts, m_colors, m_fields));
+    if (m_formats.empty())
+        m_formats.resize(kMaxCachedFormats);
+    CachedFormat& slot = m_formats[qHash(state) & (kMaxCachedFormats - 1)];
+    if (!slot.made || !(slot.state == state)) {
+        slot.state = state;
+        slot.format = compacted(charFormat(state, m_fonts, m_colors, m_fields));
+        slot.made = true;
     }
-    return *format;
+    return slot.format;
 }
 
 void TextOutput::flushText()
@@ -167,6 +184,8 @@ void TextOutput::endParagraph(const ParaState& para)
     }
     m_buffer += QChar(u'\u2029');
     ++m_bufferBlocks;
+    if (m_buffer.size() >= kMaxBatch)
+        flushText();
 }
 
 void TextOutput::endCell(const ParaState& para)

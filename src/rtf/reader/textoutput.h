@@ -3,11 +3,12 @@
 #include "rtf/reader/formats.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+
+#include <vector>
 
 class QTextDocument;
 
@@ -97,7 +98,15 @@ private:
     int m_pendingCells = 0;
     bool m_paragraphEnded = false; // \par seen and nothing after it yet
 
-    QHash<CharState, QTextCharFormat> m_formats;
+    // Character formats made, by the hash of their state: a slot keeps the
+    // last one made for it.
+    struct CachedFormat
+    {
+        CharState state;
+        QTextCharFormat format;
+        bool made = false;
+    };
+    std::vector<CachedFormat> m_formats;
     ParaState m_blockState;
     QTextBlockFormat m_blockFormat;
     bool m_blockFormatValid = false;
