@@ -5,6 +5,7 @@
 #include <QTextFrame>
 #include <QTextList>
 
+#include <charconv>
 #include <cmath>
 
 namespace velko::rtf {
@@ -79,27 +80,35 @@ QByteArray RtfWriter::write(int from, int to)
     from = qBound(0, from, end);
     to = qBound(from, to, end);
 
-    collectTables(from, to);
+    // The colour table lists the text's colours before those of tables, so
+    // with tables the text is looked at first; without, one pass does both.
+    // An empty range writes no text but names the fonts and colours of the
+    // text around it.
+    const bool tables = !m_document.rootFrame()->childFrames().isEmpty();
+    if (tables || from == to)
+        collectTables(from, to);
 
     m_out.clear();
     m_out.reserve(qsizetype(to - from) * 3 / 2 + 1024);
     m_state = CharState{};
     m_state.halfPoints = 24;
-    if (!m_document.rootFrame()->childFrames().isEmpty()) {
+    if (tables) {
         // With tables the frames are walked in order; without, the blocks simply follow.
         writeFrame(*m_document.rootFrame(), from, to, 0);
     } else {
-        for (QTextBlock block = m_document.findBlock(from);
-             block.isValid() && block.position() <= to; block = block.next()) {
+        QTextBlock block = m_document.findBlock(from);
+        for (int position = block.position(); block.isValid() && position <= to;
+             position += block.length(), block = block.next()) {
+            collectBlock(block);
             // A range that ends where a paragraph starts holds none of it; the
             // document's own last paragraph is the exception when it is empty.
-            if (block.position() == to && block.position() != from && block.next().isValid())
+            if (position == to && position != from && block.next().isValid())
                 break;
             // Every paragraph ends with \par, the last one too, as word processors write it.
             writeBlock(block, from, to);
             m_out += "\\par\n";
             m_needDelimiter = false;
-            if (block.position() + block.length() - 1 >= to)
+            if (position + block.length() - 1 >= to)
                 break;
         }
     }
@@ -115,15 +124,11 @@ QByteArray RtfWriter::write(int from, int to)
 
 void RtfWriter::collectTables(int from, int to)
 {
-    for (QTextBlock block = m_document.findBlock(from); block.isValid() && block.position() <= to;
-         block = block.next()) {
-        if (const int level = block.blockFormat().headingLevel(); level > 0 && level < 10)
-            m_headingLevels |= 1 << level;
-        if (const QTextList* list = block.textList(); list && !m_listIndex.contains(list)) {
-            m_listIndex.insert(list, int(m_lists.size()));
-            m_lists.append(list);
-        }
-        const bool whole = block.position() >= from && block.position() + block.length() - 1 <= to;
+    QTextBlock block = m_document.findBlock(from);
+    for (int position = block.position(); block.isValid() && position <= to;
+         position += block.length(), block = block.next()) {
+        collectBlock(block);
+        const bool whole = position >= from && position + block.length() - 1 <= to;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!whole) {
@@ -133,6 +138,16 @@ void RtfWriter::collectTables(int from, int to)
             }
             infoFor(fragment);
         }
+    }
+}
+
+void RtfWriter::collectBlock(const QTextBlock& block)
+{
+    if (const int level = block.blockFormat().headingLevel(); level > 0 && level < 10)
+        m_headingLevels |= 1 << level;
+    if (const QTextList* list = block.textList(); list && !m_listIndex.contains(list)) {
+        m_listIndex.insert(list, int(m_lists.size()));
+        m_lists.append(list);
     }
 }
 
@@ -159,17 +174,20 @@ int RtfWriter::colorIndex(const QColor& color)
     return index;
 }
 
-// Formats are shared by index in the document, so each is looked at only once.
+// Formats are shared by index in the document, so each is looked at once
+// while it stays in its slot; the slots bound what a document of endless
+// variety costs.
 const RtfWriter::FormatInfo& RtfWriter::infoFor(const QTextFragment& fragment)
 {
     const int index = fragment.charFormatIndex();
-    auto found = m_formats.find(index);
-    if (found == m_formats.end()) {
+    if (m_formats.empty())
+        m_formats.resize(kFormatSlots);
+    FormatInfo& info = m_formats[size_t(index) & (kFormatSlots - 1)];
+    if (info.index != index) {
         const QTextCharFormat format = fragment.charFormat();
-        found = m_formats.insert(
-            index, FormatInfo{stateFor(format), hrefOf(format), format.isImageFormat()});
+        info = FormatInfo{stateFor(format), hrefOf(format), format.isImageFormat(), index};
     }
-    return *found;
+    return info;
 }
 
 RtfWriter::CharState RtfWriter::stateFor(const QTextCharFormat& format)
@@ -344,7 +362,8 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
         m_out += m_lastParagraph;
         m_needDelimiter = true;
     }
-    if (const QTextList* list = block.textList(); list && block.position() >= from) {
+    const int blockStart = block.position();
+    if (const QTextList* list = block.textList(); list && blockStart >= from) {
         // The number or bullet as plain text, for readers without list support.
         m_out += "{\\listtext ";
         m_needDelimiter = false;
@@ -357,8 +376,6 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
 
     // Fragments follow each other without gaps, so a running offset into the
     // block's text places them without asking the document for positions.
-    const QString text = block.text();
-    const int blockStart = block.position();
     int offset = 0;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
@@ -380,7 +397,7 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
                 writePicture(image);
             continue;
         }
-        writeText(QStringView(text).sliced(start, end - start));
+        writeText(QStringView(fragment.text()).sliced(start - fragmentStart, end - start));
     }
     if (m_inLink)
         closeLink();
@@ -447,7 +464,9 @@ void RtfWriter::writeControl(const char* word)
 void RtfWriter::writeControl(const char* word, int parameter)
 {
     writeControl(word);
-    m_out += QByteArray::number(parameter);
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, parameter);
+    m_out.append(digits, written.ptr - digits);
 }
 
 void RtfWriter::writeText(QStringView text)

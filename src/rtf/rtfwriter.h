@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <vector>
+
 class QTextBlock;
 class QTextCharFormat;
 class QTextDocument;
@@ -49,9 +51,13 @@ private:
         CharState state;
         QString href; // empty: not a link
         bool image = false;
+        int index = -1; // the document's format index
     };
+    static constexpr size_t kFormatSlots = 4096; // a power of two
 
     void collectTables(int from, int to);
+    // A block's heading level and list, for the style sheet and the list table.
+    void collectBlock(const QTextBlock& block);
     const FormatInfo& infoFor(const QTextFragment& fragment);
     int fontIndex(const QString& family);
     int colorIndex(const QColor& color);
@@ -90,7 +96,7 @@ private:
     QList<const QTextList*> m_lists;
     QHash<const QTextList*, int> m_listIndex;
 
-    QHash<int, FormatInfo> m_formats;    // by the document's format index
+    std::vector<FormatInfo> m_formats;   // slots by the document's format index
     QHash<int, QByteArray> m_paragraphs; // paragraph properties by block format index
     int m_headingLevels = 0;             // bit n: heading level n is used
 
