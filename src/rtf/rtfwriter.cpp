@@ -7,6 +7,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace velko::rtf {
 
@@ -56,6 +57,19 @@ QString familyOf(const QTextCharFormat& format)
     return format.property(QTextFormat::FontFamily).toString();
 }
 
+// A control word and its number, in one append.
+void appendControl(QByteArray& out, const char* word, std::optional<int> parameter)
+{
+    char control[48];
+    char* p = control;
+    *p++ = '\\';
+    for (const char* c = word; *c && p < control + 32; ++c)
+        *p++ = *c;
+    if (parameter)
+        p = std::to_chars(p, control + sizeof control, *parameter).ptr;
+    out.append(control, p - control);
+}
+
 QString hrefOf(const QTextCharFormat& format)
 {
     return format.anchorHref();
@@ -79,6 +93,7 @@ QByteArray RtfWriter::write(int from, int to)
     const int end = m_document.characterCount() - 1; // the last paragraph mark is not text
     from = qBound(0, from, end);
     to = qBound(from, to, end);
+    m_whole = from == 0 && to == end;
 
     // The colour table lists the text's colours before those of tables, so
     // with tables the text is looked at first; without, one pass does both.
@@ -362,7 +377,12 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
         m_out += m_lastParagraph;
         m_needDelimiter = true;
     }
-    const int blockStart = block.position();
+    // Of the whole document every block is whole, wherever it stands.
+    const int blockStart = m_whole ? 0 : block.position();
+    if (m_whole) {
+        from = 0;
+        to = block.length() - 1;
+    }
     if (const QTextList* list = block.textList(); list && blockStart >= from) {
         // The number or bullet as plain text, for readers without list support.
         m_out += "{\\listtext ";
@@ -456,17 +476,14 @@ void RtfWriter::closeLink()
 
 void RtfWriter::writeControl(const char* word)
 {
-    m_out += '\\';
-    m_out += word;
+    appendControl(m_out, word, std::nullopt);
     m_needDelimiter = true;
 }
 
 void RtfWriter::writeControl(const char* word, int parameter)
 {
-    writeControl(word);
-    char digits[16];
-    const auto written = std::to_chars(digits, digits + sizeof digits, parameter);
-    m_out.append(digits, written.ptr - digits);
+    appendControl(m_out, word, parameter);
+    m_needDelimiter = true;
 }
 
 void RtfWriter::writeText(QStringView text)

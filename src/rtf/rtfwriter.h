@@ -100,6 +100,7 @@ private:
     QHash<int, QByteArray> m_paragraphs; // paragraph properties by block format index
     int m_headingLevels = 0;             // bit n: heading level n is used
 
+    bool m_whole = false; // the range is the whole document
     QByteArray m_out;
     bool m_needDelimiter = false; // a control word was written and text follows
     CharState m_state;
