@@ -31,6 +31,7 @@ enum class ErrorCode {
     MailFailed,        // the mail client could not be handed the message
     Internal,          // anything else (scratch folder, pipes...)
     NetworkFailed, // a web request got no usable answer: no connection, time-out, bad URL or body
+    Cancelled,     // the person called the work off before it ended
 };
 
 struct Error

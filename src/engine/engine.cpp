@@ -1,14 +1,19 @@
 #include "engine/engine.h"
 
+#include "engine/documentbuilder.h"
 #include "engine/errortext.h"
 #include "feedback/childwindow.h"
 #include "feedback/sheets.h"
 #include "feedback/velkotextview.h"
+#include "rtf/rtf.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QTextDocument>
+
+#include <utility>
 
 namespace velko {
 
@@ -94,9 +99,40 @@ void Engine::showPathInLabelAndTitle(const QString& path)
     mainWindow->setWindowTitle(path);
 }
 
-Status Engine::replaceTextWithRtf(const QByteArray& rtf)
+Status Engine::buildDocument(const QByteArray& rtf, PendingDocument pending, BuiltDocument then)
 {
-    return VelkoField->setRtfFromCode(rtf);
+    // 1. What the reader would refuse is refused now, before anything changes.
+    if (Status readable = rtf::check(rtf); !readable)
+        return readable;
+    // 2. A build still running is called off: its command changes nothing.
+    if (m_builder)
+        m_builder->cancel();
+    m_pending = std::move(pending);
+    m_afterBuild = then;
+    // 3. The document starts in the font of the one shown.
+    const QFont font = VelkoField->document()->defaultFont();
+    if (rtf.size() < backgroundBuildBytes) {
+        auto* document = new QTextDocument;
+        document->setDefaultFont(font);
+        if (!rtf::read(rtf, document)) {
+            delete document;
+            document = nullptr;
+        }
+        documentBuilt(document);
+        return {};
+    }
+    m_builder = new DocumentBuilder(mainWindow, rtf, font, this);
+    connect(m_builder, &DocumentBuilder::finished, this, &Engine::documentBuilt);
+    m_builder->start(progressAfterMs);
+    return {};
+}
+
+void Engine::documentBuilt(QTextDocument* document)
+{
+    if (const BuiltDocument then = std::exchange(m_afterBuild, nullptr))
+        (this->*then)(document);
+    else
+        delete document;
 }
 
 } // namespace velko

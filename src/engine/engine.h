@@ -23,10 +23,12 @@ class QLineEdit;
 class QMainWindow;
 class QMessageBox;
 class QPlainTextEdit;
+class QTextDocument;
 class QWidget;
 
 namespace velko {
 
+class DocumentBuilder;
 class DocumentStatus;
 class AutoLock;
 struct Preferences;
@@ -85,6 +87,10 @@ public:
     QUrl translationBaseUrl;
     // The xdg-email executable used to hand messages to the mail client.
     QString mailToolPath = QStringLiteral("xdg-email");
+    // Documents of this many bytes of RTF or more are built off the
+    // window's thread; their progress shows after this many milliseconds.
+    qsizetype backgroundBuildBytes = qsizetype(1) << 20;
+    int progressAfterMs = 400;
 
 public slots:
     // File commands
@@ -158,15 +164,15 @@ public:
     void showPathInLabelAndTitle(const QString& path);
     // Points the pop-up at `option` and stores it in `cipher`.
     void selectCipher(const QString& option);
-    // Puts a file's deciphered or read RTF into the view, as a command does.
-    Status replaceTextWithRtf(const QByteArray& rtf);
     // Makes the plain document at `path` the clean current document. A file
-    // that cannot be read or is not RTF is reported and changes nothing.
+    // that cannot be read or is not RTF is reported and changes nothing. A
+    // large one becomes the document once built (see buildDocument()).
     void openPlainDocument(const QString& path);
     // Deciphers the secure document at `path`, `preferredCipher` first and
     // then the others, and makes its rich text the clean current document,
     // with the cipher that opened it chosen. Nothing changes on failure.
-    // Gives the cipher that opened it.
+    // Gives the cipher that opened it; a large document becomes the
+    // document once built (see buildDocument()).
     Result<QString> unlockDocument(const QString& path, const QString& preferredCipher,
                                    QByteArrayView keyword);
 
@@ -199,6 +205,27 @@ signals:
     void secureDocumentChosen(const QString& path);
 
 private:
+    // A document built from RTF, to be shown by `then` (a member below):
+    // at once for a small one; for a large one once DocumentBuilder built it
+    // off the window's thread, with its progress shown. `then` is given
+    // nullptr when the build was called off, and nothing changes. RTF that
+    // cannot be read is refused at once, and a build still running is
+    // called off first.
+    struct PendingDocument
+    {
+        QString path;
+        QString cipher;      // for an unlock: the cipher that opened the file
+        SecretBytes keyword; // for an unlock: the keyword it opened with
+    };
+    using BuiltDocument = void (Engine::*)(QTextDocument* document);
+    Status buildDocument(const QByteArray& rtf, PendingDocument pending, BuiltDocument then);
+    void documentBuilt(QTextDocument* document);
+    void openedDocumentBuilt(QTextDocument* document);
+    void unlockedDocumentBuilt(QTextDocument* document);
+    QPointer<DocumentBuilder> m_builder;
+    PendingDocument m_pending;
+    BuiltDocument m_afterBuild = nullptr;
+
     // Recent-documents menu and other feature state may be added here by the
     // feature that owns it.
     QPointer<QAbstractAnimation> m_shake;

@@ -38,24 +38,37 @@ void removeAlertSheet(QMessageBox* alert)
 // --- Open ------------------------------------------------------------------
 
 // Loads the plain document at `path` and makes it the clean current
-// document. The file is read and parsed before anything changes, so a file
+// document. The file is read and checked before anything changes, so a file
 // that cannot be read or is no RTF leaves the document as it was.
 void Engine::openPlainDocument(const QString& path)
 {
+    // 1. The file's bytes.
     const Result<QByteArray> data = readDocumentFile(path);
     if (!data) {
         showFailure(Operation::Open, data.error());
         return;
     }
-    if (const Status replaced = replaceTextWithRtf(data.value()); !replaced) {
-        Error error = replaced.error();
+    // 2. Its rich text, built off the window's thread when it is large;
+    //    openedDocumentBuilt() goes on.
+    if (const Status started =
+            buildDocument(data.value(), {path, {}, {}}, &Engine::openedDocumentBuilt);
+        !started) {
+        Error error = started.error();
         if (!error.detail.contains(path))
             error.detail =
                 error.detail.isEmpty() ? path : QStringLiteral("%1: %2").arg(path, error.detail);
         showFailure(Operation::Open, error);
-        return;
     }
-    documentOpened(path);
+}
+
+// 3. The document built is the file's; called off, nothing changes.
+void Engine::openedDocumentBuilt(QTextDocument* document)
+{
+    const PendingDocument pending = std::exchange(m_pending, {});
+    if (!document)
+        return;
+    VelkoField->showDocumentFromCode(document);
+    documentOpened(pending.path);
 }
 
 // --- Save ------------------------------------------------------------------

@@ -197,12 +197,27 @@ Result<QString> Engine::unlockDocument(const QString& path, const QString& prefe
     if (!unlocked)
         return unlocked.error();
     // Data that cannot be read leaves the view as it was, like a wrong
-    // keyword.
-    if (const Status replaced = replaceTextWithRtf(unlocked.value().rtf); !replaced)
-        return replaced.error();
-    selectCipher(unlocked.value().cipherOption);
-    documentUnlocked(path, keyword);
-    return unlocked.value().cipherOption;
+    // keyword. The document is built off the window's thread when it is
+    // large; unlockedDocumentBuilt() goes on.
+    const QString cipher = unlocked.value().cipherOption;
+    if (const Status started =
+            buildDocument(unlocked.value().rtf, {path, cipher, SecretBytes(keyword)},
+                          &Engine::unlockedDocumentBuilt);
+        !started)
+        return started.error();
+    return cipher;
+}
+
+// The document built is the secure file's, with the cipher that opened it
+// chosen; called off, nothing changes.
+void Engine::unlockedDocumentBuilt(QTextDocument* document)
+{
+    const PendingDocument pending = std::exchange(m_pending, {});
+    if (!document)
+        return;
+    VelkoField->showDocumentFromCode(document);
+    selectCipher(pending.cipher);
+    documentUnlocked(pending.path, pending.keyword.view());
 }
 
 } // namespace velko

@@ -76,6 +76,8 @@ QString userMessage(const Error& error)
     case ErrorCode::NetworkFailed:
         return withDetail(QObject::tr("The translation service could not be reached."),
                           error.detail);
+    case ErrorCode::Cancelled:
+        return QObject::tr("It was called off.");
     case ErrorCode::Internal:
         return withDetail(QObject::tr("An unexpected error occurred."), error.detail);
     }

@@ -77,11 +77,18 @@ Status VelkoTextView::setRtfFromCode(const QByteArray& rtf)
         delete replacement;
         return status;
     }
+    showDocumentFromCode(replacement);
+    return {};
+}
+
+void VelkoTextView::showDocumentFromCode(QTextDocument* replacement)
+{
     CodeChange change(this);
     QTextDocument* previous = document();
     // setDocument() deletes the view's initial document itself; only the
     // ones made here are ours to delete.
     const bool ownPrevious = previous->parent() == this;
+    replacement->setParent(this);
     replacement->setModified(false);
     setDocument(replacement);
     adoptDocument(replacement);
@@ -89,7 +96,6 @@ Status VelkoTextView::setRtfFromCode(const QByteArray& rtf)
         previous->deleteLater();
     moveCursor(QTextCursor::Start);
     emit documentReplaced(replacement);
-    return {};
 }
 
 void VelkoTextView::setWholeTextColorFromCode(const QColor& color)

@@ -42,6 +42,9 @@ public:
     // Replaces the whole text with the rich text of `rtf`. The view is left
     // as it was when the data cannot be read.
     Status setRtfFromCode(const QByteArray& rtf);
+    // Shows a document built from RTF elsewhere in place of the one shown;
+    // the view owns it from now on.
+    void showDocumentFromCode(QTextDocument* document);
     void setWholeTextColorFromCode(const QColor& color);
 
     QByteArray rtfOfWholeText() const;

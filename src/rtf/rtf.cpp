@@ -19,9 +19,21 @@ QByteArray writeRange(const QTextDocument& document, int from, int to)
 
 Status read(const QByteArray& data, QTextDocument* document)
 {
+    return read(data, document, {});
+}
+
+Status read(const QByteArray& data, QTextDocument* document, const ReadProgress& progress)
+{
     if (!document)
         return makeError(ErrorCode::Internal, QStringLiteral("no document to read into"));
-    return RtfReader(document).read(data);
+    RtfReader reader(document);
+    reader.setProgress(progress);
+    return reader.read(data);
+}
+
+Status check(const QByteArray& data)
+{
+    return RtfReader::check(data);
 }
 
 } // namespace velko::rtf

@@ -20,7 +20,8 @@ Status RtfReader::read(QByteArrayView data)
 {
     if (Status status = check(data); !status)
         return status;
-    build(data);
+    if (!build(data))
+        return makeError(ErrorCode::Cancelled);
     return {};
 }
 
@@ -37,16 +38,28 @@ Status RtfReader::check(QByteArrayView data)
     return {};
 }
 
-void RtfReader::build(QByteArrayView data)
+bool RtfReader::build(QByteArrayView data)
 {
+    // How many tokens go by between two reports of progress.
+    constexpr int kTokensPerReport = 4096;
     const bool undo = m_document->isUndoRedoEnabled();
     m_document->setUndoRedoEnabled(false);
     m_document->clear();
     m_output.begin();
     m_stack.reserve(64);
 
-    RtfTokenizer tokenizer(data.sliced(signatureStart(data)));
+    const qsizetype start = signatureStart(data);
+    RtfTokenizer tokenizer(data.sliced(start));
+    bool calledOff = false;
+    int tokens = 0;
     while (!m_finished) {
+        if (m_progress && ++tokens == kTokensPerReport) {
+            tokens = 0;
+            if (!m_progress(start + tokenizer.position())) {
+                calledOff = true;
+                break;
+            }
+        }
         const RtfToken token = tokenizer.next();
         switch (token.type) {
         case RtfToken::Type::End:
@@ -78,10 +91,11 @@ void RtfReader::build(QByteArrayView data)
             break;
         }
     }
-    if (!m_stack.isEmpty()) // truncated: keep what was read
+    if (!m_stack.isEmpty() && !calledOff) // truncated: keep what was read
         m_output.finish(top().para);
     m_output.end();
     m_document->setUndoRedoEnabled(undo);
+    return !calledOff;
 }
 
 void RtfReader::openGroup()

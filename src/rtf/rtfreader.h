@@ -14,6 +14,8 @@
 
 #include <QList>
 
+#include <functional>
+
 class QTextDocument;
 
 namespace velko::rtf {
@@ -31,8 +33,11 @@ public:
 
     // Checks the data first (RTF signature, group depth, by the RTF grammar's
     // rules); only then clears the document and builds into it, so an error
-    // leaves the document as it was.
+    // leaves the document as it was, but for a read called off.
     Status read(QByteArrayView data);
+    static Status check(QByteArrayView data);
+    // Told how far the read came, now and then; false calls it off.
+    void setProgress(std::function<bool(qint64)> progress) { m_progress = std::move(progress); }
 
 private:
     enum class Destination : quint8 {
@@ -61,8 +66,8 @@ private:
         bool nestedTableProperties = false; // row words describe a nested table's row
     };
 
-    static Status check(QByteArrayView data);
-    void build(QByteArrayView data);
+    // False when called off.
+    bool build(QByteArrayView data);
 
     void openGroup();
     void closeGroup();
@@ -84,6 +89,7 @@ private:
     GroupState& top() { return m_stack.last(); }
 
     QTextDocument* m_document;
+    std::function<bool(qint64)> m_progress;
     QList<GroupState> m_stack;
     int m_skipDepth = 0;       // nested groups inside a skipped one
     bool m_groupStart = false; // the next word is the first in its group

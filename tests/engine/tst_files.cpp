@@ -5,9 +5,11 @@
 
 #include "app/application.h"
 #include "core/desktop/recentdocuments.h"
+#include "engine/documentbuilder.h"
 #include "rtf/rtf.h"
 
 #include <QMenu>
+#include <QProgressDialog>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -138,6 +140,38 @@ private slots:
         doc.setDefaultFont(m_view->document()->defaultFont());
         QVERIFY(rtf::read(readFile(path), &doc).ok());
         QCOMPARE(rtf::write(doc), rtf::write(*m_view->document()));
+    }
+
+    // A large document is built off the window's thread, its progress shown.
+    // Cancel leaves the document shown as it was, with its undo history and
+    // its edits; left alone, the build ends in the opened document.
+    void largeDocumentOpensWithProgress()
+    {
+        QByteArray rtf = "{\\rtf1\\ansi ";
+        while (rtf.size() < m_engine->backgroundBuildBytes)
+            rtf += "A paragraph of the large document.\\par\n";
+        rtf += "The end.}";
+        const QString path = desktopPath("large.rtf");
+        QVERIFY(writeFile(path, rtf));
+        m_engine->progressAfterMs = 0;
+        type(QStringLiteral("Kept"));
+        const QStringList before = snapshotOf(*m_layout);
+
+        m_engine->openPlainDocument(path);
+        auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        QVERIFY(progress);
+        QCOMPARE(progress->windowModality(), Qt::WindowModal);
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        QTRY_VERIFY(!m_engine->findChild<DocumentBuilder*>()); // its thread ended
+        QCOMPARE(snapshotOf(*m_layout), before);
+        QVERIFY(m_view->document()->isUndoAvailable());
+        QVERIFY(m_view->document()->isModified());
+
+        m_engine->openPlainDocument(path);
+        QTRY_COMPARE(m_state->fileName, path);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(m_view->toPlainText().endsWith(QStringLiteral("document.\nThe end.")));
+        QCOMPARE(flagsOf(*m_layout), "clean plain");
     }
 
     // New starts afresh at once without edits, after the alert's OK with them;
