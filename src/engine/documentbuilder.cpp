@@ -22,8 +22,9 @@ constexpr int kPollMs = 100;
 } // namespace
 
 DocumentBuilder::DocumentBuilder(QWidget* window, const QByteArray& rtf, const QFont& defaultFont,
-                                 QObject* parent)
-    : QObject(parent), m_window(window), m_rtf(rtf), m_font(defaultFont)
+                                 std::function<void(QTextDocument*)> prepare, QObject* parent)
+    : QObject(parent), m_window(window), m_rtf(rtf), m_font(defaultFont),
+      m_prepare(std::move(prepare))
 {
 }
 
@@ -56,6 +57,14 @@ void DocumentBuilder::build()
 {
     auto* document = new QTextDocument;
     document->setDefaultFont(m_font);
+    // The layout is made here, empty and without a page size, so it lays
+    // out nothing here: fonts are for the window's thread. The view that
+    // takes the document keeps it and gives it its page size, rather than
+    // telling all that listen that the whole text changed.
+    document->setPageSize(QSizeF(0, 0));
+    document->documentLayout();
+    if (m_prepare)
+        m_prepare(document);
     const auto progress = [this](qint64 bytesRead) {
         m_bytesRead = bytesRead;
         return !m_cancelled;

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <atomic>
+#include <functional>
 
 class QProgressBar;
 class QProgressDialog;
@@ -25,9 +26,10 @@ class DocumentBuilder : public QObject
 {
     Q_OBJECT
 public:
-    // `defaultFont`: the font the document's text defaults to.
+    // `defaultFont`: the font the document's text defaults to; `prepare`, when
+    // given, is run on the thread with the document still empty.
     DocumentBuilder(QWidget* window, const QByteArray& rtf, const QFont& defaultFont,
-                    QObject* parent);
+                    std::function<void(QTextDocument*)> prepare, QObject* parent);
     // Stops the thread without a word: finished() does not follow.
     ~DocumentBuilder() override;
 
@@ -50,6 +52,7 @@ private:
     QPointer<QWidget> m_window;
     const QByteArray m_rtf;
     const QFont m_font;
+    const std::function<void(QTextDocument*)> m_prepare;
     QThread* m_thread = nullptr;
     QThread* m_home = nullptr;        // where the document built goes to live
     QTextDocument* m_built = nullptr; // set by the thread as its last step

@@ -67,6 +67,9 @@ void Engine::openedDocumentBuilt(QTextDocument* document)
     const PendingDocument pending = std::exchange(m_pending, {});
     if (!document)
         return;
+    // Editable before it shows, so what was made with it for an editable
+    // view (the spelling marks) stays as it is.
+    VelkoField->setReadOnly(false);
     VelkoField->showDocumentFromCode(document);
     documentOpened(pending.path);
 }

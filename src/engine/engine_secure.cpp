@@ -215,6 +215,7 @@ void Engine::unlockedDocumentBuilt(QTextDocument* document)
     const PendingDocument pending = std::exchange(m_pending, {});
     if (!document)
         return;
+    VelkoField->setReadOnly(false); // as for Open: before it shows
     VelkoField->showDocumentFromCode(document);
     selectCipher(pending.cipher);
     documentUnlocked(pending.path, pending.keyword.view());

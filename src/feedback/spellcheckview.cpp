@@ -61,9 +61,12 @@ SpellCheckView::~SpellCheckView()
 
 void SpellCheckView::followDocument(QTextDocument* document)
 {
-    // The highlighter belongs to the document it marks: a new one for each.
+    // The highlighter belongs to the document it marks: a new one for each,
+    // unless the document came with its own, made while it was built.
     delete m_highlighter.data();
-    m_highlighter = new SpellHighlighter(m_checker.get(), document);
+    m_highlighter = document->findChild<SpellHighlighter*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!m_highlighter)
+        m_highlighter = new SpellHighlighter(m_checker.get(), document);
     updateMarks();
 }
 
@@ -73,6 +76,19 @@ void SpellCheckView::updateMarks()
 {
     if (m_highlighter && m_view)
         m_highlighter->setEnabled(m_toggle->isChecked() && !m_view->isReadOnly());
+    if (!m_view)
+        return;
+    // A document built on another thread gets its highlighter there while
+    // still empty: its marks follow as its text goes in, before the view
+    // lays it out, where marking a large text block by block takes long.
+    // It is shown editable, so it is marked when checking is on.
+    if (!m_checker || !m_toggle->isChecked()) {
+        m_view->setDocumentPreparer({});
+        return;
+    }
+    m_view->setDocumentPreparer([checker = m_checker](QTextDocument* document) {
+        new SpellHighlighter(checker.get(), document);
+    });
 }
 
 bool SpellCheckView::eventFilter(QObject* watched, QEvent* event)

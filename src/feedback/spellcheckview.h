@@ -61,7 +61,8 @@ private:
     void addWord(const QString& word, bool toFile);
 
     QPointer<VelkoTextView> m_view;
-    std::unique_ptr<SpellChecker> m_checker;
+    // Shared with the highlighters of documents being built on other threads.
+    std::shared_ptr<SpellChecker> m_checker;
     std::function<bool()> m_secureDocumentOpen;
     // Owned by the document it marks.
     QPointer<SpellHighlighter> m_highlighter;

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QTextEdit>
 
+#include <functional>
+
 namespace velko {
 
 // The document's rich-text view. Every change the user makes (typing,
@@ -45,6 +47,12 @@ public:
     // Shows a document built from RTF elsewhere in place of the one shown;
     // the view owns it from now on.
     void showDocumentFromCode(QTextDocument* document);
+    // What a document built elsewhere for the view is given while still
+    // empty, on the thread that builds it (marks that follow its text); the
+    // function must be safe to run there. Empty: nothing.
+    using DocumentPreparer = std::function<void(QTextDocument* document)>;
+    void setDocumentPreparer(DocumentPreparer preparer) { m_preparer = std::move(preparer); }
+    DocumentPreparer documentPreparer() const { return m_preparer; }
     void setWholeTextColorFromCode(const QColor& color);
 
     QByteArray rtfOfWholeText() const;
@@ -75,6 +83,7 @@ private:
     void adoptDocument(QTextDocument* document);
     void onContentsChange(int position, int charsRemoved, int charsAdded);
 
+    DocumentPreparer m_preparer;
     int m_codeChangeDepth = 0;
     bool m_secretClipboard = false;
     QFont m_newDocumentFont;

@@ -6,11 +6,14 @@
 #include "app/application.h"
 #include "core/desktop/recentdocuments.h"
 #include "engine/documentbuilder.h"
+#include "feedback/spellcheckview.h"
 #include "rtf/rtf.h"
 
 #include <QMenu>
 #include <QProgressDialog>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <optional>
@@ -150,10 +153,11 @@ private slots:
         QByteArray rtf = "{\\rtf1\\ansi ";
         while (rtf.size() < m_engine->backgroundBuildBytes)
             rtf += "A paragraph of the large document.\\par\n";
-        rtf += "The end.}";
+        rtf += "The end, mispeled.}";
         const QString path = desktopPath("large.rtf");
         QVERIFY(writeFile(path, rtf));
         m_engine->progressAfterMs = 0;
+        QCoreApplication::processEvents(); // the dictionary opens
         type(QStringLiteral("Kept"));
         const QStringList before = snapshotOf(*m_layout);
 
@@ -170,8 +174,11 @@ private slots:
         m_engine->openPlainDocument(path);
         QTRY_COMPARE(m_state->fileName, path);
         QVERIFY(!QApplication::activeModalWidget());
-        QVERIFY(m_view->toPlainText().endsWith(QStringLiteral("document.\nThe end.")));
+        QVERIFY(m_view->toPlainText().endsWith(QStringLiteral("document.\nThe end, mispeled.")));
         QCOMPARE(flagsOf(*m_layout), "clean plain");
+        // Where there is a dictionary, the spelling marks came with it.
+        if (m_layout->mainWindow->findChild<SpellCheckView*>()->checker())
+            QCOMPARE(m_view->document()->lastBlock().layout()->formats().size(), 1);
     }
 
     // New starts afresh at once without edits, after the alert's OK with them;

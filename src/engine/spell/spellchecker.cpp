@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QMutexLocker>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringConverter>
@@ -147,6 +148,7 @@ QString SpellChecker::decode(const std::string& word) const
 bool SpellChecker::isCorrect(const QString& word) const
 {
     const std::string encoded = encode(word);
+    const QMutexLocker locked(&m_lock);
     return !encoded.empty() && m_hunspell->spell(encoded);
 }
 
@@ -156,7 +158,9 @@ QStringList SpellChecker::suggestions(const QString& word, int limit) const
     const std::string encoded = encode(word);
     if (encoded.empty())
         return result;
+    QMutexLocker locked(&m_lock);
     const std::vector<std::string> guesses = m_hunspell->suggest(encoded);
+    locked.unlock();
     for (const std::string& guess : guesses) {
         if (result.size() >= limit)
             break;
@@ -170,7 +174,10 @@ Status SpellChecker::addWord(const QString& word, Keep keep)
     const QString trimmed = word.trimmed();
     if (trimmed.isEmpty())
         return {};
-    m_hunspell->add(encode(trimmed));
+    {
+        const QMutexLocker locked(&m_lock);
+        m_hunspell->add(encode(trimmed));
+    }
     if (keep == Keep::InMemory || m_personalWords.contains(trimmed))
         return {};
     m_personalWords.insert(trimmed);

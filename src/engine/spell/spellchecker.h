@@ -2,6 +2,7 @@
 
 #include "core/result.h"
 
+#include <QMutex>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,8 @@ QString findDictionary(const QString& localeName, const QStringList& folders);
 QString personalDictionaryPath();
 
 // Checks words against one Hunspell dictionary and the user's own words.
+// Checking may run on another thread than the window's (a document being
+// built there): Hunspell is used under a lock.
 // Words added to the personal list are written to its file; words added
 // with Keep::InMemory (those met in a secure document) are accepted for this
 // run only and never reach a file.
@@ -63,6 +66,7 @@ private:
     QString decode(const std::string& word) const;
     Status writePersonalList() const;
 
+    mutable QMutex m_lock; // around m_hunspell
     std::unique_ptr<Hunspell> m_hunspell;
     QString m_language;
     QString m_personalPath;
