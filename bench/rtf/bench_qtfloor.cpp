@@ -79,17 +79,23 @@ void separators(QTextDocument& document, int count)
 }
 
 // Runs of one word, each in a character format no other run has: a size
-// and a colour, the colour's brush made anew for each run or shared by the
-// runs of that colour.
-void distinctFormats(QTextDocument& document, int count, bool shareBrushes)
+// and a colour; the colour's brush made anew for each run, or (as our
+// reader makes them) a font family and the brush shared by the runs that
+// use them.
+void distinctFormats(QTextDocument& document, int count, bool shared)
 {
     QTextCursor cursor = startBuilding(document);
-    QTextCharFormat format;
     const QString text = QStringLiteral("word ");
+    const QStringList families = {QStringLiteral("Arial")};
     QBrush brush;
+    // One format changed in place: each run's copy then keeps a property
+    // list of its own size.
+    QTextCharFormat format;
+    if (shared)
+        format.setFontFamilies(families);
     for (int i = 0; i < count; ++i) {
         format.setFontPointSize(2 + (i % 1600) / 2.0);
-        if (i % 1600 == 0 || !shareBrushes)
+        if (i % 1600 == 0 || !shared)
             brush = QBrush(QColor::fromRgb(QRgb(i / 1600)));
         format.setForeground(brush);
         cursor.insertText(text, format);
@@ -171,7 +177,7 @@ const Case kCases[] = {
     {"separators", "one insertText, U+2029 between", 1, separators},
     {"alternating", "runs in two formats by turns", 1, alternatingFormats},
     {"distinct", "runs, each in a format of its own", 1, distinctFormats},
-    {"distinct2", "the same, brushes shared by colour", 1, distinctFormatsSharedBrushes},
+    {"distinct2", "the same with a family; family, brush shared", 1, distinctFormatsSharedBrushes},
     {"list", "items of one QTextList", 100, oneList},
     {"tablerows", "table rows appended one by one", 100, tableByRows},
     {"walkblocks", "walk: fragments of those paragraphs", 1, walkFragments, separators},
