@@ -233,18 +233,17 @@ QByteArray paper(qint64 targetBytes)
     return out;
 }
 
-QByteArray alternatingRuns(int runs)
+namespace {
+
+// `runs` runs after `header`, 64 to a paragraph, each written by `run`.
+template <typename Run> QByteArray runsOf(int runs, const QByteArray& header, Run run)
 {
     QByteArray out;
-    out.reserve(qsizetype(runs) * 12 + 1024);
-    out += kHeader;
-    out += kColors;
+    out.reserve(qsizetype(runs) * 20 + header.size() + 1024);
+    out += header;
     Random random;
-    static const char* const formats[] = {"{\\b ", "{\\i\\cf2 ", ""};
     for (int i = 0; i < runs; ++i) {
-        out += formats[i % 3];
-        out += kPlainWords[random.below(kPlainWordCount)];
-        out += i % 3 == 2 ? " " : "} ";
+        run(out, i, random);
         if (i % 64 == 63)
             out += "\\par\n";
     }
@@ -252,30 +251,35 @@ QByteArray alternatingRuns(int runs)
     return out;
 }
 
+} // namespace
+
+QByteArray alternatingRuns(int runs)
+{
+    static const char* const formats[] = {"{\\b ", "{\\i\\cf2 ", ""};
+    return runsOf(runs, QByteArray(kHeader) + kColors, [](QByteArray& out, int i, Random& random) {
+        out += formats[i % 3];
+        out += kPlainWords[random.below(kPlainWordCount)];
+        out += i % 3 == 2 ? " " : "} ";
+    });
+}
+
 QByteArray distinctRuns(int runs)
 {
     // Each run takes a font size and a colour; no two runs take the same pair.
     constexpr int kSizes = 1600;
     const int colors = runs / kSizes + 1;
-    QByteArray out;
-    out.reserve(qsizetype(runs) * 20 + colors * 32 + 1024);
-    out += kHeader;
-    out += "{\\colortbl;";
+    QByteArray header = QByteArray(kHeader) + "{\\colortbl;";
     for (int i = 0; i < colors; ++i) {
-        out += "\\red" + QByteArray::number(i % 256) + "\\green" +
-               QByteArray::number(i / 256 % 256) + "\\blue" + QByteArray::number(i / 65536) + ";";
+        header += "\\red" + QByteArray::number(i % 256) + "\\green" +
+                  QByteArray::number(i / 256 % 256) + "\\blue" + QByteArray::number(i / 65536) +
+                  ";";
     }
-    out += "}\n";
-    Random random;
-    for (int i = 0; i < runs; ++i) {
+    header += "}\n";
+    return runsOf(runs, header, [](QByteArray& out, int i, Random& random) {
         out += "{\\fs" + QByteArray::number(4 + i % kSizes) + "\\cf" +
                QByteArray::number(1 + i / kSizes) + ' ' +
                kPlainWords[random.below(kPlainWordCount)] + "} ";
-        if (i % 64 == 63)
-            out += "\\par\n";
-    }
-    out += "}";
-    return out;
+    });
 }
 
 QByteArray paragraphs(int paragraphs)
