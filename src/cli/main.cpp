@@ -1,5 +1,6 @@
 // velko-cli: lock, unlock and convert documents without the window.
 #include "cli/commands.h"
+#include "core/nativepath.h"
 #include "core/processguard.h"
 
 #include <QCoreApplication>
@@ -50,6 +51,7 @@ On failure no output file is created and an existing one is left as it was.
 
 int main(int argc, char* argv[])
 {
+    using namespace velko;
     using namespace velko::cli;
     velko::guardProcess();
     const char* command = argc > 1 ? argv[1] : "";
@@ -60,11 +62,12 @@ int main(int argc, char* argv[])
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication app(argc, argv);
-        return runConvert(app.arguments().mid(2));
+        return runConvert(nativeArguments(argc, argv).mid(2));
     }
 
+    // File names are taken as the bytes given, whatever their encoding.
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(2);
+    const QStringList args = nativeArguments(argc, argv).mid(2);
     if (std::strcmp(command, "lock") == 0)
         return runLock(args);
     if (std::strcmp(command, "unlock") == 0)

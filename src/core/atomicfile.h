@@ -50,7 +50,7 @@ public:
     Status commit();
 
 private:
-    Status linkUnnamedFile(const QByteArray& name);
+    Status linkUnnamedFile();
 
     QString m_targetPath;
     NewFileMode m_newFileMode;
