@@ -30,7 +30,9 @@ convert  Turns an RTF document into plain text, HTML or normalised RTF.
 A secure document does not record its cipher: unlock needs the cipher it
 was locked with (or auto).
 
-"-" as INPUT or OUTPUT stands for standard input or standard output.
+"-" as INPUT or OUTPUT stands for standard input or standard output. File
+names are taken as the bytes given, UTF-8 or not; a message shows a byte
+that is not UTF-8 as \xe9.
 
 The keyword is the first line read from descriptor N (--keyword-fd N; the
 line feed, and a carriage return before it, are not part of it). Without

@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -93,7 +92,7 @@ QString resolvedTarget(const QString& path)
         return path;
     if (char* canonical = ::realpath(native.constData(), nullptr)) {
         const QString target = pathFromNative(canonical);
-        std::free(canonical);
+        ::free(canonical);
         return target;
     }
     const std::optional<QString> text = linkText(native);
