@@ -1,16 +1,19 @@
 #include "engine/errortext.h"
 
+#include "core/nativepath.h"
+
 #include <QObject>
 
 namespace velko {
 
 namespace {
 
+// A file name's bytes that are not UTF-8 are shown as "\xe9".
 QString withDetail(const QString& text, const QString& detail)
 {
     if (detail.isEmpty())
         return text;
-    return text + QLatin1String("\n\n") + detail;
+    return text + QLatin1String("\n\n") + readablePath(detail);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "app/commandline.h"
 #include "core/documentkind.h"
+#include "core/nativepath.h"
 
 #include <QTest>
 
@@ -41,31 +42,30 @@ private slots:
         QTest::newRow("relative paths, in order")
             << QStringList{"velko", "b.rtf", "sub/../a.srtf", "./c"}
             << QStringList{"/work/dir/b.rtf", "/work/dir/a.srtf", "/work/dir/c"};
-        QTest::newRow("file URL") << QStringList{"velko", "file:///tmp/caf%C3%A9.srtf"}
-                                  << QStringList{QStringLiteral("/tmp/café.srtf")};
+        // A byte that is not UTF-8 stays that byte.
+        QTest::newRow("file URLs")
+            << QStringList{"velko", "file:///tmp/caf%C3%A9.srtf", "file://localhost/tmp/caf%E9"}
+            << QStringList{QStringLiteral("/tmp/café.srtf"), pathFromNative("/tmp/caf\xe9")};
         QTest::newRow("name starting with a dash after --")
             << QStringList{"velko", "--", "-odd.rtf"} << QStringList{"/work/dir/-odd.rtf"};
+        QTest::newRow("an unknown option opens nothing")
+            << QStringList{"velko", "--frobnicate", "a.rtf"} << QStringList{};
     }
 
+    // No paths: an error.
     void commandLine()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, paths);
         const CommandLine parsed = parseCommandLine(arguments, QStringLiteral("/work/dir"));
-        QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+        QCOMPARE(parsed.error.isEmpty(), !paths.isEmpty());
         QCOMPARE(parsed.paths, paths);
-    }
-
-    void commandLineOptions()
-    {
-        // An unknown option opens nothing.
-        const CommandLine unknown = parseCommandLine({"velko", "--frobnicate", "a.rtf"}, "/");
-        QVERIFY(!unknown.error.isEmpty() && unknown.paths.isEmpty());
     }
 
     void urisRoundTrip()
     {
-        const QStringList paths{QStringLiteral("/tmp/a b.rtf"), QStringLiteral("/tmp/ünï #1.srtf")};
+        const QStringList paths{QStringLiteral("/tmp/a b.rtf"), QStringLiteral("/tmp/ünï #1.srtf"),
+                                pathFromNative("/tmp/\xff%.rtf")};
         const QStringList uris = urisOfPaths(paths);
         QCOMPARE(localPathsOfUris(uris), paths);
         // Only local files are opened.

@@ -3,6 +3,9 @@
 
 #include "app/application.h"
 #include "app/singleinstance.h"
+#include "core/cipheroption.h"
+#include "core/desktop/recentdocuments.h"
+#include "core/nativepath.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -20,13 +23,13 @@ const int kLaunchTimeoutMs = 15000;
 
 const QString kProgram = QStringLiteral(VELKO_BIN_DIR "/velko");
 
-// A velko process started in `directory` with `arguments` and this
-// process's environment.
+// A velko process started in `directory` with `arguments` (file names with
+// their bytes) and this process's environment.
 static std::unique_ptr<QProcess> launch(const QString& directory, const QStringList& arguments)
 {
     auto process = std::make_unique<QProcess>();
     process->setWorkingDirectory(directory);
-    process->start(kProgram, arguments);
+    testsupport::startKeepingBytes(*process, kProgram, arguments);
     return process;
 }
 
@@ -48,7 +51,8 @@ void SingleInstanceTest::initTestCase()
 
 // A later launch without files brings the window forward with its
 // activation token; one with files hands them over, named relative to its
-// own directory, to arrive in order as absolute paths.
+// own directory, to arrive in order as absolute paths, with their names'
+// bytes as they are (here not UTF-8).
 void SingleInstanceTest::laterLaunchesReachRunningWindow()
 {
     testsupport::TempHome home;
@@ -65,19 +69,26 @@ void SingleInstanceTest::laterLaunchesReachRunningWindow()
     QTRY_COMPARE(activated.value(0).value(0).toString(), QStringLiteral("token-42"));
 
     QDir(home.path()).mkpath(QStringLiteral("work/old.srtf"));
-    const QString plain = home.filePath(QStringLiteral("work/old.srtf/letter.rtf"));
-    const QString secure = home.filePath(QStringLiteral("work/Locked.SRTF"));
+    const QString plainName = pathFromNative("old.srtf/l\xe9tter.rtf");
+    const QString secureName = pathFromNative("Locked\xff.SRTF");
+    const QString plain = home.filePath(QStringLiteral("work/") + plainName);
+    const QString secure = home.filePath(QStringLiteral("work/") + secureName);
     QVERIFY(testsupport::writeFile(plain, "{\\rtf1\\ansi Handed over\\par}"));
+    QVERIFY(
+        layout->engine->pipeline.encipher("{\\rtf1\\ansi Locked\\par}", kCipherDes3, "k", secure));
 
-    const auto second =
-        launch(home.filePath(QStringLiteral("work")),
-               {QStringLiteral("old.srtf/letter.rtf"), QStringLiteral("Locked.SRTF")});
+    const auto second = launch(home.filePath(QStringLiteral("work")), {plainName, secureName});
     QTRY_VERIFY_WITH_TIMEOUT(second->state() == QProcess::NotRunning, kLaunchTimeoutMs);
     QCOMPARE(second->exitCode(), 0);
 
     QTRY_COMPARE(layout->state->fileName, plain);
-    QVERIFY(layout->appController->windowUnlockFileWithKeyword->isVisible());
-    QCOMPARE(layout->appController->windowUnlockFileWithKeyword->windowTitle(), secure);
+    QVERIFY(recentDocuments().contains(plain));
+    AppController* controller = layout->appController;
+    QVERIFY(controller->windowUnlockFileWithKeyword->isVisible());
+    QCOMPARE(controller->windowUnlockFileWithKeyword->windowTitle(), secure);
+    controller->fieldKeyWord->setText(QStringLiteral("k"));
+    testsupport::button(controller->windowUnlockFileWithKeyword, "btnOpenLockedFileOK")->click();
+    QCOMPARE(layout->engine->VelkoField->toPlainText().trimmed(), QStringLiteral("Locked"));
 }
 
 void SingleInstanceTest::simultaneousLaunchesLeaveOnePrimary()

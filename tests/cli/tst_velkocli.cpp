@@ -1,5 +1,6 @@
 // velko-cli lock and unlock, run as a program on real files.
 #include "core/keywordpipe.h"
+#include "core/nativepath.h"
 #include "testfiles.h"
 
 #include <QProcess>
@@ -7,6 +8,7 @@
 #include <QtTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -25,9 +27,10 @@ struct Outcome
     QByteArray out, err;
 };
 
-// Runs the program with `input` on standard input and `keywordOnThree` (when
-// not null) on descriptor 3; without it, detached from any controlling terminal.
-// With `noFileSize`, the program runs with a file size limit of 0 bytes.
+// Runs the program with `args` (file names with their bytes), `input` on
+// standard input and `keywordOnThree` (when not null) on descriptor 3;
+// without it, detached from any controlling terminal. With `noFileSize`, the
+// program runs with a file size limit of 0 bytes.
 Outcome runCli(const QStringList& args, const QByteArray& input = {},
                const QByteArray& keywordOnThree = {}, const QString& program = kCli,
                bool noFileSize = false)
@@ -40,11 +43,8 @@ Outcome runCli(const QStringList& args, const QByteArray& input = {},
     } else {
         process.setChildProcessModifier([] { ::setsid(); });
     }
-    if (noFileSize)
-        process.start(QStringLiteral("/bin/sh"),
-                      QStringList{"-c", "ulimit -f 0; exec \"$0\" \"$@\"", program} + args);
-    else
-        process.start(program, args);
+    testsupport::startKeepingBytes(process, program, args,
+                                   noFileSize ? QStringLiteral("ulimit -f 0; ") : QString());
     if (!process.waitForStarted())
         return {};
     if (pipe)
@@ -73,31 +73,47 @@ private slots:
     {
         QTest::addColumn<QString>("cipher");
         QTest::addColumn<QByteArray>("shownName"); // what "auto" says it found
-        QTest::newRow("des3") << "des3" << QByteArray("Triple DES");
-        QTest::newRow("rc5") << "rc5" << QByteArray("RC5");
+        QTest::addColumn<QByteArrayList>("names"); // input, locked, unlocked, converted
+        QTest::newRow("des3") << "des3" << QByteArray("Triple DES")
+                              << QByteArrayList{"in.rtf", "out.srtf", "plain.rtf", "plain.txt"};
+        QTest::newRow("rc5, names not UTF-8")
+            << "rc5" << QByteArray("RC5")
+            << QByteArrayList{"caf\xe9.rtf", "\xff.srtf", "caf\xe9\xff.rtf", "\xfe.txt"};
     }
 
     // Files and "-" both ways; the keyword on standard input (--keyword-fd 0,
     // either line ending, even ahead of the document) or on descriptor 3.
+    // File names are the bytes given, whatever they spell.
     void lockAndUnlock()
     {
         QFETCH(QString, cipher);
         QFETCH(QByteArray, shownName);
-        Outcome run = runCli(
-            {"lock", "--cipher", cipher, "--keyword-fd", "0", path("in.rtf"), path("out.srtf")},
-            "two words\n");
-        run = runCli({"unlock", "--cipher", "auto", "--keyword-fd", "0", path("out.srtf"), "-"},
+        QFETCH(QByteArrayList, names);
+        QStringList file;
+        for (const QByteArray& name : names)
+            file << path(pathFromNative(name));
+        QVERIFY(writeFile(file[0], kRtf));
+        Outcome run = runCli({"lock", "--cipher", cipher, "--keyword-fd", "0", file[0], file[1]},
+                             "two words\n");
+        run = runCli({"unlock", "--cipher", "auto", "--keyword-fd", "0", file[1], "-"},
                      "two words\r\n");
         QCOMPARE(run.out, kRtf); // byte for byte
         QVERIFY2(run.err.contains(shownName), run.err.constData());
         // Plaintext written to a new file is the user's only.
-        QCOMPARE(runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", path("out.srtf"),
-                         path("plain.rtf")},
+        QCOMPARE(runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", file[1], file[2]},
                         "two words\n")
                      .status,
                  0);
-        QCOMPARE(QFileInfo(path("plain.rtf")).permissions() & 0x0777,
-                 QFile::ReadUser | QFile::WriteUser);
+        const auto modeOf = [this](const QByteArray& name) { // -1: no file of that name
+            struct stat info;
+            const QByteArray bytes = QFile::encodeName(m_dir->path()) + '/' + name;
+            return ::stat(bytes.constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+        };
+        QCOMPARE(modeOf(names[2]), 0600);
+        QCOMPARE(runCli({"convert", "--to", "txt", file[2], file[3]}).status, 0);
+        QCOMPARE(readFile(file[3]), QByteArray("caf\xc3\xa9 {x}\n"));
+        for (const QByteArray& name : names)
+            QVERIFY(modeOf(name) > 0);
 
         const Outcome locked =
             runCli({"lock", "--cipher", cipher, "--keyword-fd", "3", "-", "-"}, kRtf, "k3\n");
@@ -135,7 +151,8 @@ private slots:
         row("unlock a document that is not secure", "unlock --cipher rc4 %IN% %OUT%", "k\n", 2);
         row("changed after locking", "unlock --cipher auto %CHANGED% %OUT%", "k\n", 2,
             "changed or damaged after it was locked");
-        row("missing input", "lock --cipher rc4 %IN%x %OUT%", "k\n", 4);
+        row("missing input, named readably", "lock --cipher rc4 %IN%%FF% %OUT%", "k\n", 4,
+            "in.rtf\\xff: No such file");
         row("input is a folder", "lock --cipher rc4 %DIR% %OUT%", "k\n", 4, "is a folder");
         row("input is a device", "lock --cipher rc4 /dev/zero %OUT%", "k\n", 4, "is a device");
         row("read-only output", "unlock --cipher blowfish %LOCKED% %READONLY%", "k\n", 4,
@@ -178,7 +195,8 @@ private slots:
             .replace("%CHANGED%", path("changed.srtf"))
             .replace("%READONLY%", path("readonly.rtf"))
             .replace("%DIR%", m_dir->path())
-            .replace("%LIMIT%", "");
+            .replace("%LIMIT%", "")
+            .replace("%FF%", pathFromNative("\xff")); // a byte that is not UTF-8
         QStringList list = args.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (!keyword.isNull() && list.size() > 2)
             list.insert(1, "--keyword-fd=3");

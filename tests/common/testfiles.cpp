@@ -1,8 +1,12 @@
 #include "testfiles.h"
 
+#include "core/nativepath.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+
+#include <fcntl.h>
 
 namespace testsupport {
 
@@ -42,14 +46,20 @@ QString TempHome::makeDesktop()
 
 bool writeFile(const QString& path, const QByteArray& data)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+    QFile file;
+    const int fd =
+        ::open(velko::nativePath(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) &&
+           file.write(data) == data.size();
 }
 
 QByteArray readFile(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QFile file;
+    const int fd = ::open(velko::nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    return fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)
+               ? file.readAll()
+               : QByteArray();
 }
 
 bool writeScript(const QString& path, const QString& text)
@@ -69,6 +79,27 @@ QMap<QString, QByteArray> filesUnder(const QString& folder)
         files.insert(it.fileInfo().isDir() ? name + QLatin1Char('/') : name, readFile(path));
     }
     return files;
+}
+
+void startKeepingBytes(QProcess& process, const QString& program, const QStringList& arguments,
+                       const QString& shellFirst)
+{
+    QStringList spelled{QStringLiteral("-c"),
+                        shellFirst + QStringLiteral("for a do shift; v=$(printf '%b.' \"$a\"); "
+                                                    "set -- \"$@\" \"${v%.}\"; done; "
+                                                    "exec \"$0\" \"$@\""),
+                        program};
+    for (const QString& argument : arguments) {
+        QString text;
+        for (const char byte : velko::nativePath(argument)) {
+            if (uchar(byte) >= 0x80 || byte == '\\')
+                text += QStringLiteral("\\0%1").arg(uchar(byte), 3, 8, QLatin1Char('0'));
+            else
+                text += QLatin1Char(byte);
+        }
+        spelled << text;
+    }
+    process.start(QStringLiteral("/bin/sh"), spelled);
 }
 
 } // namespace testsupport

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QMap>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -26,7 +27,8 @@ private:
     QByteArray m_saved[5];
 };
 
-// Writes `data` to `path`; returns false on failure.
+// Writes `data` to `path`; returns false on failure. Paths keep their bytes
+// (core/nativepath.h), as in the program.
 bool writeFile(const QString& path, const QByteArray& data);
 QByteArray readFile(const QString& path);
 // Writes an executable shell script.
@@ -35,5 +37,11 @@ bool writeScript(const QString& path, const QString& text);
 // Every file and folder under `folder` by relative path, with the files'
 // contents: what a command that failed must leave as it found it.
 QMap<QString, QByteArray> filesUnder(const QString& folder);
+
+// Starts `program` with `arguments` whose bytes are kept as the program's
+// own file names keep them (QProcess passes text, so the shell's printf
+// spells the bytes out); `shellFirst` runs in that shell before.
+void startKeepingBytes(QProcess& process, const QString& program, const QStringList& arguments,
+                       const QString& shellFirst = {});
 
 } // namespace testsupport
