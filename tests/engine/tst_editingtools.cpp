@@ -179,9 +179,8 @@ private slots:
                                    "editPaste", "editPastePlainText", "editReplace"};
         for (const QAction* action : w.tools()->actions()) {
             const QString name = action->objectName();
-            const bool changes =
-                name.startsWith(QLatin1String("format")) || name.startsWith(QLatin1String("table")) ||
-                changing.contains(name);
+            const bool changes = name.startsWith(QLatin1String("format")) ||
+                                 name.startsWith(QLatin1String("table")) || changing.contains(name);
             QVERIFY2(action->isEnabled() != changes, qPrintable(name));
         }
         QVERIFY(!w.tools()->fontSizeBox()->isEnabled() && !w.tools()->fontFamilyBox()->isEnabled());
