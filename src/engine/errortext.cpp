@@ -66,6 +66,9 @@ QString userMessage(const Error& error)
                           error.detail);
     case ErrorCode::NotRtf:
         return withDetail(QObject::tr("The file is not an RTF document."), error.detail);
+    case ErrorCode::NotPicture:
+        return withDetail(QObject::tr("The file is not a picture that Velko can show."),
+                          error.detail);
     case ErrorCode::RtfTooDeep:
         return withDetail(QObject::tr("The RTF document is nested too deeply to be read."),
                           error.detail);
@@ -102,6 +105,8 @@ QString failureTitle(Operation operation)
         return QObject::tr("The PDF could not be exported.");
     case Operation::Translate:
         return QObject::tr("The text could not be translated.");
+    case Operation::InsertPicture:
+        return QObject::tr("The picture could not be inserted.");
     }
     return {};
 }

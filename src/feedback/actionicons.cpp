@@ -127,6 +127,31 @@ void curvedArrow(QPainter& p, bool back)
     p.restore();
 }
 
+// A table of `rows` by `columns` cells filling `box`.
+void grid(QPainter& p, const QRectF& box, int rows, int columns)
+{
+    p.drawRect(box);
+    for (int r = 1; r < rows; ++r)
+        p.drawLine(QPointF(box.left(), box.top() + box.height() * r / rows),
+                   QPointF(box.right(), box.top() + box.height() * r / rows));
+    for (int c = 1; c < columns; ++c)
+        p.drawLine(QPointF(box.left() + box.width() * c / columns, box.top()),
+                   QPointF(box.left() + box.width() * c / columns, box.bottom()));
+}
+
+// A table with a row or column added (a plus) or taken away (a minus) on
+// the side given: rows above or below, columns left or right.
+void tableChange(QPainter& p, bool row, bool first, bool remove)
+{
+    const QRectF table =
+        row ? QRectF(1.5, first ? 7.5 : 1.5, 13, 7) : QRectF(first ? 7.5 : 1.5, 1.5, 7, 13);
+    grid(p, table, row ? 2 : 3, row ? 3 : 2);
+    const QPointF mark = row ? QPointF(8, first ? 3.5 : 12.5) : QPointF(first ? 3.5 : 12.5, 8);
+    p.drawLine(mark - QPointF(2.5, 0), mark + QPointF(2.5, 0));
+    if (!remove)
+        p.drawLine(mark - QPointF(0, 2.5), mark + QPointF(0, 2.5));
+}
+
 void clipboard(QPainter& p)
 {
     p.drawRect(QRectF(3.5, 3, 9, 11.5));
@@ -338,6 +363,44 @@ const struct Icon
      [](QPainter& p) {
          letter(p, QStringLiteral("T"), false, false, 10);
          p.drawLine(QPointF(3, 14), QPointF(13, 2));
+     }},
+    {"formatInsertTable", "insert-table",
+     [](QPainter& p) {
+         grid(p, QRectF(1.5, 2.5, 13, 11), 3, 3);
+     }},
+    {"formatInsertPicture", "insert-image",
+     [](QPainter& p) {
+         p.drawRect(QRectF(1.5, 2.5, 13, 11));
+         p.drawPolyline(QPolygonF({{1.5, 12}, {6, 7}, {9, 10}, {11, 8}, {14.5, 12}}));
+         p.drawEllipse(QPointF(11, 5.5), 1.3, 1.3);
+     }},
+    {"tableMenu", "table",
+     [](QPainter& p) {
+         grid(p, QRectF(1.5, 2.5, 13, 11), 3, 2);
+     }},
+    {"tableInsertRowAbove", "edit-table-insert-row-above",
+     [](QPainter& p) {
+         tableChange(p, true, true, false);
+     }},
+    {"tableInsertRowBelow", "edit-table-insert-row-below",
+     [](QPainter& p) {
+         tableChange(p, true, false, false);
+     }},
+    {"tableInsertColumnLeft", "edit-table-insert-column-left",
+     [](QPainter& p) {
+         tableChange(p, false, true, false);
+     }},
+    {"tableInsertColumnRight", "edit-table-insert-column-right",
+     [](QPainter& p) {
+         tableChange(p, false, false, false);
+     }},
+    {"tableRemoveRow", "edit-table-delete-row",
+     [](QPainter& p) {
+         tableChange(p, true, false, true);
+     }},
+    {"tableRemoveColumn", "edit-table-delete-column",
+     [](QPainter& p) {
+         tableChange(p, false, false, true);
      }},
     {"viewZoomIn", "zoom-in",
      [](QPainter& p) {

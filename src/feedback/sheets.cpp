@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QImageReader>
 #include <QPushButton>
 #include <QSpacerItem>
 
@@ -82,6 +83,12 @@ QFileDialog* createPanel(QWidget* parent, const PanelSpec& spec)
         filter = QObject::tr("Secure documents (*.srtf)");
     else if (spec.fileType == QLatin1String("pdf"))
         filter = QObject::tr("PDF documents (*.pdf)");
+    if (spec.fileType == kPictureFileType) {
+        QStringList patterns;
+        for (const QByteArray& suffix : QImageReader::supportedImageFormats())
+            patterns << QStringLiteral("*.") + QString::fromLatin1(suffix);
+        filter = QObject::tr("Pictures (%1)").arg(patterns.join(QLatin1Char(' ')));
+    }
     if (spec.fileType == kAnyDocumentType)
         panel->setNameFilters({QObject::tr("Documents (*.rtf *.srtf)"),
                                QObject::tr("Rich Text documents (*.rtf)"),
@@ -100,7 +107,8 @@ QFileDialog* createPanel(QWidget* parent, const PanelSpec& spec)
     } else {
         panel->setAcceptMode(QFileDialog::AcceptOpen);
         panel->setFileMode(QFileDialog::ExistingFile);
-        panel->setWindowTitle(QObject::tr("Open"));
+        panel->setWindowTitle(spec.fileType == kPictureFileType ? QObject::tr("Insert Picture")
+                                                                : QObject::tr("Open"));
     }
     panel->setProperty("velkoFileType", spec.fileType);
     panel->setProperty("velkoSave", spec.kind == PanelKind::Save);

@@ -1,9 +1,14 @@
 #include "feedback/velkotextview.h"
 
+#include "core/documentfile.h"
+#include "engine/textedit/textinsert.h"
 #include "feedback/clipboardguard.h"
 #include "rtf/rtf.h"
 
+#include <QImage>
+#include <QImageReader>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -158,6 +163,55 @@ void VelkoTextView::restoreDocument(QTextDocument* restored)
     adoptDocument(restored);
     if (previous->parent() == this && previous != restored)
         previous->deleteLater();
+}
+
+namespace {
+
+// An image offered on its own: a text beside it (a copied web page, a
+// spreadsheet's cells drawn as a picture) is what the user meant to paste.
+bool offersImageOnly(const QMimeData* source)
+{
+    return source->hasImage() && !source->hasText();
+}
+
+// The local files among the data's links whose content is a picture.
+QStringList pictureFiles(const QMimeData* source)
+{
+    QStringList pictures;
+    if (!source->hasUrls())
+        return pictures;
+    for (const QUrl& url : source->urls()) {
+        if (url.isLocalFile() && !QImageReader::imageFormat(url.toLocalFile()).isEmpty())
+            pictures.append(url.toLocalFile());
+    }
+    return pictures;
+}
+
+} // namespace
+
+bool VelkoTextView::canInsertFromMimeData(const QMimeData* source) const
+{
+    return offersImageOnly(source) || QTextEdit::canInsertFromMimeData(source) ||
+           !pictureFiles(source).isEmpty();
+}
+
+void VelkoTextView::insertFromMimeData(const QMimeData* source)
+{
+    QTextCursor cursor = textCursor();
+    if (offersImageOnly(source)) {
+        textinsert::insertImage(cursor, qvariant_cast<QImage>(source->imageData()));
+        return;
+    }
+    if (const QStringList pictures = pictureFiles(source); !pictures.isEmpty()) {
+        cursor.beginEditBlock();
+        for (const QString& path : pictures) {
+            if (const Result<QByteArray> bytes = readDocumentFile(path))
+                textinsert::insertPicture(cursor, bytes.value());
+        }
+        cursor.endEditBlock();
+        return;
+    }
+    QTextEdit::insertFromMimeData(source);
 }
 
 bool VelkoTextView::isEmpty() const

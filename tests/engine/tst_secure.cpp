@@ -2,11 +2,14 @@
 #include "testsupport.h"
 
 #include "core/cipheroption.h"
+#include "engine/textedit/textinsert.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QImage>
 #include <QPropertyAnimation>
+#include <QTextTable>
 #include <QTimer>
 
 using namespace velko;
@@ -61,6 +64,16 @@ private slots:
                 "style=\"font-family:'DejaVu Serif'; font-size:18pt; color:#008000\"> "
                 "green</span></p>"
                 "<p><i style=\"color:#c80000\">Здравей, свят — ключ ✓ 日本語 ünïcödé</i></p>"));
+            // A picture and a table travel like any other content.
+            QTextCursor cursor(engine.VelkoField->document());
+            cursor.movePosition(QTextCursor::End);
+            QImage picture(6, 4, QImage::Format_RGB32);
+            picture.fill(Qt::darkCyan);
+            QVERIFY(textinsert::insertImage(cursor, picture));
+            textinsert::insertTable(cursor, 2, 2)
+                ->cellAt(1, 1)
+                .firstCursorPosition()
+                .insertText(QStringLiteral("cell"));
         }
         typeIntoView(*m_layout, QStringLiteral("!")); // unsaved: the label turns red
         const QString htmlBefore = engine.VelkoField->toHtml();
