@@ -328,6 +328,14 @@ private slots:
         QCOMPARE(counts.words, 4);
         QCOMPARE(counts.characters, 20);
         QCOMPARE(textedit::countText(QString()).words, 0);
+        // Table and cell edges and pictures neither count nor join words.
+        QTextCursor cursor(&document);
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertImage(QStringLiteral("picture"));
+        textinsert::insertTable(cursor, 2, 2);
+        cursor.insertText(QStringLiteral("cell"));
+        QCOMPARE(textedit::countText(document).words, 5);
+        QCOMPARE(textedit::countText(document).characters, 24);
     }
 };
 
