@@ -219,8 +219,8 @@ bool VelkoTextView::isEmpty() const
     return document()->characterCount() <= 1;
 }
 
-// Tab types a tab, so Ctrl+Tab and F6 (with Shift: backwards) leave the text
-// for the window's other controls, as in other editors.
+// Tab types a tab (in a table it goes to the next cell), so Ctrl+Tab and F6 (with Shift: backwards)
+// leave the text for the window's other controls, as in other editors.
 void VelkoTextView::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
@@ -232,6 +232,16 @@ void VelkoTextView::keyPressEvent(QKeyEvent* event)
         QWidget::focusNextPrevChild(!back); // QTextEdit keeps the focus while editable
         event->accept();
         return;
+    }
+    // In a table, Tab and Shift+Tab go from cell to cell.
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !isReadOnly()) {
+        QTextCursor cursor = textCursor();
+        if (textinsert::moveToNextCell(cursor,
+                                       key == Qt::Key_Backtab || (mods & Qt::ShiftModifier))) {
+            setTextCursor(cursor);
+            event->accept();
+            return;
+        }
     }
     QTextEdit::keyPressEvent(event);
 }

@@ -123,6 +123,31 @@ bool changeTable(QTextCursor& cursor, TableChange change)
     return true;
 }
 
+bool moveToNextCell(QTextCursor& cursor, bool backwards)
+{
+    QTextTable* table = cursor.currentTable();
+    if (!table)
+        return false;
+    const QTextTableCell cell = table->cellAt(cursor);
+    const int columns = table->columns();
+    // Cells in reading order; the parts of a merged cell are passed over.
+    int index = cell.row() * columns + cell.column();
+    const int step = backwards ? -1 : 1;
+    for (index += backwards ? -1 : cell.columnSpan(); index >= 0; index += step) {
+        if (index >= table->rows() * columns) {
+            if (table->rows() >= kMaxTableRows)
+                return true;
+            table->appendRows(1);
+        }
+        const QTextTableCell next = table->cellAt(index / columns, index % columns);
+        if (next.row() == index / columns && next.column() == index % columns) {
+            cursor = next.firstCursorPosition();
+            return true;
+        }
+    }
+    return true;
+}
+
 bool insertPicture(QTextCursor& cursor, const QByteArray& bytes)
 {
     QBuffer buffer;

@@ -27,6 +27,11 @@ enum class TableChange { RowAbove, RowBelow, ColumnLeft, ColumnRight, RemoveRow,
 // last row or column.
 bool changeTable(QTextCursor& cursor, TableChange change);
 
+// Moves the cursor to the next cell of its table, row by row, or with
+// `backwards` to the one before (staying in the first). Past the last cell a
+// row is added, as one undoable edit. False when the cursor is in no table.
+bool moveToNextCell(QTextCursor& cursor, bool backwards);
+
 // A picture from the bytes of an image file: PNG and JPEG are kept as they
 // are, other formats Qt reads are kept as PNG. It is shown at its own size,
 // made smaller to fit the text width. False, and nothing inserted, when the

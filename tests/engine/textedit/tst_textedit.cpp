@@ -318,6 +318,7 @@ private slots:
     // character outside the BMP is one, runs of spaces and tabs part words.
     void tablesChangeAsOneUndoStep_data();
     void tablesChangeAsOneUndoStep();
+    void tabWalksTheCells();
     void picturesKeepTheirBytes();
 
     void countsWordsAndCharacters()
@@ -399,6 +400,34 @@ void TestTextEdit::tablesChangeAsOneUndoStep()
     QCOMPARE(tableShape(document), shape);
     document.undo();
     QCOMPARE(tableShape(document), changed ? inserted : QStringLiteral("none"));
+}
+
+// Tab's walk through a table: row by row, past a merged cell's parts, a new
+// row after the last cell; back from the first cell goes nowhere.
+void TestTextEdit::tabWalksTheCells()
+{
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    QTextTable* table = textinsert::insertTable(cursor, 2, 3);
+    table->mergeCells(0, 1, 1, 2);
+    QString walk;
+    const auto cell = [&] {
+        const QTextTableCell at = table->cellAt(cursor);
+        walk += QStringLiteral(" %1,%2").arg(at.row()).arg(at.column());
+    };
+    QVERIFY(textinsert::moveToNextCell(cursor, true));
+    cell();
+    for (int i = 0; i < 5; ++i) {
+        QVERIFY(textinsert::moveToNextCell(cursor, false));
+        cell();
+    }
+    QVERIFY(textinsert::moveToNextCell(cursor, true));
+    cell();
+    QCOMPARE(walk, QStringLiteral(" 0,0 0,1 1,0 1,1 1,2 2,0 1,2"));
+    document.undo();
+    QCOMPARE(table->rows(), 2);
+    QTextCursor before(&document);
+    QVERIFY(!textinsert::moveToNextCell(before, false));
 }
 
 // Pictures keep PNG and JPEG bytes as they are and other formats as PNG, are
