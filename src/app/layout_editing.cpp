@@ -76,7 +76,10 @@ void buildEditingTools(Layout& layout)
 
     addToMenu(layout, layout.viewMenu, {"viewZoomIn", "viewZoomOut", "viewActualSize"});
     layout.viewMenu->addSeparator();
-    layout.viewMenu->addAction(tools->formatBar()->toggleViewAction());
+    QAction* formatBar = tools->formatBar()->toggleViewAction();
+    formatBar->setObjectName(QStringLiteral("viewFormatBar"));
+    formatBar->setText(QObject::tr("&Format Bar"));
+    layout.viewMenu->addAction(formatBar);
 
     addPrintToFileMenu(layout);
 

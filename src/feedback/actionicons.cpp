@@ -364,6 +364,26 @@ const struct Icon
          letter(p, QStringLiteral("T"), false, false, 10);
          p.drawLine(QPointF(3, 14), QPointF(13, 2));
      }},
+    {"viewFormatBar", "configure-toolbars",
+     [](QPainter& p) {
+         p.drawRect(QRectF(1.5, 4.5, 13, 7));
+         letter(p, QStringLiteral("B"), true, false, 5, QRectF(2, 5, 6, 6));
+         letter(p, QStringLiteral("I"), false, true, 5, QRectF(8, 5, 6, 6));
+     }},
+    {"recentDocument", "x-office-document",
+     [](QPainter& p) {
+         page(p);
+     }},
+    {"baselineMenu", "format-text-superscript",
+     [](QPainter& p) {
+         letter(p, QStringLiteral("x"), false, false, 9, QRectF(0, 4, 11, 12));
+         letter(p, QStringLiteral("2"), false, false, 6, QRectF(9, 0, 7, 8));
+         letter(p, QStringLiteral("2"), false, false, 6, QRectF(9, 8, 7, 8));
+     }},
+    {"alignmentMenu", "format-justify-left",
+     [](QPainter& p) {
+         lines(p, {12, 8, 12, 6});
+     }},
     {"formatInsertTable", "insert-table",
      [](QPainter& p) {
          grid(p, QRectF(1.5, 2.5, 13, 11), 3, 3);

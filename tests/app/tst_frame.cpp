@@ -16,6 +16,8 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -148,9 +150,19 @@ void FrameTest::everyControlHasAnAccessibleNameAndIcon()
     }
     // Every command shows its text and an icon, in the menus and on the bars,
     // where the desktop has no icon theme too.
-    for (QAction* action : m_layout->actions) {
+    QList<QAction*> commands = m_layout->actions.values();
+    QList<QAction*> menus = window->menuBar()->actions();
+    while (!menus.isEmpty()) {
+        for (QAction* item : menus.takeFirst()->menu()->actions()) {
+            if (item->menu())
+                menus << item;
+            if (!item->isSeparator() && item->isEnabled()) // not "No Recent Documents"
+                commands << item;
+        }
+    }
+    for (QAction* action : std::as_const(commands)) {
         QVERIFY2(!action->text().isEmpty(), qPrintable(action->objectName()));
-        QVERIFY2(!action->icon().pixmap(16).isNull(), qPrintable(action->objectName()));
+        QVERIFY2(!action->icon().pixmap(16).isNull(), qPrintable(action->text()));
     }
 }
 
