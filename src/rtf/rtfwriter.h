@@ -35,7 +35,7 @@ private:
         int halfPoints = 24;
         bool bold = false;
         bool italic = false;
-        bool underline = false;
+        int underline = 0; // an index of kUnderlineKinds, 0: none
         bool strike = false;
         int foreground = 0; // colour table index, 0 = automatic
         int background = 0;
