@@ -1,5 +1,6 @@
 #include "rtf/formatwords.h"
 
+#include "rtf/reader/codepages.h"
 #include "rtf/textproperties.h"
 
 #include <QTextFormat>
@@ -75,6 +76,28 @@ void appendTabWords(QByteArray& out, const QTextBlockFormat& format)
         out += leaderWord(i < leaders.size() ? leaders.at(i) : QChar());
         out += "\\tx" + QByteArray::number(std::lround(tab.position * 20));
     }
+}
+
+bool isSymbolFontName(QStringView family)
+{
+    QString written = family.toString();
+    written.removeIf([](QChar c) { return c.unicode() < 0x20 || c == u';'; });
+    return written.trimmed().compare(u"Symbol", Qt::CaseInsensitive) == 0;
+}
+
+void appendSymbolFontText(QByteArray& out, QStringView text,
+                          void (*escape)(QByteArray&, QStringView))
+{
+    qsizetype done = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x20 || c >= 0x7F || reader::symbolFontCharacter(uchar(c)) == c)
+            continue;
+        escape(out, text.sliced(done, i - done));
+        out += "\\u" + QByteArray::number(int(c)) + '?';
+        done = i + 1;
+    }
+    escape(out, text.sliced(done));
 }
 
 } // namespace velko::rtf

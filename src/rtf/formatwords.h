@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QStringView>
 
 class QTextBlockFormat;
 class QTextCharFormat;
@@ -15,5 +16,15 @@ int underlineKindOf(const QTextCharFormat& format);
 
 // A paragraph's tab positions: each one's kind and leader, then \txN.
 void appendTabWords(QByteArray& out, const QTextBlockFormat& format);
+
+// Whether readers take a font of this family, as it is written, for the
+// Symbol font.
+bool isSymbolFontName(QStringView family);
+
+// Text in the Symbol font, whose bytes readers show as other characters
+// (0x61 as alpha): the characters that would change go as \uN; the rest
+// is written by `escape`.
+void appendSymbolFontText(QByteArray& out, QStringView text,
+                          void (*escape)(QByteArray&, QStringView));
 
 } // namespace velko::rtf

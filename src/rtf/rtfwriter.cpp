@@ -148,6 +148,7 @@ int RtfWriter::fontIndex(const QString& family)
     const int index = int(m_fonts.size());
     m_fonts.append(family);
     m_fontIndex.insert(family, index);
+    m_symbolFonts.append(isSymbolFontName(family));
     return index;
 }
 
@@ -470,7 +471,10 @@ void RtfWriter::writeText(QStringView text)
         m_out += ' ';
         m_needDelimiter = false;
     }
-    appendEscaped(m_out, text);
+    if (m_symbolFonts.at(m_state.font))
+        appendSymbolFontText(m_out, text, appendEscaped);
+    else
+        appendEscaped(m_out, text);
 }
 
 void RtfWriter::appendEscaped(QByteArray& out, QStringView text)

@@ -85,7 +85,8 @@ private:
 
     QStringList m_fonts;
     QHash<QString, int> m_fontIndex;
-    QList<QColor> m_colors; // index 0 is the automatic colour
+    QList<bool> m_symbolFonts; // by font index: readers take it for the Symbol font
+    QList<QColor> m_colors;    // index 0 is the automatic colour
     QHash<QRgb, int> m_colorIndex;
     QList<const QTextList*> m_lists;
     QHash<const QTextList*, int> m_listIndex;

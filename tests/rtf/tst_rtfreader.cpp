@@ -182,6 +182,10 @@ void TestRtfReader::read_data()
           "ok");
     reads("level text outside a list", "{\\rtf1{\\*\\listtable{\\leveltext ab}}ok}", "ok");
     salvages("raw control byte", QByteArray("\0{\\rtf\004ub", 10), "ub");
+    reads("letters in a font written back as the Symbol font",
+          "{\\rtf1{\\fonttbl{\\f0 Sym\x16"
+          "bol;}{\\f1 Symbol;}}\\f0 b\\f1\\u97?}",
+          "ba");
 
     salvages("truncated", "{\\rtf1 hello \\b wor", "hello wor");
     salvages("escaped close does not close", "{\\rtf1 a\\}", "a}");
@@ -197,7 +201,8 @@ void TestRtfReader::read_data()
 }
 
 // Lock's check and the reader follow one grammar: what lock accepts, the
-// reader opens, and what the reader refuses leaves its document as it was.
+// reader opens, and its text comes back through our writer; what the reader
+// refuses leaves its document as it was.
 void TestRtfReader::read()
 {
     QFETCH(QByteArray, rtf);
@@ -215,6 +220,9 @@ void TestRtfReader::read()
     if (refusal == kReads) {
         QVERIFY(status.ok());
         QCOMPARE(document.toRawText(), text);
+        QTextDocument again; // the text survives our writer
+        QVERIFY(rtf::read(rtf::write(document), &again).ok());
+        QCOMPARE(again.toRawText(), text);
         return;
     }
     QVERIFY(!status.ok());
