@@ -248,7 +248,9 @@ void RtfWriter::writeListTables(QByteArray& out) const
     out += "{\\*\\listtable";
     for (int i = 0; i < m_lists.size(); ++i) {
         const QTextListFormat format = m_lists.at(i)->format();
-        const int nfc = numberFormat(format.style());
+        const int nfc = format.hasProperty(kListNumberFormat)
+                            ? format.intProperty(kListNumberFormat)
+                            : numberFormat(format.style());
         const QByteArray start =
             QByteArray::number(format.hasProperty(kListStart) ? format.intProperty(kListStart) : 1);
         out += "\n{\\list\\listtemplateid" + QByteArray::number(i + 1) + "\\listhybrid";

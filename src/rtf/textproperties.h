@@ -18,6 +18,9 @@ inline constexpr int kUnderlineWord = QTextFormat::UserProperty + 0x5210;
 inline constexpr int kTabLeaders = QTextFormat::UserProperty + 0x5211;
 // int on a QTextListFormat: the number of the list's first item (1 when absent).
 inline constexpr int kListStart = QTextFormat::UserProperty + 0x5212;
+// int on a QTextListFormat: the RTF number format (\levelnfc) of a numbering
+// Qt has no style for, such as Chinese counting; Qt draws decimal numbers.
+inline constexpr int kListNumberFormat = QTextFormat::UserProperty + 0x5213;
 
 // The RTF underline words, and the style Qt draws each with.
 struct UnderlineKind

@@ -46,10 +46,11 @@ const QByteArray kStyles =
 // Tab positions: a right one with dots, then a left one.
 const QByteArray kTabs = "{\\rtf1\\pard\\tqr\\tldot\\tx2880\\tx4320 tabbed\\tab x\\par}";
 // Lists as word processors number them: levels that start again below an
-// item, with the numbers of the levels above; start numbers of a level and
+// item, with the numbers of the levels above (in Chinese counting, which Qt
+// has no style for); start numbers of a level and
 // of an override; \\ls0; an \\ls naming no list, where its \\pn counts.
 const QByteArray kLevels =
-    "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+    "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc35{\\leveltext\\'02\\'00.;}}"
     "{\\listlevel\\levelnfc2\\levelstartat2{\\leveltext\\'04\\'00.\\'01.;}}\\listid7}"
     "{\\list{\\listlevel\\levelnfc23{\\leveltext\\'00;}}\\listid8}}"
     "{\\*\\listoverridetable{\\listoverride\\listid7\\ls0}{\\listoverride\\listid7"
@@ -336,7 +337,7 @@ void TestRtfReader::structure_data()
     row("headings by style name and outline level", kStyles,
         "#1 Title/#2 Sub/#2 based stress/body");
     row("list levels, starts and labels", kLevels,
-        ">1. a/>>1.ii. b/>>1.iii. c/>2. d/>>2.ii. e/continued/>5. f/none/>C. g");
+        ">一. a/>>一.ii. b/>>一.iii. c/>二. d/>>二.ii. e/continued/>五. f/none/>C. g");
 }
 
 // Tables, pictures and headings: the structure of the document read.

@@ -166,12 +166,12 @@ void listDocument(QTextDocument& document)
 }
 
 // Levels that count on their own, start again below an item, and show the
-// numbers of the levels above.
+// numbers of the levels above; numbers Qt has no style for.
 void levelsDocument(QTextDocument& document)
 {
     (void)rtf::read(
         "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat3{\\leveltext"
-        "\\'02\\'00.;}}{\\listlevel\\levelnfc4{\\leveltext\\'04\\'00.\\'01);}}\\listid1}}"
+        "\\'02\\'00.;}}{\\listlevel\\levelnfc30{\\leveltext\\'04\\'00.\\'01);}}\\listid1}}"
         "{\\*\\listoverridetable{\\listoverride\\listid1\\ls0}}\\ls0 a\\par\\ilvl1 b\\par c\\par"
         "\\ilvl0 d\\par\\ilvl1 e\\par}",
         &document);
@@ -333,7 +333,8 @@ void TestRtfRoundTrip::structures_data()
         << 5 << "intro/>>IV) one/>>>\u2022 inner/>>V) two/outro"
         << QByteArray("listtext ls ilvl1 ilvl2 levelstartat4");
     QTest::newRow("levels numbered below the levels above")
-        << 6 << ">3. a/>>3.a) b/>>3.b) c/>4. d/>>4.a) e" << QByteArray("levelstartat3");
+        << 6 << ">3. a/>>3.甲) b/>>3.乙) c/>4. d/>>4.甲) e"
+        << QByteArray("levelstartat3 levelnfc30");
 }
 
 // Tables, pictures, headings and lists come back as they were, and write the

@@ -231,6 +231,8 @@ QTextList* ListTables::item(const ParaState& state, const Definition& definition
     format.setIndent(levelNumber + 1);
     if (start != 1)
         format.setProperty(kListStart, start);
+    if (isExtraNumberFormat(level.numberFormat))
+        format.setProperty(kListNumberFormat, level.numberFormat);
     // Level text: text around placeholders (characters below 9) that stand
     // for the numbers of this level and the levels above it.
     const QString text = label(level);
@@ -274,7 +276,7 @@ QString ListTables::labelPart(QStringView part, const Definition& definition,
             continue;
         const Level& level = definition.levels.at(above);
         const int number = instance.lists[above] ? instance.numbers[above] : level.start;
-        out += listNumberText(number, styleFor(level.numberFormat, level.text));
+        out += listNumberText(number, level.numberFormat);
     }
     return out;
 }
