@@ -1,5 +1,7 @@
 #include "rtf/plaintext.h"
 
+#include "rtf/listnumbers.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -18,7 +20,7 @@ QString labelFor(const QTextList& list, const QTextBlock& block)
     case QTextListFormat::ListSquare:
         return QStringLiteral("\u25AA");
     default:
-        return list.itemText(block);
+        return listItemText(list, block);
     }
 }
 

@@ -129,7 +129,7 @@ void RtfReader::closeGroup()
     m_stack.removeLast();
     if (legacyList && !m_stack.isEmpty()) {
         // An old-style list (\pn) describes the paragraph it stands in.
-        top().para.list = m_lists.legacyList();
+        top().para.legacyList = m_lists.legacyList();
         top().para.listLevel = m_lists.legacyLevel();
     }
     m_groupStart = false;
@@ -168,8 +168,10 @@ void RtfReader::controlWord(const RtfToken& token)
     const int value = token.parameter;
     if (destinationWord(*entry, value, first || starred))
         return;
-    if (starred) {
-        // Only destinations may follow \*; anything else there is ignorable.
+    if (starred &&
+        !(entry->word == Word::CharStyle && group.destination == Destination::StyleEntry)) {
+        // Only destinations (and character styles in the style sheet) may
+        // follow \*; anything else there is ignorable.
         group.destination = Destination::Skip;
         return;
     }
@@ -191,7 +193,7 @@ void RtfReader::controlWord(const RtfToken& token)
         m_lists.overrideTableWord(entry->word, value);
         return;
     case Destination::StyleEntry:
-        m_styles.word(entry->word, token);
+        m_styles.word(*entry, token);
         return;
     case Destination::Text:
         break;
@@ -208,7 +210,11 @@ void RtfReader::controlWord(const RtfToken& token)
         m_styles.apply(value, group.chars, group.para);
         return;
     }
-    if (applyFormatWord(entry->word, token, group.chars, group.para))
+    if (entry->word == Word::CharStyle) {
+        m_styles.applyCharacterStyle(value, group.chars);
+        return;
+    }
+    if (applyFormatWord(*entry, token, group.chars, group.para))
         return;
     switch (entry->word) {
     case Word::Par:

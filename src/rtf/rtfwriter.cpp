@@ -1,5 +1,9 @@
 #include "rtf/rtfwriter.h"
 
+#include "rtf/formatwords.h"
+#include "rtf/listnumbers.h"
+#include "rtf/textproperties.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -144,6 +148,7 @@ int RtfWriter::fontIndex(const QString& family)
     const int index = int(m_fonts.size());
     m_fonts.append(family);
     m_fontIndex.insert(family, index);
+    m_symbolFonts.append(isSymbolFontName(family));
     return index;
 }
 
@@ -182,7 +187,7 @@ RtfWriter::CharState RtfWriter::stateFor(const QTextCharFormat& format)
         state.halfPoints = qBound(2, int(std::lround(format.fontPointSize() * 2)), 3276);
     state.bold = format.fontWeight() >= QFont::DemiBold;
     state.italic = format.fontItalic();
-    state.underline = format.fontUnderline();
+    state.underline = underlineKindOf(format);
     state.strike = format.fontStrikeOut();
     if (format.hasProperty(QTextFormat::ForegroundBrush) &&
         format.foreground().style() != Qt::NoBrush)
@@ -243,11 +248,16 @@ void RtfWriter::writeListTables(QByteArray& out) const
     out += "{\\*\\listtable";
     for (int i = 0; i < m_lists.size(); ++i) {
         const QTextListFormat format = m_lists.at(i)->format();
-        const int nfc = numberFormat(format.style());
+        const int nfc = format.hasProperty(kListNumberFormat)
+                            ? format.intProperty(kListNumberFormat)
+                            : numberFormat(format.style());
+        const QByteArray start =
+            QByteArray::number(format.hasProperty(kListStart) ? format.intProperty(kListStart) : 1);
         out += "\n{\\list\\listtemplateid" + QByteArray::number(i + 1) + "\\listhybrid";
         for (int level = 0; level < 9; ++level) {
             out += "{\\listlevel\\levelnfc" + QByteArray::number(nfc) + "\\levelnfcn" +
-                   QByteArray::number(nfc) + "\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1";
+                   QByteArray::number(nfc) + "\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat" +
+                   start;
             if (nfc == 23) {
                 out += "{\\leveltext\\'01";
                 appendEscaped(out, QString(QChar(bulletFor(format.style()))));
@@ -281,6 +291,10 @@ QByteArray RtfWriter::paragraphProperties(const QTextBlock& block) const
 {
     const QTextBlockFormat format = block.blockFormat();
     QByteArray out = "\\pard";
+    // The style first: readers give its properties to the paragraph, and
+    // the words after it change them.
+    if (const int level = format.headingLevel(); level > 0 && level < 10)
+        out += "\\s" + QByteArray::number(level) + "\\outlinelevel" + QByteArray::number(level - 1);
     const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
     if (alignment & Qt::AlignHCenter)
         out += "\\qc";
@@ -325,8 +339,9 @@ QByteArray RtfWriter::paragraphProperties(const QTextBlock& block) const
         out += "\\ls" + QByteArray::number(m_listIndex.value(list) + 1) + "\\ilvl" +
                QByteArray::number(qBound(0, listIndent - 1, 8));
     }
-    if (const int level = format.headingLevel(); level > 0 && level < 10)
-        out += "\\s" + QByteArray::number(level) + "\\outlinelevel" + QByteArray::number(level - 1);
+    if (format.layoutDirection() == Qt::RightToLeft)
+        out += "\\rtlpar";
+    appendTabWords(out, format);
     return out;
 }
 
@@ -351,7 +366,7 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
         const int style = list->format().style();
         const bool bullet = numberFormat(QTextListFormat::Style(style)) == 23;
         appendEscaped(m_out, bullet ? QString(QChar(bulletFor(QTextListFormat::Style(style))))
-                                    : list->itemText(block));
+                                    : listItemText(*list, block));
         m_out += "\\tab}";
     }
 
@@ -399,7 +414,7 @@ void RtfWriter::writeCharState(const CharState& state)
     if (state.italic != m_state.italic)
         writeControl(state.italic ? "i" : "i0");
     if (state.underline != m_state.underline)
-        writeControl(state.underline ? "ul" : "ulnone");
+        writeControl(kUnderlineKinds[state.underline].word);
     if (state.strike != m_state.strike)
         writeControl(state.strike ? "strike" : "strike0");
     if (state.foreground != m_state.foreground)
@@ -458,7 +473,10 @@ void RtfWriter::writeText(QStringView text)
         m_out += ' ';
         m_needDelimiter = false;
     }
-    appendEscaped(m_out, text);
+    if (m_symbolFonts.at(m_state.font))
+        appendSymbolFontText(m_out, text, appendEscaped);
+    else
+        appendEscaped(m_out, text);
 }
 
 void RtfWriter::appendEscaped(QByteArray& out, QStringView text)

@@ -35,7 +35,7 @@ private:
         int halfPoints = 24;
         bool bold = false;
         bool italic = false;
-        bool underline = false;
+        int underline = 0; // an index of kUnderlineKinds, 0: none
         bool strike = false;
         int foreground = 0; // colour table index, 0 = automatic
         int background = 0;
@@ -85,7 +85,8 @@ private:
 
     QStringList m_fonts;
     QHash<QString, int> m_fontIndex;
-    QList<QColor> m_colors; // index 0 is the automatic colour
+    QList<bool> m_symbolFonts; // by font index: readers take it for the Symbol font
+    QList<QColor> m_colors;    // index 0 is the automatic colour
     QHash<QRgb, int> m_colorIndex;
     QList<const QTextList*> m_lists;
     QHash<const QTextList*, int> m_listIndex;

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "rtf/listnumbers.h"
 #include "rtf/pictureproperties.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextList>
 #include <QTextTable>
 
 // A document's structure in one line, to compare in tests: paragraphs
-// separated by '/', "#N " before a heading of level N, "<WxH>" for a
+// separated by '/', "#N " before a heading of level N, a list item's label
+// and a space after a '>' for each level of its list (">>1.2. "), "<WxH>" for a
 // picture ("<WxH*>" when kept as the file gave it), a table as "[(a|b)(c|d)]"
 // row by row, a merged cell as "RxC:" before its text.
 inline QString structureOf(QTextFrame::iterator it);
@@ -18,6 +21,11 @@ inline QString paragraphStructure(const QTextBlock& block)
     QString out;
     if (const int level = block.blockFormat().headingLevel(); level > 0)
         out += QStringLiteral("#%1 ").arg(level);
+    if (const QTextList* list = block.textList()) {
+        const bool bullet = list->format().style() > QTextListFormat::ListDecimal;
+        out += QString(list->format().indent(), u'>') +
+               (bullet ? QStringLiteral("•") : velko::rtf::listItemText(*list, block)) + u' ';
+    }
     for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
         const QTextCharFormat format = fragment.fragment().charFormat();
         if (!format.isImageFormat()) {

@@ -1,5 +1,6 @@
 #include "rtf/grammar/rtfgrammar.h"
 #include "rtf/rtf.h"
+#include "rtf/textproperties.h"
 #include "structure.h"
 
 #include <QBuffer>
@@ -19,7 +20,7 @@ const QByteArray kOtherWriter =
     "{\\f1\\fswiss\\fcharset0 Arial{\\*\\falt Helvetica};}}"
     "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
     "\\pard\\plain\\f1\\fs28 big {\\highlight2 marked}{\\ulw words}{\\striked1 struck}"
-    "{\\up6\\super up}{\\dn4 down}\\plain plain}";
+    "{\\up6\\super up}{\\dn4 down}{\\uldb twice}{\\uld dots\\ulnone}\\plain plain}";
 const QByteArray kLinks =
     "{\\rtf1 see {\\field{\\*\\fldinst{HYPERLINK \"https://example.org/x\" \\\\o \"tip\"}}"
     "{\\fldrslt{\\ul\\cf2 the site}}} and {\\field{\\*\\fldinst HYPERLINK \\\\l \"part2\"}"
@@ -33,13 +34,31 @@ const QByteArray kList =
     "\\pard\\ls3\\ilvl0\\fi-360\\li720{\\listtext\\'b7\\tab}first\\par"
     "\\pard\\ls3\\ilvl1\\fi-360\\li1440{\\listtext a)\\tab}sub\\par\\pard after}";
 // As LibreOffice writes them: a style sheet with headings (one with an outline
-// list that has no numbers), and paragraphs that name the styles.
+// list that has no numbers), and paragraphs that name the styles; a style
+// based on another, a character style.
 const QByteArray kStyles =
     "{\\rtf1{\\stylesheet{\\s0\\fs24 Normal;}{\\s1\\b\\fs48\\ls1 Heading 1;}"
-    "{\\s2\\outlinelevel1\\i Other;}}"
+    "{\\s2\\outlinelevel1\\i Other;}{\\s3\\sbasedon2\\fs40\\rtlpar Based;}{\\*\\cs9\\ul Stress;}}"
     "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc255{\\leveltext\\'00;}"
     "{\\levelnumbers;}}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
-    "\\pard\\plain\\s1 Title\\par\\pard\\plain\\s2 Sub\\par\\pard\\plain\\s0 body}";
+    "\\pard\\plain\\s1 Title\\par\\pard\\plain\\s2 Sub\\par\\pard\\plain\\s3 based {\\cs9 stress}"
+    "\\par\\pard\\plain\\s0 body}";
+// Tab positions: a right one with dots, then a left one.
+const QByteArray kTabs = "{\\rtf1\\pard\\tqr\\tldot\\tx2880\\tx4320 tabbed\\tab x\\par}";
+// Lists as word processors number them: levels that start again below an
+// item, with the numbers of the levels above (in Chinese counting, which Qt
+// has no style for); start numbers of a level and
+// of an override; \\ls0; an \\ls naming no list, where its \\pn counts.
+const QByteArray kLevels =
+    "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc35{\\leveltext\\'02\\'00.;}}"
+    "{\\listlevel\\levelnfc2\\levelstartat2{\\leveltext\\'04\\'00.\\'01.;}}\\listid7}"
+    "{\\list{\\listlevel\\levelnfc23{\\leveltext\\'00;}}\\listid8}}"
+    "{\\*\\listoverridetable{\\listoverride\\listid7\\ls0}{\\listoverride\\listid7"
+    "\\listoverridecount1{\\lfolevel\\listoverridestartat\\levelstartat5}\\ls2}"
+    "{\\listoverride\\listid8\\ls3}}"
+    "\\pard\\ls0 a\\par\\ilvl1 b\\par c\\par\\ilvl0 d\\par\\ilvl1 e\\par"
+    "{\\*\\pn\\pnlvlcont}continued\\par\\pard\\ls2 f\\par\\pard\\ls3 none\\par"
+    "\\pard{\\*\\pn\\pnlvlbody\\pnucltr\\pnstart3}\\ls9 g\\par}";
 // LibreOffice's table: the first row's first cell spans two columns of the
 // rows below (it has one right edge fewer), a vertical merge, shading, and a
 // nested table in the last cell.
@@ -124,6 +143,12 @@ void TestRtfReader::read_data()
           "{\\rtf1 \\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote"
           "\\~\\_\\{\\}\\\\}",
           "—–•‘’“”\u00A0\u2011{}\\");
+    reads("Symbol font, by name",
+          "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}a{\\f1 a\\'b7\\u61623?}b}", "aα••b");
+    reads("\\hich, \\dbch and \\loch choose the font of the bytes",
+          "{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}{\\f1\\fcharset128 M;}{\\f2\\fcharset204 C;}}"
+          "\\loch\\af0\\hich\\af2\\dbch\\af1 \\'93\\'fa\\hich\\'e0\\loch\\f0 a\\'e0}",
+          "日аaà");
     reads("\\upr keeps the unicode group", "{\\rtf1{\\upr{\\f1 ansi}{\\*\\ud{\\f1 \\u955?}}}}",
           "λ");
     // Hidden text stays: the editor cannot hide it, and dropping it would lose it on save.
@@ -158,6 +183,10 @@ void TestRtfReader::read_data()
           "ok");
     reads("level text outside a list", "{\\rtf1{\\*\\listtable{\\leveltext ab}}ok}", "ok");
     salvages("raw control byte", QByteArray("\0{\\rtf\004ub", 10), "ub");
+    reads("letters in a font written back as the Symbol font",
+          "{\\rtf1{\\fonttbl{\\f0 Sym\x16"
+          "bol;}{\\f1 Symbol;}}\\f0 b\\f1\\u97?}",
+          "ba");
 
     salvages("truncated", "{\\rtf1 hello \\b wor", "hello wor");
     salvages("escaped close does not close", "{\\rtf1 a\\}", "a}");
@@ -173,7 +202,8 @@ void TestRtfReader::read_data()
 }
 
 // Lock's check and the reader follow one grammar: what lock accepts, the
-// reader opens, and what the reader refuses leaves its document as it was.
+// reader opens, and its text comes back through our writer; what the reader
+// refuses leaves its document as it was.
 void TestRtfReader::read()
 {
     QFETCH(QByteArray, rtf);
@@ -191,6 +221,9 @@ void TestRtfReader::read()
     if (refusal == kReads) {
         QVERIFY(status.ok());
         QCOMPARE(document.toRawText(), text);
+        QTextDocument again; // the text survives our writer
+        QVERIFY(rtf::read(rtf::write(document), &again).ok());
+        QCOMPARE(again.toRawText(), text);
         return;
     }
     QVERIFY(!status.ok());
@@ -204,8 +237,8 @@ void TestRtfReader::formats_data()
     QTest::addColumn<QString>("word");
     QTest::addColumn<int>("property");
     QTest::addColumn<QVariant>("value");
-    const auto row = [](const char* name, const QByteArray& rtf, const char* word,
-                        QTextFormat::Property property, const QVariant& value) {
+    const auto row = [](const char* name, const QByteArray& rtf, const char* word, int property,
+                        const QVariant& value) {
         QTest::newRow(name) << rtf << QString::fromUtf8(word) << int(property) << value;
     };
     row("font of the table", kOtherWriter, "big", QTextFormat::FontFamilies, QStringList{"Arial"});
@@ -215,6 +248,18 @@ void TestRtfReader::formats_data()
         int(QTextCharFormat::SingleUnderline));
     row("lowered (\\dn)", kOtherWriter, "down", QTextFormat::TextVerticalAlignment,
         int(QTextCharFormat::AlignSubScript));
+    row("double underline kept", kOtherWriter, "twice", rtf::kUnderlineWord, QByteArray("uldb"));
+    row("dotted underline", kOtherWriter, "dots", QTextFormat::TextUnderlineStyle,
+        int(QTextCharFormat::DotLine));
+    row("style based on another", kStyles, "based", QTextFormat::FontItalic, true);
+    row("style's own size", kStyles, "based", QTextFormat::FontPointSize, 20.0);
+    row("style's direction", kStyles, "based", QTextFormat::LayoutDirection, int(Qt::RightToLeft));
+    row("character style", kStyles, "stress", QTextFormat::TextUnderlineStyle,
+        int(QTextCharFormat::SingleUnderline));
+    row("tab positions", kTabs, "tabbed", QTextFormat::TabPositions,
+        QVariantList{QVariant::fromValue(QTextOption::Tab(144, QTextOption::RightTab)),
+                     QVariant::fromValue(QTextOption::Tab(216, QTextOption::LeftTab))});
+    row("tab leaders", kTabs, "tabbed", rtf::kTabLeaders, QStringLiteral(". "));
     row("style's character format", kStyles, "Title", QTextFormat::FontWeight, int(QFont::Bold));
     row("no list for an outline level without numbers", kStyles, "Title", QTextFormat::ListStyle,
         QVariant());
@@ -233,7 +278,8 @@ void TestRtfReader::formats_data()
     row("no list after \\pard", kList, "after", QTextFormat::ListStyle, QVariant());
 }
 
-// The format of a word read from another writer's document, or of its list.
+// The format of a word read from another writer's document, of its
+// paragraph, or of its list.
 void TestRtfReader::formats()
 {
     QFETCH(QByteArray, rtf);
@@ -247,9 +293,13 @@ void TestRtfReader::formats()
     cursor.setPosition(cursor.selectionStart() + 1);
     const QTextList* list = cursor.currentList();
     const bool ofList = property >= QTextFormat::ListStyle && property < QTextFormat::FrameBorder;
-    const QTextFormat format = !ofList ? cursor.charFormat()
-                               : list  ? list->format()
-                                       : QTextFormat();
+    const bool ofBlock =
+        (property >= QTextFormat::BlockAlignment && property < QTextFormat::FirstFontProperty) ||
+        property == QTextFormat::LayoutDirection || property == rtf::kTabLeaders;
+    const QTextFormat format = ofBlock   ? QTextFormat(cursor.blockFormat())
+                               : !ofList ? QTextFormat(cursor.charFormat())
+                               : list    ? list->format()
+                                         : QTextFormat();
     QCOMPARE(format.property(property), value);
 }
 
@@ -284,7 +334,10 @@ void TestRtfReader::structure_data()
     row("picture with no data", "{\\rtf1 a{\\pict\\xff\\xffden}b{\\pict}c}", "abc");
     row("picture after \\bin", "{\\rtf1{\\pict\\emfblip\\picwgoal20\\pichgoal40\\bin3 {}}}",
         "<1x2*>");
-    row("headings by style name and outline level", kStyles, "#1 Title/#2 Sub/body");
+    row("headings by style name and outline level", kStyles,
+        "#1 Title/#2 Sub/#2 based stress/body");
+    row("list levels, starts and labels", kLevels,
+        ">一. a/>>一.ii. b/>>一.iii. c/>二. d/>>二.ii. e/continued/>五. f/none/>C. g");
 }
 
 // Tables, pictures and headings: the structure of the document read.

@@ -1,5 +1,6 @@
 #include "rtf/grammar/rtfgrammar.h"
 #include "rtf/rtf.h"
+#include "rtf/textproperties.h"
 #include "structure.h"
 
 #include <QImage>
@@ -138,9 +139,48 @@ void headingDocument(QTextDocument& document)
     cursor.insertText("body");
 }
 
+// A list interrupted by a nested one and continued, counting from 4.
+void listDocument(QTextDocument& document)
+{
+    QTextCursor cursor(&document);
+    cursor.insertText("intro");
+    cursor.insertBlock();
+    QTextListFormat outer;
+    outer.setStyle(QTextListFormat::ListUpperRoman);
+    outer.setIndent(2);
+    outer.setNumberSuffix(")");
+    outer.setProperty(rtf::kListStart, 4);
+    QTextList* list = cursor.createList(outer);
+    cursor.insertText("one");
+    cursor.insertBlock();
+    QTextListFormat inner;
+    inner.setStyle(QTextListFormat::ListSquare);
+    inner.setIndent(3);
+    cursor.createList(inner);
+    cursor.insertText("inner");
+    cursor.insertBlock();
+    list->add(cursor.block());
+    cursor.insertText("two");
+    cursor.insertBlock(QTextBlockFormat());
+    cursor.insertText("outro");
+}
+
+// Levels that count on their own, start again below an item, and show the
+// numbers of the levels above; numbers Qt has no style for.
+void levelsDocument(QTextDocument& document)
+{
+    (void)rtf::read(
+        "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat3{\\leveltext"
+        "\\'02\\'00.;}}{\\listlevel\\levelnfc30{\\leveltext\\'04\\'00.\\'01);}}\\listid1}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\ls0}}\\ls0 a\\par\\ilvl1 b\\par c\\par"
+        "\\ilvl0 d\\par\\ilvl1 e\\par}",
+        &document);
+}
+
 using Builder = void (*)(QTextDocument&);
-const Builder kBuilders[] = {tableDocument, nestedTableDocument, pictureDocument, metafileDocument,
-                             headingDocument};
+const Builder kBuilders[] = {tableDocument,    nestedTableDocument, pictureDocument,
+                             metafileDocument, headingDocument,     listDocument,
+                             levelsDocument};
 
 } // namespace
 
@@ -151,8 +191,6 @@ class TestRtfRoundTrip : public QObject
 private slots:
     void formats_data();
     void formats();
-    void lists_data();
-    void lists();
     void structures_data();
     void structures();
     void lastParagraph();
@@ -200,6 +238,13 @@ void TestRtfRoundTrip::formats_data()
           });
     chars("subscript", "sub",
           [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSubScript); });
+    chars("double underline, drawn single", "uldb", [](QTextCharFormat& f) {
+        f.setFontUnderline(true);
+        f.setProperty(rtf::kUnderlineWord, QByteArray("uldb"));
+    });
+    chars("wave underline", "ulwave", [](QTextCharFormat& f) {
+        f.setProperty(QTextFormat::TextUnderlineStyle, int(QTextCharFormat::WaveUnderline));
+    });
     block("centre, margins and indents", "qc li", [](QTextBlockFormat& f) {
         f.setAlignment(Qt::AlignHCenter);
         f.setRightMargin(12.5);
@@ -209,6 +254,16 @@ void TestRtfRoundTrip::formats_data()
         f.setTopMargin(6);
     });
     block("right", "qr", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignRight); });
+    block("right to left", "rtlpar",
+          [](QTextBlockFormat& f) { f.setLayoutDirection(Qt::RightToLeft); });
+    block("tab positions with kinds and leaders", "tx tqr tldot tqc tqdec tlul",
+          [](QTextBlockFormat& f) {
+              f.setTabPositions({QTextOption::Tab(36, QTextOption::LeftTab),
+                                 QTextOption::Tab(144, QTextOption::RightTab),
+                                 QTextOption::Tab(200, QTextOption::CenterTab),
+                                 QTextOption::Tab(300, QTextOption::DelimiterTab, u'.')});
+              f.setProperty(rtf::kTabLeaders, QStringLiteral(" . _"));
+          });
     block("justified", "qj", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignJustify); });
     block("line height 150%", "",
           [](QTextBlockFormat& f) { f.setLineHeight(150, QTextBlockFormat::ProportionalHeight); });
@@ -257,63 +312,6 @@ void TestRtfRoundTrip::formats()
         verifyProperties(back->findBlockByNumber(number).blockFormat(), block, true);
 }
 
-void TestRtfRoundTrip::lists_data()
-{
-    QTest::addColumn<int>("style");
-    QTest::addColumn<int>("indent");
-    QTest::addColumn<QString>("suffix");
-    QTest::newRow("decimal with )") << int(QTextListFormat::ListDecimal) << 1 << QString(")");
-    QTest::newRow("upper roman") << int(QTextListFormat::ListUpperRoman) << 4 << QString(".");
-    QTest::newRow("bullets") << int(QTextListFormat::ListDisc) << 1 << QString(".");
-}
-
-void TestRtfRoundTrip::lists()
-{
-    QFETCH(int, style);
-    QFETCH(int, indent);
-    QFETCH(QString, suffix);
-    QTextDocument document;
-    QTextCursor cursor(&document);
-    cursor.insertText("intro");
-    cursor.insertBlock();
-    QTextListFormat listFormat;
-    listFormat.setStyle(QTextListFormat::Style(style));
-    listFormat.setIndent(indent);
-    listFormat.setNumberSuffix(suffix);
-    QTextList* list = cursor.createList(listFormat);
-    cursor.insertText("one");
-    // A nested list inside, then back to the outer one.
-    cursor.insertBlock();
-    QTextListFormat nested = listFormat;
-    nested.setIndent(indent + 1);
-    cursor.createList(nested);
-    cursor.insertText("inner");
-    cursor.insertBlock();
-    list->add(cursor.block());
-    cursor.insertText("two");
-    cursor.insertBlock(QTextBlockFormat());
-    cursor.insertText("outro");
-
-    const QByteArray rtfData = rtf::write(document);
-    QVERIFY(rtfData.contains("{\\listtext ")); // the fallback older readers show
-    verifyWords(rtfData, "ls ilvl" + QByteArray::number(indent));
-    const auto back = readBack(rtfData);
-    back->setDefaultFont(document.defaultFont());
-    QCOMPARE(rtf::write(*back), rtfData);
-    QVERIFY(!back->findBlockByNumber(0).textList());
-    QVERIFY(!back->findBlockByNumber(4).textList());
-    const QTextList* outer = back->findBlockByNumber(1).textList();
-    QVERIFY(outer);
-    QCOMPARE(int(outer->format().style()), style);
-    QCOMPARE(outer->format().indent(), indent);
-    QCOMPARE(back->findBlockByNumber(3).textList(), outer);
-    QCOMPARE(outer->itemText(back->findBlockByNumber(3)),
-             list->itemText(document.findBlockByNumber(3)));
-    const QTextList* inner = back->findBlockByNumber(2).textList();
-    QVERIFY(inner && inner != outer);
-    QCOMPARE(inner->format().indent(), indent + 1);
-}
-
 void TestRtfRoundTrip::structures_data()
 {
     QTest::addColumn<int>("builder");
@@ -331,9 +329,16 @@ void TestRtfRoundTrip::structures_data()
         << 3 << "a<72x36*>b<1x1*>c" << QByteArray("wmetafile8 picw");
     QTest::newRow("headings") << 4 << "#1 Title/#3 Part/body"
                               << QByteArray("stylesheet s1 s3 outlinelevel0 outlinelevel2");
+    QTest::newRow("list continued after a nested one, counted from 4")
+        << 5 << "intro/>>IV) one/>>>\u2022 inner/>>V) two/outro"
+        << QByteArray("listtext ls ilvl1 ilvl2 levelstartat4");
+    QTest::newRow("levels numbered below the levels above")
+        << 6 << ">3. a/>>3.甲) b/>>3.乙) c/>4. d/>>4.甲) e"
+        << QByteArray("levelstartat3 levelnfc30");
 }
 
-// Tables, pictures and headings come back as they were, and write the same bytes again.
+// Tables, pictures, headings and lists come back as they were, and write the
+// same bytes again.
 void TestRtfRoundTrip::structures()
 {
     QFETCH(int, builder);

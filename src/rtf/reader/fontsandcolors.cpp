@@ -38,6 +38,7 @@ void FontTable::text(QByteArrayView bytes)
         font->complete = true;
         decodeName(font);
         font->family = font->family.trimmed();
+        font->symbolFont = font->family.compare(u"Symbol", Qt::CaseInsensitive) == 0;
     }
 }
 
@@ -68,6 +69,8 @@ QString FontTable::family(int font) const
 int FontTable::codePage(int font) const
 {
     const auto found = m_fonts.constFind(font >= 0 ? font : m_defaultFont);
+    if (found != m_fonts.cend() && found->symbolFont)
+        return kSymbolFontCodePage;
     if (found != m_fonts.cend() && found->codePage != 0)
         return found->codePage;
     return m_codePages.document();

@@ -34,7 +34,8 @@ public:
 
     // The family of a font (-1: the default font); empty when the table names none.
     QString family(int font) const;
-    // The code page of a font's text (-1: the default font's): its own, or the document's.
+    // The code page of a font's text (-1: the default font's): its own, or the
+    // document's; kSymbolFontCodePage for the Symbol font.
     int codePage(int font) const;
 
 private:
@@ -44,6 +45,7 @@ private:
         QString family;
         int codePage = 0; // 0: the document's code page
         bool complete = false;
+        bool symbolFont = false; // named "Symbol"
     };
 
     Entry* entry(int font);

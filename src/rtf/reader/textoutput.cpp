@@ -45,7 +45,7 @@ void TextOutput::end()
 void TextOutput::bytes(const CharState& state, QByteArrayView bytes)
 {
     prepareForText(state);
-    const int codePage = m_fonts.codePage(state.font);
+    const int codePage = m_fonts.codePage(state.bytesFont());
     if (codePage != m_pendingCodePage) {
         flushBytes();
         m_pendingCodePage = codePage;
@@ -65,6 +65,9 @@ void TextOutput::character(const CharState& state, char16_t c)
 {
     if (dropsOut(c))
         return;
+    // Symbol fonts' characters given as \uN lie at U+F020 to U+F0FF.
+    if (c >= 0xF020 && c <= 0xF0FF && m_fonts.codePage(state.bytesFont()) == kSymbolFontCodePage)
+        c = symbolFontCharacter(uchar(c));
     prepareForText(state);
     flushBytes();
     m_buffer += QChar(c);
@@ -88,7 +91,7 @@ void TextOutput::flushBytes()
 {
     if (m_pendingBytes.isEmpty())
         return;
-    if (m_pendingPrintable) {
+    if (m_pendingPrintable && m_pendingCodePage != kSymbolFontCodePage) {
         m_buffer += QLatin1StringView(m_pendingBytes);
     } else {
         QString decoded = m_codePages.decode(m_pendingCodePage, m_pendingBytes);
@@ -158,17 +161,19 @@ void TextOutput::applyParagraph(const ParaState& para)
     m_lists.paragraph(para); // an old-style list ends at the first paragraph outside it
     if (para == ParaState{} && m_blockIsPlain)
         return;
-    if (!m_blockFormatValid || !(m_blockState == para)) {
-        m_blockFormat = blockFormat(para, m_document->indentWidth());
+    const bool item = (para.list >= 0 || para.legacyList >= 0) && m_lists.isItem(para);
+    if (!m_blockFormatValid || !(m_blockState == para) || m_blockInList != item) {
+        m_blockFormat = blockFormat(para, m_document->indentWidth(), item);
         m_blockState = para;
+        m_blockInList = item;
         m_blockFormatValid = true;
     }
     m_cursor.setBlockFormat(m_blockFormat);
     m_blockIsPlain = false;
-    if (para.list > 0) {
-        if (QTextList* list = m_lists.listFor(para, m_cursor))
-            list->add(m_cursor.block());
-    }
+    if (!item)
+        return;
+    if (QTextList* list = m_lists.listFor(para, m_cursor))
+        list->add(m_cursor.block());
 }
 
 } // namespace velko::rtf::reader

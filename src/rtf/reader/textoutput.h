@@ -78,6 +78,7 @@ private:
     QHash<CharState, QTextCharFormat> m_formats;
     ParaState m_blockState;
     QTextBlockFormat m_blockFormat;
+    bool m_blockInList = false;
     bool m_blockFormatValid = false;
     bool m_blockIsPlain = true; // the current block still has the empty format
 };
