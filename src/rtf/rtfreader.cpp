@@ -80,6 +80,7 @@ void RtfReader::build(QByteArrayView data)
     }
     if (!m_stack.isEmpty()) // truncated: keep what was read
         m_output.finish(top().para);
+    m_tables.finish();
     m_output.end();
     m_document->setUndoRedoEnabled(undo);
 }

@@ -321,6 +321,18 @@ void TestRtfReader::structure_data()
         "c\\cell\\row"
         "\\trowd\\cellx100\\cellx200\\cellx300\\intbl d\\cell e\\cell f\\cell\\row}",
         "/[(1x2:ab|c)(d|e|f)]/");
+    row("edges a few twips apart are one column",
+        "{\\rtf1\\trowd\\cellx1000\\cellx2000\\intbl a\\cell b\\cell\\row"
+        "\\trowd\\cellx1006\\cellx1994\\intbl c\\cell d\\cell\\row}",
+        "/[(a|b)(c|d)]/");
+    row("cells spanning rows, then columns split under them",
+        "{\\rtf1\\trowd\\clvmgf\\cellx1000\\clvmgf\\cellx2000\\clvmgf\\cellx3000\\intbl "
+        "A\\cell B\\cell C\\cell\\row\\trowd\\clvmrg\\cellx1000\\clvmrg\\cellx2000\\clvmrg"
+        "\\cellx3000\\intbl\\cell\\cell\\cell\\row\\trowd\\cellx500\\cellx1000\\cellx1500\\cellx200"
+        "0"
+        "\\cellx2500\\cellx3000\\cellx3500\\intbl p\\cell q\\cell r\\cell s\\cell t\\cell u\\cell "
+        "v\\cell\\row}",
+        "/[(2x2:A|2x2:B|2x2:C|)()(p|q|r|s|t|u|v)]/");
     row("table words out of place",
         "{\\rtf1\\cell\\row\\nestrow\\itap9999 x\\nestcell\\clvmrg\\cellx-5\\row"
         "\\trowd\\cellx5\\cellx3\\cellx4\\clmrg\\clvmrg\\cellx9\\intbl y\\cell\\row\\pard z}",
