@@ -113,10 +113,13 @@ void RtfReader::closeGroup()
     if (m_stack.isEmpty())
         return;
     m_output.flushBytes();
-    if (top().destination == Destination::FontTable)
-        m_fonts.closeGroup();
     const Destination outer =
         m_stack.size() > 1 ? m_stack.at(m_stack.size() - 2).destination : Destination::Skip;
+    if (top().destination == Destination::FontTable) {
+        m_fonts.closeGroup();
+        if (outer != Destination::FontTable)
+            m_output.fontsChanging();
+    }
     if (top().destination == Destination::StyleEntry && outer == Destination::StyleSheet)
         m_styles.endEntry();
     if (top().destination == Destination::Picture && outer != Destination::Picture)
@@ -277,6 +280,7 @@ bool RtfReader::destinationWord(const WordEntry& entry, int value, bool mayStart
             group.destination = Destination::Skip;
         return true;
     case Word::FontTable:
+        m_output.fontsChanging();
         group.destination = Destination::FontTable;
         return true;
     case Word::ColorTable:

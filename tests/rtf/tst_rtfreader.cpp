@@ -187,6 +187,8 @@ void TestRtfReader::read_data()
           "{\\rtf1{\\fonttbl{\\f0 Sym\x16"
           "bol;}{\\f1 Symbol;}}\\f0 b\\f1\\u97?}",
           "ba");
+    reads("text before the font table keeps the font it was read in",
+          "{\\rtf1 a\\u-3913?{\\fonttbl{\\f0 Symbol;}}b}", "a\uF0B7\u03B2");
 
     salvages("truncated", "{\\rtf1 hello \\b wor", "hello wor");
     salvages("escaped close does not close", "{\\rtf1 a\\}", "a}");

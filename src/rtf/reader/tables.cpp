@@ -47,13 +47,14 @@ QList<int> snappedEdges(const QList<int>& rights, const QList<int>& known)
     for (const int right : rights) {
         int edge = right;
         int nearest = kEdgeTolerance + 1;
-        const auto found = std::lower_bound(known.cbegin(), known.cend(), right);
-        for (const auto candidate : {found - 1, found}) {
-            if (candidate < known.cbegin() || candidate >= known.cend())
+        const qsizetype found =
+            std::lower_bound(known.cbegin(), known.cend(), right) - known.cbegin();
+        for (const qsizetype candidate : {found - 1, found}) {
+            if (candidate < 0 || candidate >= known.size())
                 continue;
-            if (const int distance = std::abs(*candidate - right); distance < nearest) {
+            if (const int distance = std::abs(known.at(candidate) - right); distance < nearest) {
                 nearest = distance;
-                edge = *candidate;
+                edge = known.at(candidate);
             }
         }
         if (!edges.isEmpty() && edge <= edges.last())

@@ -119,6 +119,12 @@ void TextOutput::flushText()
     m_buffer.resize(0);
 }
 
+void TextOutput::fontsChanging()
+{
+    flushText();
+    m_formats.clear();
+}
+
 void TextOutput::endParagraph(const ParaState& para)
 {
     flushText();

@@ -43,6 +43,9 @@ public:
     // Text held back goes in, so the parts that build structure (tables,
     // pictures) can use the cursor.
     void flushText();
+    // The font table is about to change: text so far keeps the fonts it was
+    // read in, and formats are made anew with the new table.
+    void fontsChanging();
     QTextCursor& cursor() { return m_cursor; }
     void endParagraph(const ParaState& para);
     // A table cell's last paragraph ends: it takes its format, and no block follows.
