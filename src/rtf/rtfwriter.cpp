@@ -1,5 +1,7 @@
 #include "rtf/rtfwriter.h"
 
+#include "rtf/keptproperties.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -85,6 +87,7 @@ QByteArray RtfWriter::write(int from, int to)
     m_out.reserve(qsizetype(to - from) * 3 / 2 + 1024);
     m_state = CharState{};
     m_state.halfPoints = 24;
+    collectNotes();
     if (!m_document.rootFrame()->childFrames().isEmpty()) {
         // With tables the frames are walked in order; without, the blocks simply follow.
         writeFrame(*m_document.rootFrame(), from, to, 0);
@@ -97,16 +100,22 @@ QByteArray RtfWriter::write(int from, int to)
                 break;
             // Every paragraph ends with \par, the last one too, as word processors write it.
             writeBlock(block, from, to);
-            m_out += "\\par\n";
+            m_out += paragraphEnd(block);
             m_needDelimiter = false;
             if (block.position() + block.length() - 1 >= to)
                 break;
         }
     }
 
+    writeUnmarkedNotes();
+    QByteArray settings = m_document.resource(kKeptResource, kKeptDocumentUrl).toByteArray();
+    if (!settings.isEmpty())
+        settings = keptRtf(settings) + '\n';
+
     QByteArray result;
-    result.reserve(m_out.size() + 4096);
+    result.reserve(m_out.size() + settings.size() + 4096);
     writeHeader(result);
+    result += settings;
     result += m_out;
     result += "}";
     m_out.clear();
@@ -167,7 +176,9 @@ const RtfWriter::FormatInfo& RtfWriter::infoFor(const QTextFragment& fragment)
     if (found == m_formats.end()) {
         const QTextCharFormat format = fragment.charFormat();
         found = m_formats.insert(
-            index, FormatInfo{stateFor(format), hrefOf(format), format.isImageFormat()});
+            index,
+            FormatInfo{stateFor(format), hrefOf(format), format.isImageFormat(),
+                       format.hasProperty(kFootnoteMark) || format.hasProperty(kFootnoteNumber)});
     }
     return *found;
 }
@@ -327,6 +338,8 @@ QByteArray RtfWriter::paragraphProperties(const QTextBlock& block) const
     }
     if (const int level = format.headingLevel(); level > 0 && level < 10)
         out += "\\s" + QByteArray::number(level) + "\\outlinelevel" + QByteArray::number(level - 1);
+    if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        out += "\\pagebb";
     return out;
 }
 
@@ -378,6 +391,10 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
             const QTextImageFormat image = fragment.charFormat().toImageFormat();
             for (int i = start; i < end; ++i)
                 writePicture(image);
+            continue;
+        }
+        if (info.note) {
+            writeNoteText(fragment.charFormat(), QStringView(text).sliced(start, end - start));
             continue;
         }
         writeText(QStringView(text).sliced(start, end - start));

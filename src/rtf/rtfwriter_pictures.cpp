@@ -1,3 +1,4 @@
+#include "rtf/keptproperties.h"
 #include "rtf/pictureproperties.h"
 #include "rtf/rtfwriter.h"
 
@@ -55,6 +56,10 @@ QByteArray pictureBytes(const QTextDocument& document, const QTextImageFormat& f
 // or JPEG at the size they are shown.
 void RtfWriter::writePicture(const QTextImageFormat& format)
 {
+    if (isKeptName(format.name())) {
+        writeKept(format);
+        return;
+    }
     m_needDelimiter = false;
     // Kept pictures carry their words, which may be none at all.
     if (format.hasProperty(kPictureWords)) {

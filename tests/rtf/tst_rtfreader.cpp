@@ -108,9 +108,8 @@ void TestRtfReader::read_data()
     reads("unknown starred destination", "{\\rtf1 a{\\*\\xyz hidden {nested} text}b}", "ab");
     reads("known destinations skipped",
           "{\\rtf1{\\info{\\title T}{\\author A}}{\\stylesheet{\\s1 Heading;}}"
-          "{\\header H}{\\footer F}{\\nonshppict{\\pict\\pngblip 89504e47}}x{\\*\\generator G;}"
-          "{\\object{\\objdata 0102}}y}",
-          "xy");
+          "{\\header H}{\\footer F}{\\nonshppict{\\pict\\pngblip 89504e47}}x{\\*\\generator G;}}",
+          "x");
     reads("\\bin skips binary with braces", "{\\rtf1 a\\bin3 }}{bc}", "abc");
     reads("unicode with fallback", "{\\rtf1 \\u8364?x\\u233\\'e9y}", "€xéy");
     reads("skip count kept per group", "{\\rtf1\\uc2{\\uc1 \\u8364?}\\u8364??z}", "€€z");
@@ -126,8 +125,6 @@ void TestRtfReader::read_data()
           "—–•‘’“”\u00A0\u2011{}\\");
     reads("\\upr keeps the unicode group", "{\\rtf1{\\upr{\\f1 ansi}{\\*\\ud{\\f1 \\u955?}}}}",
           "λ");
-    // Hidden text stays: the editor cannot hide it, and dropping it would lose it on save.
-    reads("hidden text", "{\\rtf1 a{\\v hidden}b\\v c\\v0 d}", "ahiddenbcd");
     reads("hyperlink fields", kLinks, "see the site and here end");
     reads("final paragraph mark", "{\\rtf1 a\\par b\\par}", "a\u2029b");
     reads("empty last paragraph kept", "{\\rtf1 a\\par\\par}", "a\u2029");
@@ -285,6 +282,19 @@ void TestRtfReader::structure_data()
     row("picture after \\bin", "{\\rtf1{\\pict\\emfblip\\picwgoal20\\pichgoal40\\bin3 {}}}",
         "<1x2*>");
     row("headings by style name and outline level", kStyles, "#1 Title/#2 Sub/body");
+    // What the view cannot show is kept where it stands.
+    row("hidden text", "{\\rtf1 a{\\v hidden}b\\v c{\\b d}\\v0 e\\v f\\par\\plain g}",
+        "a{v}b{v}e{v}/g");
+    row("shapes, drawing objects, objects, fields with no result",
+        "{\\rtf1\\paperw11906{\\header H}a{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 202}}"
+        "{\\shptxt box}}}b{\\*\\do\\dobxpage}c{\\object{\\objdata 0102}}"
+        "{\\field{\\*\\fldinst PAGE}}{\\field{\\*\\fldinst N}{\\fldrslt }}{\\field}}",
+        "a{shp}b{do}c{object}{field}{field}");
+    row("page breaks", "{\\rtf1 a\\page b\\par\\page\\pard\\pagebb c\\par\\pard d}", "a/~b/~c/d");
+    row("footnotes, an endnote with a mark of its own",
+        "{\\rtf1 a{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} one\\par two}b*"
+        "{\\footnote\\ftnalt\\pard end}c{\\super\\chftn{\\footnote {\\chftn}x}}}",
+        "a^1b^*c^2/notes(@^1 one/two/@@end/@^2x)/");
 }
 
 // Tables, pictures and headings: the structure of the document read.

@@ -123,6 +123,7 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("nosupersub", Word::NoSuperSub);
         add("up", Word::Raise);
         add("dn", Word::Lower);
+        add("v", Word::Hidden);
         add("pard", Word::Pard);
         add("ql", Word::AlignLeft);
         add("qc", Word::AlignCentre);
@@ -145,6 +146,7 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("outlinelevel", Word::OutlineLevel);
         add("intbl", Word::InTable);
         add("itap", Word::Nesting);
+        add("pagebb", Word::PageBreakBefore);
         add("trowd", Word::RowDefaults);
         add("trgaph", Word::RowGap);
         add("trleft", Word::RowLeft);
@@ -177,8 +179,9 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("brdrw", Word::BorderWidth);
         add("brdrcf", Word::BorderColor);
         add("par", Word::Par);
-        add("sect", Word::Par);
-        add("page", Word::Par);
+        add("sect", Word::Section);
+        add("page", Word::PageBreak);
+        add("chftn", Word::FootnoteNumber);
         add("line", Word::Line);
         add("tab", Word::Tab);
         add("cell", Word::Cell);

@@ -63,6 +63,7 @@ enum class Word {
     NoSuperSub,
     Raise, // \upN
     Lower, // \dnN
+    Hidden,
     // paragraphs
     Pard,
     AlignLeft,
@@ -83,6 +84,7 @@ enum class Word {
     OutlineLevel,
     InTable,
     Nesting,
+    PageBreakBefore,
     // table rows
     RowDefaults,
     RowGap,
@@ -106,6 +108,9 @@ enum class Word {
     Tab,
     Cell,
     Row,
+    Section,
+    PageBreak,
+    FootnoteNumber, // \chftn
     Character,
 };
 

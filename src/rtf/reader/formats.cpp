@@ -78,6 +78,9 @@ bool applyFormatWord(Word word, const RtfToken& token, CharState& chars, ParaSta
         chars.verticalAlignment =
             !token.hasParameter || value > 0 ? (word == Word::Raise ? 1 : 2) : 0;
         return true;
+    case Word::Hidden:
+        chars.hidden = flag(token);
+        return true;
     case Word::Pard:
         para = ParaState{};
         return true;
@@ -131,6 +134,9 @@ bool applyFormatWord(Word word, const RtfToken& token, CharState& chars, ParaSta
         return true;
     case Word::Nesting:
         para.nesting = qBound(0, value, kMaxTableDepth);
+        return true;
+    case Word::PageBreakBefore:
+        para.pageBreakBefore = flag(token);
         return true;
     default:
         return false;
@@ -208,6 +214,8 @@ QTextBlockFormat blockFormat(const ParaState& state, qreal indentWidth)
     }
     if (state.indentLevels > 0)
         format.setIndent(state.indentLevels);
+    if (state.pageBreakBefore)
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     if (state.outlineLevel >= 0 && state.outlineLevel < 6)
         format.setHeadingLevel(state.outlineLevel + 1);
     return format;

@@ -33,6 +33,7 @@ struct CharState
     int background = -1;
     int verticalAlignment = 0; // 0 normal, 1 superscript, 2 subscript
     int link = 0;              // a link of Fields, 0: none
+    bool hidden = false;       // \v
 
     friend bool operator==(const CharState&, const CharState&) = default;
 };
@@ -56,6 +57,7 @@ struct ParaState
     int outlineLevel = -1; // \outlinelevel, -1: none
     bool inTable = false;  // \intbl
     int nesting = 0;       // \itap
+    bool pageBreakBefore = false;
 
     // How deep in tables the paragraph stands: 0 outside, 1 in a cell, 2 in a nested table's.
     int tableDepth() const { return inTable ? qMax(1, nesting) : nesting; }

@@ -1,0 +1,297 @@
+#include "rtf/keptproperties.h"
+#include "rtf/rtfreader.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+// The reader's part for what the view cannot show: groups taken whole as
+// their bytes (kept groups), hidden text taken as RTF up to where it ends,
+// footnote numbers, page and section breaks.
+namespace velko::rtf {
+
+using namespace reader;
+
+namespace {
+
+QByteArray trimmedStart(QByteArrayView bytes)
+{
+    while (!bytes.isEmpty() && (bytes.front() == '\r' || bytes.front() == '\n'))
+        bytes = bytes.sliced(1);
+    return bytes.toByteArray();
+}
+
+bool isPreludeWord(Word word)
+{
+    switch (word) {
+    case Word::Ansi:
+    case Word::AnsiCodePage:
+    case Word::Mac:
+    case Word::Pc:
+    case Word::Pca:
+    case Word::DefaultFont:
+    case Word::UnicodeSkip:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+// Tokens a kept group or hidden text takes; false for one the reader reads
+// as usual (sometimes after the hidden text before it went in).
+bool RtfReader::keepToken(const RtfToken& token)
+{
+    if (m_keptDepth > 0) {
+        if (token.type == RtfToken::Type::GroupOpen) {
+            ++m_keptDepth;
+        } else if (token.type == RtfToken::Type::GroupClose) {
+            if (--m_keptDepth == 0)
+                endKept();
+        } else if (token.type == RtfToken::Type::End) {
+            endKept(); // cut short: the groups it opened are closed
+            return false;
+        }
+        return true;
+    }
+    if (m_hiddenDepth > 0) {
+        if (token.type == RtfToken::Type::End) {
+            flushHidden();
+            return false;
+        }
+        m_hidden += raw();
+        if (token.type == RtfToken::Type::GroupOpen)
+            ++m_hiddenDepth;
+        else if (token.type == RtfToken::Type::GroupClose)
+            --m_hiddenDepth;
+        return true;
+    }
+    if (!hiddenText()) {
+        flushHidden(); // the word before ended the hidden text
+        return false;
+    }
+    switch (token.type) {
+    case RtfToken::Type::GroupOpen:
+        appendHidden(true);
+        m_hiddenDepth = 1;
+        return true;
+    case RtfToken::Type::ControlWord: {
+        const WordEntry* entry = lookupWord(token.name);
+        if (!entry) {
+            appendHidden(false);
+            return true;
+        }
+        switch (entry->word) {
+        case Word::Par:
+        case Word::Section:
+        case Word::PageBreak:
+        case Word::Cell:
+        case Word::Row:
+        case Word::Plain:
+            flushHidden();
+            return false;
+        case Word::Hidden:
+            if (token.hasParameter && token.parameter == 0) {
+                flushHidden();
+                return false;
+            }
+            appendHidden(false);
+            return true;
+        case Word::Tab:
+        case Word::Line:
+        case Word::Character:
+        case Word::Unicode:
+        case Word::FootnoteNumber:
+            appendHidden(true);
+            return true;
+        default:
+            appendHidden(false); // it applies to what follows as well
+            return false;
+        }
+    }
+    case RtfToken::Type::ControlSymbol:
+        appendHidden(token.symbol != '*');
+        return true;
+    case RtfToken::Type::GroupClose:
+    case RtfToken::Type::End:
+        flushHidden();
+        return false;
+    default:
+        appendHidden(true);
+        return true;
+    }
+}
+
+void RtfReader::appendHidden(bool text)
+{
+    m_hidden += m_hiddenOpen ? raw().toByteArray() : trimmedStart(raw());
+    m_hiddenOpen = true;
+    m_hiddenHasText = m_hiddenHasText || text;
+}
+
+void RtfReader::flushHidden()
+{
+    if (!m_hiddenOpen)
+        return;
+    if (m_hiddenHasText && !m_stack.isEmpty()) {
+        QByteArray rtf = "{\\v " + m_hidden;
+        rtf += QByteArray(m_hiddenDepth + 1, '}');
+        insertKept(rtf, true);
+    }
+    m_hidden.clear();
+    m_hiddenDepth = 0;
+    m_hiddenOpen = false;
+    m_hiddenHasText = false;
+}
+
+// A word of a text group: true when it began a kept group or was kept as a
+// setting of the document.
+bool RtfReader::keptWord(const RtfToken& token, const WordEntry* entry, bool first, bool starred)
+{
+    if (!entry || entry->word == Word::SkippedDestination) {
+        if (first || starred) {
+            bool topLevel = false;
+            if (m_stack.size() == 2 && !entry && starred) {
+                m_output.flushText();
+                topLevel = m_document->characterCount() <= 1;
+            }
+            Kept::Kind kind = Kept::groupKind(token.name, starred && !entry, topLevel);
+            if (kind == Kept::Kind::None)
+                return false;
+            if (m_kept.inNote())
+                kind = Kept::Kind::Inline;
+            m_keptKind = kind;
+            m_keptStart = top().start;
+            m_keptDepth = 1;
+            m_stack.removeLast();
+            m_groupStart = false;
+            m_starred = false;
+            m_skipChars = 0;
+            return true;
+        }
+        if (!entry && !m_kept.inNote() && Kept::isSettingWord(token.name)) {
+            m_kept.addSetting(trimmedStart(raw()));
+            return true;
+        }
+        return false;
+    }
+    if (m_stack.size() == 1 && isPreludeWord(entry->word))
+        m_kept.addPrelude(raw());
+    if (entry->word == Word::Field && first) {
+        placeOutput();
+        m_output.flushText();
+        m_fieldStarts.append(FieldStart{m_stack.size(), m_document->characterCount()});
+    }
+    return false;
+}
+
+// A field group closes: one whose result put nothing in the text is kept.
+void RtfReader::keptFieldEnd()
+{
+    if (m_fieldStarts.isEmpty() || m_fieldStarts.last().depth != m_stack.size())
+        return;
+    const int characters = m_fieldStarts.takeLast().characters;
+    m_output.flushText();
+    if (m_document->characterCount() != characters)
+        return;
+    const QByteArrayView rtf = m_data.sliced(top().start, m_tokenEnd - top().start);
+    if (rtf.contains(QByteArrayView("fldinst")))
+        insertKept(trimmedStart(rtf), false);
+}
+
+// A table of the header closes: a note read on its own needs it too.
+void RtfReader::keptTable()
+{
+    switch (top().destination) {
+    case Destination::FontTable:
+    case Destination::ColorTable:
+    case Destination::StyleSheet:
+    case Destination::ListTable:
+    case Destination::ListOverrideTable:
+        m_kept.addPrelude(m_data.sliced(top().start, m_tokenEnd - top().start));
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfReader::endKept()
+{
+    QByteArray rtf = trimmedStart(m_data.sliced(m_keptStart, m_tokenEnd - m_keptStart));
+    rtf += QByteArray(m_keptDepth, '}');
+    m_keptDepth = 0;
+    if (m_stack.isEmpty())
+        return;
+    switch (m_keptKind) {
+    case Kept::Kind::Document:
+        m_kept.addSetting(rtf);
+        break;
+    case Kept::Kind::Note:
+        placeOutput();
+        m_output.flushText();
+        m_kept.addNote(rtf, m_output.cursor(), currentFormat());
+        break;
+    default:
+        insertKept(rtf, false);
+        break;
+    }
+}
+
+QTextCharFormat RtfReader::currentFormat() const
+{
+    CharState state = top().chars;
+    state.hidden = false;
+    return charFormat(state, m_fonts, m_colors, m_fields);
+}
+
+void RtfReader::insertKept(const QByteArray& rtf, bool hidden)
+{
+    placeOutput();
+    m_output.flushText();
+    m_output.cursor().insertImage(m_kept.object(rtf, currentFormat(), hidden, m_document));
+}
+
+// \chftn: a note's automatic number, in its note or as the mark in the text.
+void RtfReader::footnoteNumber()
+{
+    placeOutput();
+    m_output.flushText();
+    QTextCharFormat format = currentFormat();
+    format.setProperty(kFootnoteNumber, true);
+    QTextCursor& cursor = m_output.cursor();
+    if (m_kept.inNote()) {
+        cursor.insertText(m_kept.noteNumberLabel(), format);
+        return;
+    }
+    const int start = cursor.position();
+    cursor.insertText(m_kept.nextMarkLabel(), format);
+    QTextCursor mark(cursor);
+    mark.setPosition(start, QTextCursor::KeepAnchor);
+    mark.setKeepPositionOnInsert(true);
+    m_kept.markInserted(mark);
+}
+
+// \page: the paragraph after it starts a new page; an empty one is that paragraph.
+void RtfReader::pageBreak()
+{
+    placeOutput();
+    m_output.flushText();
+    if (m_output.cursor().block().length() > 1)
+        m_output.endParagraph(top().para);
+    QTextCursor cursor(m_output.cursor());
+    cursor.setKeepPositionOnInsert(true);
+    m_kept.pageBreak(cursor);
+}
+
+// \sect ends the paragraph and the section; the next section's settings follow.
+void RtfReader::sectionBreak()
+{
+    placeOutput();
+    m_output.endParagraph(top().para);
+    QTextCursor cursor(m_output.cursor());
+    cursor.movePosition(QTextCursor::PreviousBlock);
+    cursor.setKeepPositionOnInsert(true);
+    m_kept.sectionBreak(cursor);
+}
+
+} // namespace velko::rtf

@@ -1,0 +1,82 @@
+#include "rtf/grammar/rtftokenizer.h"
+#include "rtf/keptproperties.h"
+#include "rtf/rtfwriter.h"
+
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QUrl>
+
+namespace velko::rtf {
+
+// An object kept as RTF goes back as it came. Its RTF is on the format, or,
+// after a copy through HTML, only in the document's resources.
+void RtfWriter::writeKept(const QTextImageFormat& format)
+{
+    QByteArray rtf = format.property(kKeptRtf).toByteArray();
+    if (rtf.isEmpty())
+        rtf = m_document.resource(kKeptResource, QUrl(format.name())).toByteArray();
+    if (rtf.isEmpty())
+        return;
+    m_out += keptRtf(rtf);
+    m_needDelimiter = false;
+}
+
+// Kept RTF names fonts and colours by their numbers in the tables of the
+// document it came from: they become this writer's numbers for the same
+// fonts and colours. Styles and lists this writer does not have are left out.
+QByteArray RtfWriter::keptRtf(QByteArrayView rtf)
+{
+    if (!m_keptReferencesRead) {
+        m_keptReferences = m_document.resource(kKeptResource, kKeptReferencesUrl).toHash();
+        m_keptReferencesRead = true;
+    }
+    QByteArray out;
+    out.reserve(rtf.size() + 16);
+    RtfTokenizer tokenizer(rtf);
+    qsizetype copied = 0;
+    while (true) {
+        const qsizetype start = tokenizer.position();
+        const RtfToken token = tokenizer.next();
+        if (token.type == RtfToken::Type::End)
+            break;
+        if (token.type != RtfToken::Type::ControlWord || !token.hasParameter)
+            continue;
+        const KeptReference reference = keptReference(token.name);
+        if (reference == KeptReference::None)
+            continue;
+        out += rtf.sliced(copied, start - copied);
+        copied = tokenizer.position();
+        int number = -1;
+        if (reference == KeptReference::Font) {
+            const QString family =
+                m_keptReferences.value(QStringLiteral("f%1").arg(token.parameter)).toString();
+            if (!family.isEmpty())
+                number = fontIndex(family);
+        } else if (reference == KeptReference::Color) {
+            const QVariant color =
+                m_keptReferences.value(QStringLiteral("c%1").arg(token.parameter));
+            if (color.isValid())
+                number = color.value<QColor>().isValid() ? colorIndex(color.value<QColor>()) : 0;
+        }
+        if (number < 0)
+            continue; // a style, or a number the document's tables did not hold
+        // The word ends where the original ended (the space that delimits it
+        // belongs to the word) or before what follows.
+        out += '\\' + token.name.toByteArray() + QByteArray::number(number) + ' ';
+    }
+    out += rtf.sliced(copied);
+    return out;
+}
+
+QByteArray RtfWriter::paragraphEnd(const QTextBlock& block)
+{
+    const QTextBlockFormat format = block.blockFormat();
+    if (!format.hasProperty(kSectionBreak))
+        return QByteArrayLiteral("\\par\n");
+    const QByteArray section = format.property(kSectionBreak).toByteArray();
+    if (!section.startsWith("\\sect"))
+        return QByteArrayLiteral("\\par\n");
+    return keptRtf(section) + '\n';
+}
+
+} // namespace velko::rtf
