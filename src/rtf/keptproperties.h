@@ -11,8 +11,9 @@ namespace velko::rtf {
 
 // An inline object kept as RTF (a shape, a field with no result, hidden
 // text) is an image whose name starts with this; its RTF is the format's
-// kKeptRtf and also the document's resource of type kKeptResource under the
-// same name, which is what is left when the object was copied through HTML.
+// kKeptRtf and also the document's resource of type kKeptResource under
+// keptRtfUrl(name), which is what is left when the object was copied
+// through HTML. (Resources are found by name alone, whatever their type.)
 inline constexpr char kKeptScheme[] = "velko-kept";
 inline constexpr int kKeptResource = QTextDocument::UserResource + 0x52;
 // QByteArray: the object's RTF, one or more whole groups.
@@ -41,6 +42,11 @@ inline constexpr int kFootnoteNumber = QTextFormat::UserProperty + 0x5213;
 inline constexpr int kNotesArea = QTextFormat::UserProperty + 0x5214;
 inline constexpr int kNoteId = QTextFormat::UserProperty + 0x5215;
 inline constexpr int kNoteEndnote = QTextFormat::UserProperty + 0x5216;
+
+inline QUrl keptRtfUrl(const QString& name)
+{
+    return QUrl(name + QStringLiteral(".rtf"));
+}
 
 inline bool isKeptName(const QString& name)
 {

@@ -14,7 +14,7 @@ void RtfWriter::writeKept(const QTextImageFormat& format)
 {
     QByteArray rtf = format.property(kKeptRtf).toByteArray();
     if (rtf.isEmpty())
-        rtf = m_document.resource(kKeptResource, QUrl(format.name())).toByteArray();
+        rtf = m_document.resource(kKeptResource, keptRtfUrl(format.name())).toByteArray();
     if (rtf.isEmpty())
         return;
     m_out += keptRtf(rtf);

@@ -197,10 +197,10 @@ QTextImageFormat Kept::object(const QByteArray& rtf, const QTextCharFormat& arou
     QTextCharFormat format = around;
     format.setObjectType(QTextFormat::ImageObject);
     format.setProperty(QTextFormat::ImageName, name);
-    format.setProperty(QTextFormat::ImageWidth, hidden ? 0 : 12);
-    format.setProperty(QTextFormat::ImageHeight, hidden ? 0 : 12);
+    format.setProperty(QTextFormat::ImageWidth, hidden ? 0.0 : 12.0);
+    format.setProperty(QTextFormat::ImageHeight, hidden ? 0.0 : 12.0);
     format.setProperty(kKeptRtf, rtf);
-    document->addResource(kKeptResource, QUrl(name), rtf);
+    document->addResource(kKeptResource, keptRtfUrl(name), rtf);
     static const QImage shown = marker();
     static const QImage none = nothing();
     document->addResource(QTextDocument::ImageResource, QUrl(name), hidden ? none : shown);
@@ -308,10 +308,10 @@ void Kept::buildNotes(QTextDocument* document)
                 const QTextCharFormat format = it.fragment().charFormat();
                 if (!format.isImageFormat())
                     continue;
-                const QUrl url(format.toImageFormat().name());
-                for (const int type : {int(QTextDocument::ImageResource), kKeptResource}) {
-                    if (const QVariant resource = text.resource(type, url); resource.isValid())
-                        document->addResource(type, url, resource);
+                const QString name = format.toImageFormat().name();
+                for (const QUrl& url : {QUrl(name), keptRtfUrl(name)}) {
+                    if (const QVariant resource = text.resource(0, url); resource.isValid())
+                        document->addResource(QTextDocument::ImageResource, url, resource);
                 }
             }
         }
