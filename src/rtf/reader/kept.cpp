@@ -50,9 +50,9 @@ const Words& inlineGroups()
 // Settings of the document and its sections, by the start of their names.
 bool hasSettingPrefix(std::string_view word)
 {
-    static const std::string_view prefixes[] = {"paper",  "marg", "ftn",  "aftn",  "sftn",
-                                                "saftn",  "pgn",  "pgw",  "pgh",   "sbk",
-                                                "vertal", "view", "hyph", "gutter"};
+    static const std::string_view prefixes[] = {"paper",  "marg", "ftn",   "aftn", "sftn",
+                                                "saftn",  "pgn",  "pgw",   "pgh",  "sbk",
+                                                "vertal", "view", "gutter"};
     for (const std::string_view prefix : prefixes) {
         if (word.substr(0, prefix.size()) == prefix)
             return true;
@@ -71,7 +71,8 @@ const Words& settingWords()
         "linecont",     "endnotes",       "enddoc",        "aendnotes",   "aenddoc",
         "fet",          "widowctrl",      "psz",           "stextflow",   "twoonone",
         "sectunlocked", "sectlinegrid",   "sectdefaultcl", "sectexpand",  "sectspecifycl",
-        "sectspecifyl", "sectspecifygenN"};
+        "sectspecifyl", "sectspecifygen", "hyphauto",      "hyphhotz",    "hyphconsec",
+        "hyphcaps",     "formshade"};
     return words;
 }
 
