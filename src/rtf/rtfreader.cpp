@@ -176,7 +176,7 @@ void RtfReader::controlWord(const RtfToken& token)
             entry && entry->word == Word::UnicodeGroup ? Destination::Text : Destination::Skip;
         return;
     }
-    if (group.destination == Destination::Text && keptWord(token, entry, first, starred))
+    if (keptWord(token, entry, first, starred))
         return;
     if (!entry) {
         if (starred) // an ignorable destination we do not know

@@ -49,15 +49,19 @@ bool RtfReader::keepToken(const RtfToken& token)
             if (--m_keptDepth == 0)
                 endKept();
         } else if (token.type == RtfToken::Type::End) {
-            endKept(); // cut short: the groups it opened are closed
+            m_keptDepth = 0; // cut short: what it holds may not even end a word
             return false;
         }
         return true;
     }
+    // Data of \bin cut short would take what follows it once written back.
+    const bool cutShort =
+        token.type == RtfToken::Type::Binary && token.name.size() < token.parameter;
     if (m_hiddenDepth > 0) {
-        if (token.type == RtfToken::Type::End) {
+        if (token.type == RtfToken::Type::End || cutShort) {
+            m_hiddenOpen = false; // cut short inside a group
             flushHidden();
-            return false;
+            return token.type != RtfToken::Type::End;
         }
         m_hidden += raw();
         if (token.type == RtfToken::Type::GroupOpen)
@@ -117,7 +121,8 @@ bool RtfReader::keepToken(const RtfToken& token)
         flushHidden();
         return false;
     default:
-        appendHidden(true);
+        if (!cutShort)
+            appendHidden(true);
         return true;
     }
 }
@@ -131,12 +136,8 @@ void RtfReader::appendHidden(bool text)
 
 void RtfReader::flushHidden()
 {
-    if (!m_hiddenOpen)
-        return;
-    if (m_hiddenHasText && !m_stack.isEmpty()) {
-        QByteArray rtf = "{\\v " + m_hidden;
-        rtf += QByteArray(m_hiddenDepth + 1, '}');
-        insertKept(rtf, true);
+    if (m_hiddenOpen && m_hiddenHasText && !m_stack.isEmpty()) {
+        insertKept("{\\v " + m_hidden + '}', true);
     }
     m_hidden.clear();
     m_hiddenDepth = 0;
@@ -144,45 +145,46 @@ void RtfReader::flushHidden()
     m_hiddenHasText = false;
 }
 
-// A word of a text group: true when it began a kept group or was kept as a
+// A word of a group: true when it began a kept group or was kept as a
 // setting of the document.
 bool RtfReader::keptWord(const RtfToken& token, const WordEntry* entry, bool first, bool starred)
 {
-    if (!entry || entry->word == Word::SkippedDestination) {
-        if (first || starred) {
-            bool topLevel = false;
-            if (m_stack.size() == 2 && !entry && starred) {
-                m_output.flushText();
-                topLevel = m_document->characterCount() <= 1;
-            }
-            Kept::Kind kind = Kept::groupKind(token.name, starred && !entry, topLevel);
-            if (kind == Kept::Kind::None)
-                return false;
-            if (m_kept.inNote())
-                kind = Kept::Kind::Inline;
-            m_keptKind = kind;
-            m_keptStart = top().start;
-            m_keptDepth = 1;
-            m_stack.removeLast();
-            m_groupStart = false;
-            m_starred = false;
-            m_skipChars = 0;
-            return true;
-        }
-        if (!entry && !m_kept.inNote() && Kept::isSettingWord(token.name)) {
-            m_kept.addSetting(trimmedStart(raw()));
-            return true;
-        }
-        return false;
+    GroupState& group = top();
+    const bool groupWord = first || starred;
+    if (group.destination != Destination::Text) {
+        // Elsewhere a kept destination is skipped like any other.
+        if (entry && entry->word == Word::KeptGroup && groupWord)
+            group.destination = Destination::Skip;
+        return entry && entry->word == Word::KeptGroup;
     }
-    if (m_stack.size() == 1 && isPreludeWord(entry->word))
+    Kept::Kind kind = Kept::Kind::None;
+    if (entry && entry->word == Word::KeptGroup && groupWord) {
+        kind = Kept::Kind(entry->character);
+    } else if (!entry && starred && m_stack.size() == 2 && !token.name.startsWith("velko")) {
+        // An unknown destination of the document's top level, before its text.
+        m_output.flushText();
+        if (m_document->characterCount() <= 1)
+            kind = Kept::Kind::Document;
+    } else if (entry && entry->word == Word::Setting && !m_kept.inNote()) {
+        m_kept.addSetting(trimmedStart(raw()));
+        return true;
+    } else if (entry && m_stack.size() == 1 && isPreludeWord(entry->word)) {
         m_kept.addPrelude(raw());
-    if (entry->word == Word::Field && first) {
+    } else if (entry && entry->word == Word::Field && first) {
         placeOutput();
         m_output.flushText();
         m_fieldStarts.append(FieldStart{m_stack.size(), m_document->characterCount()});
     }
-    return false;
+    if (kind == Kept::Kind::None)
+        return entry && (entry->word == Word::KeptGroup || entry->word == Word::Setting);
+    m_keptKind = m_kept.inNote() ? Kept::Kind::Inline : kind;
+    m_keptStart = group.start;
+    m_keptDepth = 1;
+    m_stack.removeLast();
+    m_groupStart = false;
+    m_starred = false;
+    m_skipChars = 0;
+    return true;
 }
 
 // A field group closes: one whose result put nothing in the text is kept.
@@ -217,9 +219,7 @@ void RtfReader::keptTable()
 
 void RtfReader::endKept()
 {
-    QByteArray rtf = trimmedStart(m_data.sliced(m_keptStart, m_tokenEnd - m_keptStart));
-    rtf += QByteArray(m_keptDepth, '}');
-    m_keptDepth = 0;
+    const QByteArray rtf = trimmedStart(m_data.sliced(m_keptStart, m_tokenEnd - m_keptStart));
     if (m_stack.isEmpty())
         return;
     switch (m_keptKind) {

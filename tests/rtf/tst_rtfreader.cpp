@@ -155,6 +155,9 @@ void TestRtfReader::read_data()
           "ok");
     reads("level text outside a list", "{\\rtf1{\\*\\listtable{\\leveltext ab}}ok}", "ok");
     salvages("raw control byte", QByteArray("\0{\\rtf\004ub", 10), "ub");
+    salvages("kept group and hidden text cut short",
+             "{\\rtf1{\\info{\\title Tt\\pngblip 89504e47}a\\bin4 }}{{\\vlq{\\rtf1uoze\\rd\\", "");
+    salvages("hidden \\bin cut short", "{\\rtf1 a{\\v b\\bin9 c}", "a\uFFFC");
 
     salvages("truncated", "{\\rtf1 hello \\b wor", "hello wor");
     salvages("escaped close does not close", "{\\rtf1 a\\}", "a}");
@@ -188,6 +191,7 @@ void TestRtfReader::read()
     if (refusal == kReads) {
         QVERIFY(status.ok());
         QCOMPARE(document.toRawText(), text);
+        QVERIFY(rtf::isCompleteRtf(rtf::write(document)));
         return;
     }
     QVERIFY(!status.ok());

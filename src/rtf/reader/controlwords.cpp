@@ -1,5 +1,7 @@
 #include "rtf/reader/controlwords.h"
 
+#include "rtf/reader/keptwords.h"
+
 #include <string_view>
 #include <unordered_map>
 
@@ -90,6 +92,16 @@ const std::unordered_map<std::string_view, WordEntry>& words()
                                       "field-pict",   "nonesttables",
                                       "ebcstart",     "ebcend"})
             add(name, Word::SkippedDestination);
+        const auto keep = [&t](std::string_view name, char16_t kind) {
+            t.insert_or_assign(name, WordEntry{Word::KeptGroup, kind});
+        };
+        for (std::string_view name : kKeptDocumentGroups)
+            keep(name, kKeptDocument);
+        for (std::string_view name : kKeptInlineGroups)
+            keep(name, kKeptInline);
+        keep("footnote", kKeptNote);
+        for (std::string_view name : kKeptSettings)
+            add(name, Word::Setting);
         add("f", Word::Font);
         add("fcharset", Word::Charset);
         add("cpg", Word::CodePage);

@@ -32,6 +32,8 @@ enum class Word {
     PictureGroup, // \shppict: holds the picture a reader should prefer
     NestedTableProperties,
     SkippedDestination,
+    KeptGroup, // a destination kept as RTF; character: its Kept::Kind
+    Setting,   // a setting of the document or a section, kept as RTF
     // tables
     Font,
     Charset,

@@ -12,69 +12,9 @@
 #include <QTextDocumentFragment>
 #include <QTextFrame>
 
-#include <string_view>
-#include <unordered_set>
-
 namespace velko::rtf::reader {
 
 namespace {
-
-using Words = std::unordered_set<std::string_view>;
-
-std::string_view view(QByteArrayView word)
-{
-    return std::string_view(word.data(), size_t(word.size()));
-}
-
-// Groups of the document as a whole, kept for the header area.
-const Words& documentGroups()
-{
-    static const Words words{
-        "info",      "header",  "headerl",       "headerr",     "headerf",
-        "footer",    "footerl", "footerr",       "footerf",     "pgdsctbl",
-        "ftnsep",    "ftnsepc", "ftncn",         "aftnsep",     "aftnsepc",
-        "aftncn",    "docvar",  "userprops",     "template",    "background",
-        "revtbl",    "rsidtbl", "xmlnstbl",      "themedata",   "colorschememapping",
-        "datastore", "mmathPr", "wgrffmtfilter", "protusertbl", "filetbl",
-        "nextfile",  "private", "pnseclvl"};
-    return words;
-}
-
-// Groups kept where they stand in the text: shapes, drawing objects, objects.
-const Words& inlineGroups()
-{
-    static const Words words{"shp", "shpgrp", "shpinst", "do", "object"};
-    return words;
-}
-
-// Settings of the document and its sections, by the start of their names.
-bool hasSettingPrefix(std::string_view word)
-{
-    static const std::string_view prefixes[] = {"paper",  "marg", "ftn",   "aftn", "sftn",
-                                                "saftn",  "pgn",  "pgw",   "pgh",  "sbk",
-                                                "vertal", "view", "gutter"};
-    for (const std::string_view prefix : prefixes) {
-        if (word.substr(0, prefix.size()) == prefix)
-            return true;
-    }
-    return false;
-}
-
-const Words& settingWords()
-{
-    static const Words words{
-        "landscape",    "facingp",        "rtlgutter",     "deftab",      "sectd",
-        "cols",         "colsx",          "colno",         "colsr",       "colw",
-        "linebetcol",   "headery",        "footery",       "titlepg",     "lndscpsxn",
-        "endnhere",     "binfsxn",        "binsxn",        "ltrsect",     "rtlsect",
-        "linemod",      "linex",          "linestarts",    "linerestart", "lineppage",
-        "linecont",     "endnotes",       "enddoc",        "aendnotes",   "aenddoc",
-        "fet",          "widowctrl",      "psz",           "stextflow",   "twoonone",
-        "sectunlocked", "sectlinegrid",   "sectdefaultcl", "sectexpand",  "sectspecifycl",
-        "sectspecifyl", "sectspecifygen", "hyphauto",      "hyphhotz",    "hyphconsec",
-        "hyphcaps",     "formshade"};
-    return words;
-}
 
 // The marker a kept object shows: a small dashed square.
 QImage marker()
@@ -148,26 +88,6 @@ QByteArray noteBody(const QByteArray& rtf)
 }
 
 } // namespace
-
-Kept::Kind Kept::groupKind(QByteArrayView word, bool unknownStarred, bool topLevel)
-{
-    const std::string_view name = view(word);
-    if (name == "footnote")
-        return Kind::Note;
-    if (inlineGroups().count(name))
-        return Kind::Inline;
-    if (documentGroups().count(name))
-        return Kind::Document;
-    if (unknownStarred && topLevel && name.substr(0, 5) != "velko")
-        return Kind::Document;
-    return Kind::None;
-}
-
-bool Kept::isSettingWord(QByteArrayView word)
-{
-    const std::string_view name = view(word);
-    return hasSettingPrefix(name) || settingWords().count(name);
-}
 
 QString Kept::noteNumberLabel() const
 {

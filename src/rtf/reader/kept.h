@@ -23,20 +23,13 @@ class FontTable;
 class Kept
 {
 public:
+    // The kinds of kept group; the words that begin them are in keptwords.h.
     enum class Kind {
         None,
         Document, // a group of the document: kept for the header area
         Inline,   // a group kept where it stands, as an object in the text
         Note,     // \footnote
     };
-
-    // The kind of group a destination word at the start of a text group
-    // begins; `starred`: after \*; `topLevel`: the group is the document's
-    // child and no text came before it.
-    static Kind groupKind(QByteArrayView word, bool starred, bool topLevel);
-    // A word of the document's or a section's settings (page size, margins,
-    // footnote and page numbering, columns), kept as it came.
-    static bool isSettingWord(QByteArrayView word);
 
     // Reading a note's text (a footnote read on its own): its automatic
     // number, and groups of the document kind are kept inline.
