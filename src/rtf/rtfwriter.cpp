@@ -218,7 +218,8 @@ void RtfWriter::writeHeader(QByteArray& out) const
 {
     out += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
     for (int i = 0; i < m_fonts.size(); ++i) {
-        out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset0 ";
+        out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset" +
+               QByteArray::number(m_fontCharsets.value(i)) + ' ';
         appendEscaped(out, QString(m_fonts.at(i)).remove(u';')); // ';' ends the name
         out += ";}";
     }

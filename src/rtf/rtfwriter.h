@@ -88,7 +88,8 @@ private:
     // writer's font and colour numbers, section breaks, the notes area.
     void writeKept(const QTextImageFormat& format);
     QByteArray keptRtf(QByteArrayView rtf);
-    QByteArray paragraphEnd(const QTextBlock& block);
+    int keptFontIndex(const QString& family, int charset);
+    const QByteArray& paragraphEnd(const QTextBlock& block);
     static bool isNotesArea(const QTextFrame& frame);
     void collectNotes();
     void writeNoteText(const QTextCharFormat& format, QStringView text);
@@ -110,7 +111,8 @@ private:
 
     QStringList m_fonts;
     QHash<QString, int> m_fontIndex;
-    QList<QColor> m_colors; // index 0 is the automatic colour
+    QHash<int, int> m_fontCharsets; // by font index, where not 0
+    QList<QColor> m_colors;         // index 0 is the automatic colour
     QHash<QRgb, int> m_colorIndex;
     QList<const QTextList*> m_lists;
     QHash<const QTextList*, int> m_listIndex;
@@ -127,6 +129,7 @@ private:
     QString m_linkHref;
     QByteArray m_lastParagraph;
 
+    QHash<int, QByteArray> m_paragraphEnds; // by block format index; empty: \par
     QVariantHash m_keptReferences;
     bool m_keptReferencesRead = false;
     QHash<int, Note> m_notes; // by id

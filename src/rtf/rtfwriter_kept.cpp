@@ -50,8 +50,10 @@ QByteArray RtfWriter::keptRtf(QByteArrayView rtf)
         if (reference == KeptReference::Font) {
             const QString family =
                 m_keptReferences.value(QStringLiteral("f%1").arg(token.parameter)).toString();
+            const int charset =
+                m_keptReferences.value(QStringLiteral("F%1").arg(token.parameter)).toInt();
             if (!family.isEmpty())
-                number = fontIndex(family);
+                number = charset == 0 ? fontIndex(family) : keptFontIndex(family, charset);
         } else if (reference == KeptReference::Color) {
             const QVariant color =
                 m_keptReferences.value(QStringLiteral("c%1").arg(token.parameter));
@@ -68,15 +70,34 @@ QByteArray RtfWriter::keptRtf(QByteArrayView rtf)
     return out;
 }
 
-QByteArray RtfWriter::paragraphEnd(const QTextBlock& block)
+// A font of kept RTF whose bytes are in another character set than ANSI:
+// an entry of its own that states the set.
+int RtfWriter::keptFontIndex(const QString& family, int charset)
 {
-    const QTextBlockFormat format = block.blockFormat();
-    if (!format.hasProperty(kSectionBreak))
-        return QByteArrayLiteral("\\par\n");
-    const QByteArray section = format.property(kSectionBreak).toByteArray();
-    if (!section.startsWith("\\sect"))
-        return QByteArrayLiteral("\\par\n");
-    return keptRtf(section) + '\n';
+    const QString key = family + QChar(0) + QString::number(charset);
+    const auto found = m_fontIndex.constFind(key);
+    if (found != m_fontIndex.cend())
+        return *found;
+    const int index = int(m_fonts.size());
+    m_fonts.append(family);
+    m_fontIndex.insert(key, index);
+    m_fontCharsets.insert(index, charset);
+    return index;
+}
+
+// \par, or for a paragraph that ended a section the section break with the
+// next section's settings. By the block's format, looked at once.
+const QByteArray& RtfWriter::paragraphEnd(const QTextBlock& block)
+{
+    static const QByteArray par = QByteArrayLiteral("\\par\n");
+    const int index = block.blockFormatIndex();
+    auto found = m_paragraphEnds.constFind(index);
+    if (found == m_paragraphEnds.cend()) {
+        const QByteArray section = block.blockFormat().property(kSectionBreak).toByteArray();
+        found = m_paragraphEnds.insert(index, section.startsWith("\\sect") ? keptRtf(section) + '\n'
+                                                                           : QByteArray());
+    }
+    return found->isEmpty() ? par : *found;
 }
 
 } // namespace velko::rtf

@@ -145,7 +145,8 @@ void headingDocument(QTextDocument& document)
 void keptDocument(QTextDocument& document)
 {
     (void)rtf::read(
-        "{\\rtf1{\\fonttbl{\\f0 Times;}{\\f1 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+        "{\\rtf1{\\fonttbl{\\f0 Times;}{\\f1\\fcharset204 "
+        "Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
         "{\\info{\\title T}}\\paperw11906\\paperh16838\\margl1134\\sectd\\pgwsxn11906"
         "{\\header\\pard\\f1\\cf1 head\\par}{\\footer foot}"
         "\\pard a{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 202}}{\\shptxt\\f1 box}}}b"
@@ -380,9 +381,10 @@ void TestRtfRoundTrip::structures()
     back->setDefaultFont(document.defaultFont());
     QCOMPARE(rtf::write(*back), data);
     if (builder == 5) {
-        // The header's font and colour are this writer's numbers for Arial and red.
+        // The header's font and colour are this writer's numbers for Arial,
+        // in its character set, and red.
         QVERIFY(data.contains("\\cf1 head"));
-        const qsizetype arial = data.indexOf(" Arial;}");
+        const qsizetype arial = data.indexOf("\\fcharset204 Arial;}");
         QVERIFY(arial > 0);
         const QByteArray font = data.mid(data.lastIndexOf("{\\f", arial) + 1, 3);
         QVERIFY2(data.contains("{\\header\\pard" + font), font);

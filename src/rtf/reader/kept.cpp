@@ -1,6 +1,7 @@
 #include "rtf/reader/kept.h"
 
 #include "rtf/keptproperties.h"
+#include "rtf/reader/codepages.h"
 #include "rtf/reader/fontsandcolors.h"
 #include "rtf/rtfreader.h"
 
@@ -244,8 +245,18 @@ void Kept::storeReferences(QTextDocument* document, const FontTable& fonts,
 {
     QVariantHash references;
     for (const int font : m_fonts) {
-        if (const QString family = fonts.family(font); !family.isEmpty())
-            references.insert(QStringLiteral("f%1").arg(font), family);
+        const QString family = fonts.family(font);
+        if (family.isEmpty())
+            continue;
+        references.insert(QStringLiteral("f%1").arg(font), family);
+        // The character set its bytes were read in, for the bytes kept as they came.
+        for (const int charset : {2, 77, 128, 129, 130, 134, 136, 161, 162, 163, 177, 178, 186, 204,
+                                  222, 238, 254, 255}) {
+            if (codePageForCharset(charset) == fonts.codePage(font)) {
+                references.insert(QStringLiteral("F%1").arg(font), charset);
+                break;
+            }
+        }
     }
     for (const int color : m_colors)
         references.insert(QStringLiteral("c%1").arg(color), colors.color(color));
