@@ -6,6 +6,8 @@
 #include <QTextImageFormat>
 #include <QUrl>
 
+#include <cctype>
+
 namespace velko::rtf {
 
 // An object kept as RTF goes back as it came. Its RTF is on the format, or,
@@ -34,16 +36,20 @@ QByteArray RtfWriter::keptRtf(QByteArrayView rtf)
     out.reserve(rtf.size() + 16);
     RtfTokenizer tokenizer(rtf);
     qsizetype copied = 0;
+    qsizetype wordEnd = -1; // where the last word with no delimiting space ended
     while (true) {
         const qsizetype start = tokenizer.position();
         const RtfToken token = tokenizer.next();
         if (token.type == RtfToken::Type::End)
             break;
-        if (token.type != RtfToken::Type::ControlWord || !token.hasParameter)
+        if (token.type != RtfToken::Type::ControlWord)
             continue;
-        const KeptReference reference = keptReference(token.name);
-        if (reference == KeptReference::None)
+        const KeptReference reference =
+            token.hasParameter ? keptReference(token.name) : KeptReference::None;
+        if (reference == KeptReference::None) {
+            wordEnd = rtf.at(tokenizer.position() - 1) == ' ' ? -1 : tokenizer.position();
             continue;
+        }
         out += rtf.sliced(copied, start - copied);
         copied = tokenizer.position();
         int number = -1;
@@ -60,11 +66,20 @@ QByteArray RtfWriter::keptRtf(QByteArrayView rtf)
             if (color.isValid())
                 number = color.value<QColor>().isValid() ? colorIndex(color.value<QColor>()) : 0;
         }
-        if (number < 0)
-            continue; // a style, or a number the document's tables did not hold
+        if (number < 0) {
+            // A style, or a number the document's tables did not hold: left
+            // out, and the word before it must not run into what follows.
+            const char next = copied < rtf.size() ? rtf.at(copied) : ' ';
+            if (wordEnd == start && (std::isalnum(uchar(next)) || next == '-'))
+                out += ' ';
+            else if (wordEnd == start)
+                wordEnd = copied;
+            continue;
+        }
         // The word ends where the original ended (the space that delimits it
         // belongs to the word) or before what follows.
         out += '\\' + token.name.toByteArray() + QByteArray::number(number) + ' ';
+        wordEnd = -1;
     }
     out += rtf.sliced(copied);
     return out;
