@@ -103,7 +103,8 @@ private:
     void keptTable();
     void keptFieldEnd();
     void endKept();
-    void appendHidden(bool text);
+    void appendHidden(bool text, bool bareWord = false);
+    void skipHidden();
     void flushHidden();
     void insertKept(const QByteArray& rtf, bool hidden);
     QTextCharFormat currentFormat() const;
@@ -129,6 +130,7 @@ private:
     int m_hiddenDepth = 0; // groups open inside hidden text
     bool m_hiddenOpen = false;
     bool m_hiddenHasText = false;
+    bool m_hiddenBareWord = false; // the last word kept has no delimiting space
     struct FieldStart
     {
         qsizetype depth; // of the \field group

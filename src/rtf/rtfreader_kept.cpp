@@ -81,8 +81,9 @@ bool RtfReader::keepToken(const RtfToken& token)
         return true;
     case RtfToken::Type::ControlWord: {
         const WordEntry* entry = lookupWord(token.name);
+        const bool bare = raw().back() != ' '; // no space delimits it
         if (!entry) {
-            appendHidden(false);
+            appendHidden(false, bare);
             return true;
         }
         switch (entry->word) {
@@ -94,22 +95,37 @@ bool RtfReader::keepToken(const RtfToken& token)
         case Word::Plain:
             flushHidden();
             return false;
+        case Word::Setting:
+        case Word::KeptGroup:
+        case Word::Ansi:
+        case Word::AnsiCodePage:
+        case Word::Mac:
+        case Word::Pc:
+        case Word::Pca:
+        case Word::DefaultFont:
+            skipHidden();
+            return false;
         case Word::Hidden:
             if (token.hasParameter && token.parameter == 0) {
                 flushHidden();
                 return false;
             }
-            appendHidden(false);
+            appendHidden(false, bare);
             return true;
         case Word::Tab:
         case Word::Line:
         case Word::Character:
         case Word::Unicode:
         case Word::FootnoteNumber:
-            appendHidden(true);
+            appendHidden(true, bare);
             return true;
         default:
-            appendHidden(false); // it applies to what follows as well
+            // Words of table rows act beyond the hidden text: they are read,
+            // and not kept with it. Others apply to what follows it as well.
+            if (Tables::isRowWord(entry->word))
+                skipHidden();
+            else
+                appendHidden(false, bare);
             return false;
         }
     }
@@ -127,11 +143,21 @@ bool RtfReader::keepToken(const RtfToken& token)
     }
 }
 
-void RtfReader::appendHidden(bool text)
+void RtfReader::appendHidden(bool text, bool bareWord)
 {
     m_hidden += m_hiddenOpen ? raw().toByteArray() : trimmedStart(raw());
     m_hiddenOpen = true;
     m_hiddenHasText = m_hiddenHasText || text;
+    m_hiddenBareWord = bareWord;
+}
+
+// A word read but not kept with the hidden text: the word before it must not
+// run into what follows it.
+void RtfReader::skipHidden()
+{
+    if (m_hiddenBareWord)
+        m_hidden += ' ';
+    m_hiddenBareWord = false;
 }
 
 void RtfReader::flushHidden()
@@ -140,6 +166,7 @@ void RtfReader::flushHidden()
         insertKept("{\\v " + m_hidden + '}', true);
     }
     m_hidden.clear();
+    m_hiddenBareWord = false;
     m_hiddenDepth = 0;
     m_hiddenOpen = false;
     m_hiddenHasText = false;

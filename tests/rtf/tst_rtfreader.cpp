@@ -158,9 +158,13 @@ void TestRtfReader::read_data()
     salvages("kept group and hidden text cut short",
              "{\\rtf1{\\info{\\title Tt\\pngblip 89504e47}a\\bin4 }}{{\\vlq{\\rtf1uoze\\rd\\", "");
     salvages("hidden \\bin cut short", "{\\rtf1 a{\\v b\\bin9 c}", "a\uFFFC");
+    reads(
+        "row words in hidden text",
+        "{\\rtf1\\trowd\\cellx100\\intbl a{\\v b\\trowd\\cellx5\\cellx9\\uc0\\u955 c}\\cell\\row}",
+        "\uFDD0a\uFFFC\uFDD1");
     // Styles and lists left out of kept RTF leave the words around them apart.
-    reads("kept words around a style", "{\\rtf1{\\v \\tyl\\ls1\\cs2 eshe6}x{\\v \\a\\s1 -1}}",
-          "\uFFFCx\uFFFC");
+    reads("kept words around a style",
+          "{\\rtf1{\\v \\tyl\\ls1\\cs2 eshe6}x{\\v \\a\\s1 -1\\trowd\\cellx9 2}}", "\uFFFCx\uFFFC");
 
     salvages("truncated", "{\\rtf1 hello \\b wor", "hello wor");
     salvages("escaped close does not close", "{\\rtf1 a\\}", "a}");
