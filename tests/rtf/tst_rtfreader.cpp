@@ -294,6 +294,8 @@ void TestRtfReader::structure_data()
             pngHex() + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}",
         "a<6x2.25>b");
     row("metafile kept", "{\\rtf1{\\pict\\wmetafile8\\picw2540\\pich1270 0102ff}}", "<72x36*>");
+    // The cell's paragraph takes its format again at the end: its list is made again.
+    row("list paragraph formatted twice", "{\\rtf\\ls3\\cell", "/[()]/");
     row("picture with no data", "{\\rtf1 a{\\pict\\xff\\xffden}b{\\pict}c}", "abc");
     row("picture after \\bin", "{\\rtf1{\\pict\\emfblip\\picwgoal20\\pichgoal40\\bin3 {}}}",
         "<1x2*>");

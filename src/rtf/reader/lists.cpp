@@ -130,8 +130,9 @@ QTextList* ListTables::listFor(const ParaState& state, QTextCursor& cursor)
     const bool legacy = state.list >= kLegacyListBase;
     const quint64 key = (quint64(uint(state.list)) << 32) |
                         (legacy ? quint64(m_legacyRun & 0xFFFFFF) << 8 : 0) | uint(state.listLevel);
-    if (const auto found = m_lists.constFind(key); found != m_lists.cend())
-        return *found;
+    if (const auto found = m_lists.constFind(key);
+        found != m_lists.cend() && (found->none || found->list))
+        return found->list;
     if (m_lists.size() >= kMaxLists)
         return nullptr; // enough lists for any real document
     QTextListFormat format;
@@ -147,7 +148,7 @@ QTextList* ListTables::listFor(const ParaState& state, QTextCursor& cursor)
             definition.levels.at(qMin<qsizetype>(state.listLevel, definition.levels.size() - 1));
         if (showsNothing(level)) {
             // An outline level without numbering, or an empty label: no list to show.
-            m_lists.insert(key, nullptr);
+            m_lists.insert(key, Made{nullptr, true});
             return nullptr;
         }
         format.setStyle(styleFor(level.numberFormat, level.text));
@@ -179,7 +180,7 @@ QTextList* ListTables::listFor(const ParaState& state, QTextCursor& cursor)
         break;
     }
     QTextList* list = cursor.createList(format);
-    m_lists.insert(key, list);
+    m_lists.insert(key, Made{list, false});
     return list;
 }
 

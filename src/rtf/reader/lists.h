@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QString>
 
 class QTextCursor;
@@ -65,7 +66,14 @@ private:
     int m_legacyFormat = 0; // of the \pn being read, as a \levelnfc value
     int m_legacyLevel = 0;
     int m_legacyRun = 0; // counts interruptions of old-style lists
-    QHash<quint64, QTextList*> m_lists;
+    // The lists made, by \ls and level; none for a level that shows no list.
+    // A list whose last paragraph took another format is gone: made again.
+    struct Made
+    {
+        QPointer<QTextList> list;
+        bool none = false;
+    };
+    QHash<quint64, Made> m_lists;
 };
 
 } // namespace velko::rtf::reader
