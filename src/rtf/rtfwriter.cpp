@@ -107,7 +107,8 @@ QByteArray RtfWriter::write(int from, int to)
         }
     }
 
-    writeUnmarkedNotes();
+    if (from == 0 && to == end) // notes whose marks are gone, with the whole document only
+        writeUnmarkedNotes();
     QByteArray settings = m_document.resource(kKeptResource, kKeptDocumentUrl).toByteArray();
     if (!settings.isEmpty())
         settings = keptRtf(settings) + '\n';

@@ -380,6 +380,19 @@ void TestRtfRoundTrip::structures()
     QCOMPARE(structureOf(*back), structure);
     back->setDefaultFont(document.defaultFont());
     QCOMPARE(rtf::write(*back), data);
+    if (builder == 6) {
+        // A part of the text holds only the notes of its marks.
+        const QByteArray part = rtf::writeRange(document, 0, 2);
+        QCOMPARE(part.count("{\\footnote"), 1);
+        QCOMPARE(structureOf(*readBack(part)), QStringLiteral("a^1/notes(@^1 one/two)/"));
+        // A note whose mark was deleted still goes out, marked at the end.
+        QTextCursor mark(&document);
+        mark.setPosition(1);
+        mark.setPosition(2, QTextCursor::KeepAnchor);
+        mark.removeSelectedText();
+        QCOMPARE(structureOf(*readBack(rtf::write(document))),
+                 QStringLiteral("ab^*c/^1/notes(@@end/@^1 one/two)/"));
+    }
     if (builder == 5) {
         // The header's font and colour are this writer's numbers for Arial,
         // in its character set, and red.
