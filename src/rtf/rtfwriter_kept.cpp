@@ -11,7 +11,8 @@
 namespace velko::rtf {
 
 // An object kept as RTF goes back as it came. Its RTF is on the format, or,
-// after a copy through HTML, only in the document's resources.
+// after a copy through HTML, only in the document's resources (so for a
+// picture Qt cannot draw, too).
 void RtfWriter::writeKept(const QTextImageFormat& format)
 {
     QByteArray rtf = format.property(kKeptRtf).toByteArray();

@@ -56,8 +56,10 @@ QByteArray pictureBytes(const QTextDocument& document, const QTextImageFormat& f
 // or JPEG at the size they are shown.
 void RtfWriter::writePicture(const QTextImageFormat& format)
 {
-    if (isKeptName(format.name())) {
-        writeKept(format);
+    const bool keptPicture = format.name().startsWith(QLatin1String("velko-picture:")) &&
+                             format.name().endsWith(QLatin1String(".pict"));
+    if (isKeptName(format.name()) || (keptPicture && !format.hasProperty(kPictureWords))) {
+        writeKept(format); // an object kept as RTF, or a kept picture copied through HTML
         return;
     }
     m_needDelimiter = false;

@@ -435,6 +435,15 @@ void TestRtfRoundTrip::keptObjectsOutliveEditing()
     cursor.insertFragment(QTextDocumentFragment::fromHtml(html, &document));
     QCOMPARE(structureOf(document).left(20), QStringLiteral("a after{shp}before b"));
 
+    QTextDocument metafile;
+    metafileDocument(metafile);
+    QTextCursor picture(&metafile);
+    picture.setPosition(1);
+    picture.setPosition(2, QTextCursor::KeepAnchor);
+    const QString pictureHtml = QTextDocumentFragment(picture).toHtml();
+    picture.insertFragment(QTextDocumentFragment::fromHtml(pictureHtml, &metafile));
+    QCOMPARE(rtf::write(metafile).count("{\\pict\\wmetafile8"), 1);
+
     const QByteArray data = rtf::write(document);
     QCOMPARE(data.count("{\\shp{\\*\\shpinst"), 2);
     QVERIFY(data.contains("{\\v \\f"));
