@@ -60,6 +60,9 @@ void VelkoTextView::clearUndoably()
 void VelkoTextView::setPlainTextFromCode(const QString& text)
 {
     CodeChange change(this);
+    // Plain text keeps nothing of the document before, not even what is
+    // kept beside its text (its headers, notes' settings, pictures).
+    document()->clear();
     setPlainText(text);
     // Plain text: nothing of the formatting at the cursor carries over. The
     // text is new, so there is nothing to undo afterwards either.

@@ -24,6 +24,12 @@ Status RtfReader::read(QByteArrayView data)
     return {};
 }
 
+Status RtfReader::readNote(QByteArrayView data, int number, bool endnote)
+{
+    m_kept.setNote(number, endnote);
+    return read(data);
+}
+
 Status RtfReader::check(QByteArrayView data)
 {
     const RtfExtent extent = measureRtf(data);
@@ -45,9 +51,14 @@ void RtfReader::build(QByteArrayView data)
     m_output.begin();
     m_stack.reserve(64);
 
-    RtfTokenizer tokenizer(data.sliced(signatureStart(data)));
+    m_data = data.sliced(signatureStart(data));
+    RtfTokenizer tokenizer(m_data);
     while (!m_finished) {
+        m_tokenStart = tokenizer.position();
         const RtfToken token = tokenizer.next();
+        m_tokenEnd = tokenizer.position();
+        if (capturing() && keepToken(token))
+            continue;
         switch (token.type) {
         case RtfToken::Type::End:
             m_finished = true;
@@ -81,6 +92,7 @@ void RtfReader::build(QByteArrayView data)
     if (!m_stack.isEmpty()) // truncated: keep what was read
         m_output.finish(top().para);
     m_tables.finish();
+    m_kept.finish(m_document, m_fonts, m_colors);
     m_output.end();
     m_document->setUndoRedoEnabled(undo);
 }
@@ -98,6 +110,7 @@ void RtfReader::openGroup()
         state.destination = Destination::StyleEntry;
         m_styles.beginEntry();
     }
+    state.start = m_tokenStart;
     m_stack.append(state);
     m_groupStart = true;
     m_starred = false;
@@ -124,6 +137,9 @@ void RtfReader::closeGroup()
         m_styles.endEntry();
     if (top().destination == Destination::Picture && outer != Destination::Picture)
         endPicture();
+    if (m_stack.size() == 2)
+        keptTable();
+    keptFieldEnd();
     m_fields.closeGroup(m_stack.size());
     const bool legacyList = top().destination == Destination::LegacyList;
     if (m_stack.size() == 1) {
@@ -164,6 +180,8 @@ void RtfReader::controlWord(const RtfToken& token)
             entry && entry->word == Word::UnicodeGroup ? Destination::Text : Destination::Skip;
         return;
     }
+    if (keptWord(token, entry, first, starred))
+        return;
     if (!entry) {
         if (starred) // an ignorable destination we do not know
             group.destination = Destination::Skip;
@@ -227,6 +245,15 @@ void RtfReader::controlWord(const RtfToken& token)
         break;
     case Word::Row:
         m_tables.endRow(group.para.tableDepth());
+        break;
+    case Word::Section:
+        sectionBreak();
+        break;
+    case Word::PageBreak:
+        pageBreak();
+        break;
+    case Word::FootnoteNumber:
+        footnoteNumber();
         break;
     case Word::Line:
         placeOutput();

@@ -1,6 +1,7 @@
 #include "rtf/rtfwriter.h"
 
 #include "rtf/formatwords.h"
+#include "rtf/keptproperties.h"
 #include "rtf/listnumbers.h"
 #include "rtf/textproperties.h"
 
@@ -89,6 +90,7 @@ QByteArray RtfWriter::write(int from, int to)
     m_out.reserve(qsizetype(to - from) * 3 / 2 + 1024);
     m_state = CharState{};
     m_state.halfPoints = 24;
+    collectNotes();
     if (!m_document.rootFrame()->childFrames().isEmpty()) {
         // With tables the frames are walked in order; without, the blocks simply follow.
         writeFrame(*m_document.rootFrame(), from, to, 0);
@@ -101,16 +103,23 @@ QByteArray RtfWriter::write(int from, int to)
                 break;
             // Every paragraph ends with \par, the last one too, as word processors write it.
             writeBlock(block, from, to);
-            m_out += "\\par\n";
+            m_out += paragraphEnd(block);
             m_needDelimiter = false;
             if (block.position() + block.length() - 1 >= to)
                 break;
         }
     }
 
+    if (from == 0 && to == end) // notes whose marks are gone, with the whole document only
+        writeUnmarkedNotes();
+    QByteArray settings = m_document.resource(kKeptResource, kKeptDocumentUrl).toByteArray();
+    if (!settings.isEmpty())
+        settings = keptRtf(settings) + '\n';
+
     QByteArray result;
-    result.reserve(m_out.size() + 4096);
+    result.reserve(m_out.size() + settings.size() + 4096);
     writeHeader(result);
+    result += settings;
     result += m_out;
     result += "}";
     m_out.clear();
@@ -172,7 +181,9 @@ const RtfWriter::FormatInfo& RtfWriter::infoFor(const QTextFragment& fragment)
     if (found == m_formats.end()) {
         const QTextCharFormat format = fragment.charFormat();
         found = m_formats.insert(
-            index, FormatInfo{stateFor(format), hrefOf(format), format.isImageFormat()});
+            index,
+            FormatInfo{stateFor(format), hrefOf(format), format.isImageFormat(),
+                       format.hasProperty(kFootnoteMark) || format.hasProperty(kFootnoteNumber)});
     }
     return *found;
 }
@@ -212,7 +223,8 @@ void RtfWriter::writeHeader(QByteArray& out) const
 {
     out += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
     for (int i = 0; i < m_fonts.size(); ++i) {
-        out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset0 ";
+        out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset" +
+               QByteArray::number(m_fontCharsets.value(i)) + ' ';
         appendEscaped(out, QString(m_fonts.at(i)).remove(u';')); // ';' ends the name
         out += ";}";
     }
@@ -342,6 +354,8 @@ QByteArray RtfWriter::paragraphProperties(const QTextBlock& block) const
     if (format.layoutDirection() == Qt::RightToLeft)
         out += "\\rtlpar";
     appendTabWords(out, format);
+    if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        out += "\\pagebb";
     return out;
 }
 
@@ -393,6 +407,10 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
             const QTextImageFormat image = fragment.charFormat().toImageFormat();
             for (int i = start; i < end; ++i)
                 writePicture(image);
+            continue;
+        }
+        if (info.note) {
+            writeNoteText(fragment.charFormat(), QStringView(text).sliced(start, end - start));
             continue;
         }
         writeText(QStringView(text).sliced(start, end - start));

@@ -4,9 +4,11 @@
 #include <QColor>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QTextBlock>
+#include <QVariantHash>
 
-class QTextBlock;
 class QTextCharFormat;
 class QTextDocument;
 class QTextFragment;
@@ -49,6 +51,19 @@ private:
         CharState state;
         QString href; // empty: not a link
         bool image = false;
+        bool note = false; // a footnote's mark or automatic number
+    };
+
+    // A note of the notes area: its paragraphs and tables, in order.
+    struct NoteItem
+    {
+        QTextBlock block;
+        const QTextTable* table = nullptr; // set: the item is this table
+    };
+    struct Note
+    {
+        bool endnote = false;
+        QList<NoteItem> items;
     };
 
     void collectTables(int from, int to);
@@ -69,6 +84,17 @@ private:
     QByteArray rowDefinition(const QTextTable& table, int row);
     // Pictures (rtfwriter_pictures.cpp).
     void writePicture(const QTextImageFormat& format);
+    // What the view cannot show (rtfwriter_kept.cpp): kept RTF with this
+    // writer's font and colour numbers, section breaks, the notes area.
+    void writeKept(const QTextImageFormat& format);
+    QByteArray keptRtf(QByteArrayView rtf);
+    int keptFontIndex(const QString& family, int charset);
+    const QByteArray& paragraphEnd(const QTextBlock& block);
+    static bool isNotesArea(const QTextFrame& frame);
+    void collectNotes();
+    void writeNoteText(const QTextCharFormat& format, QStringView text);
+    void writeNote(const Note& note);
+    void writeUnmarkedNotes();
     QByteArray paragraphProperties(const QTextBlock& block) const;
     void writeCharState(const CharState& state);
     void openLink(const QString& href);
@@ -85,8 +111,9 @@ private:
 
     QStringList m_fonts;
     QHash<QString, int> m_fontIndex;
-    QList<bool> m_symbolFonts; // by font index: readers take it for the Symbol font
-    QList<QColor> m_colors;    // index 0 is the automatic colour
+    QList<bool> m_symbolFonts;      // by font index: readers take it for the Symbol font
+    QHash<int, int> m_fontCharsets; // by font index, where not 0
+    QList<QColor> m_colors;         // index 0 is the automatic colour
     QHash<QRgb, int> m_colorIndex;
     QList<const QTextList*> m_lists;
     QHash<const QTextList*, int> m_listIndex;
@@ -102,6 +129,16 @@ private:
     bool m_inLink = false;
     QString m_linkHref;
     QByteArray m_lastParagraph;
+
+    QHash<int, QByteArray> m_paragraphEnds; // by block format index; empty: \par
+    QVariantHash m_keptReferences;
+    bool m_keptReferencesRead = false;
+    QHash<int, Note> m_notes; // by id
+    QList<int> m_noteIds;     // in the notes area's order
+    QSet<int> m_notesWritten;
+    int m_footnoteCount = 0;
+    int m_endnoteCount = 0;
+    QString m_noteLabel; // the note being written: its automatic number
 };
 
 } // namespace velko::rtf

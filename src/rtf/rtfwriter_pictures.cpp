@@ -1,3 +1,4 @@
+#include "rtf/keptproperties.h"
 #include "rtf/pictureproperties.h"
 #include "rtf/rtfwriter.h"
 
@@ -55,6 +56,12 @@ QByteArray pictureBytes(const QTextDocument& document, const QTextImageFormat& f
 // or JPEG at the size they are shown.
 void RtfWriter::writePicture(const QTextImageFormat& format)
 {
+    const bool keptPicture = format.name().startsWith(QLatin1String("velko-picture:")) &&
+                             format.name().endsWith(QLatin1String(".pict"));
+    if (isKeptName(format.name()) || (keptPicture && !format.hasProperty(kPictureWords))) {
+        writeKept(format); // an object kept as RTF, or a kept picture copied through HTML
+        return;
+    }
     m_needDelimiter = false;
     // Kept pictures carry their words, which may be none at all.
     if (format.hasProperty(kPictureWords)) {

@@ -65,9 +65,10 @@ private slots:
         QVERIFY(!view.setRtfFromCode("this is not rtf at all").ok());
         QCOMPARE(view.toPlainText(), QStringLiteral("precious text"));
 
-        QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi\\b\\i bold}").ok());
+        QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi{\\header private}\\b\\i bold}").ok());
         view.moveCursor(QTextCursor::End);
         view.setPlainTextFromCode(QStringLiteral("U2FsdGVkX1+abc"));
+        QVERIFY(!view.rtfOfWholeText().contains("private")); // nor what was kept beside it
         QTextCursor cursor(view.document());
         cursor.movePosition(QTextCursor::End);
         QVERIFY(!cursor.charFormat().font().bold());

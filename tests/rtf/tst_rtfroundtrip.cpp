@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextList>
 
 using namespace velko;
@@ -177,10 +178,33 @@ void levelsDocument(QTextDocument& document)
         &document);
 }
 
+// What the view cannot show, as LibreOffice writes it: an A4 page, a header
+// in a font of its own, a text box, a field with no result, hidden text, a
+// page break and a section break.
+void keptDocument(QTextDocument& document)
+{
+    (void)rtf::read(
+        "{\\rtf1{\\fonttbl{\\f0 Times;}{\\f1\\fcharset204 "
+        "Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+        "{\\info{\\title T}}\\paperw11906\\paperh16838\\margl1134\\sectd\\pgwsxn11906"
+        "{\\header\\pard\\f1\\cf1 head\\par}{\\footer foot}"
+        "\\pard a{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 202}}{\\shptxt\\f1 box}}}b"
+        "{\\field{\\*\\fldinst PAGE}}{\\v\\f1 hidden}c\\par\\pard\\pagebb "
+        "d\\sect\\sectd\\lndscpsxn\\pard e}",
+        &document);
+}
+
+void notesDocument(QTextDocument& document)
+{
+    (void)rtf::read("{\\rtf1 a{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} one\\par\\b "
+                    "two}b*{\\footnote\\ftnalt\\pard\\plain end}c}",
+                    &document);
+}
+
 using Builder = void (*)(QTextDocument&);
 const Builder kBuilders[] = {tableDocument,    nestedTableDocument, pictureDocument,
                              metafileDocument, headingDocument,     listDocument,
-                             levelsDocument};
+                             levelsDocument,   keptDocument,        notesDocument};
 
 } // namespace
 
@@ -193,6 +217,7 @@ private slots:
     void formats();
     void structures_data();
     void structures();
+    void keptObjectsOutliveEditing();
     void lastParagraph();
     void rangeIsCompleteDocument();
 };
@@ -335,6 +360,12 @@ void TestRtfRoundTrip::structures_data()
     QTest::newRow("levels numbered below the levels above")
         << 6 << ">3. a/>>3.甲) b/>>3.乙) c/>4. d/>>4.甲) e"
         << QByteArray("levelstartat3 levelnfc30");
+    QTest::newRow("kept: page, header, footer, text box, field, hidden text, breaks")
+        << 7 << "a{shp}b{field}{v}c/~d/e"
+        << QByteArray("info paperw11906 paperh16838 margl1134 pgwsxn11906 header footer shp "
+                      "shptxt fldinst v pagebb sect lndscpsxn");
+    QTest::newRow("footnote, endnote with a mark of its own")
+        << 8 << "a^1b^*c/notes(@^1 one/two/@@end)/" << QByteArray("chftn footnote ftnalt");
 }
 
 // Tables, pictures, headings and lists come back as they were, and write the
@@ -353,6 +384,28 @@ void TestRtfRoundTrip::structures()
     QCOMPARE(structureOf(*back), structure);
     back->setDefaultFont(document.defaultFont());
     QCOMPARE(rtf::write(*back), data);
+    if (builder == 8) {
+        // A part of the text holds only the notes of its marks.
+        const QByteArray part = rtf::writeRange(document, 0, 2);
+        QCOMPARE(part.count("{\\footnote"), 1);
+        QCOMPARE(structureOf(*readBack(part)), QStringLiteral("a^1/notes(@^1 one/two)/"));
+        // A note whose mark was deleted still goes out, marked at the end.
+        QTextCursor mark(&document);
+        mark.setPosition(1);
+        mark.setPosition(2, QTextCursor::KeepAnchor);
+        mark.removeSelectedText();
+        QCOMPARE(structureOf(*readBack(rtf::write(document))),
+                 QStringLiteral("ab^*c/^1/notes(@@end/@^1 one/two)/"));
+    }
+    if (builder == 7) {
+        // The header's font and colour are this writer's numbers for Arial,
+        // in its character set, and red.
+        QVERIFY(data.contains("\\cf1 head"));
+        const qsizetype arial = data.indexOf("\\fcharset204 Arial;}");
+        QVERIFY(arial > 0);
+        const QByteArray font = data.mid(data.lastIndexOf("{\\f", arial) + 1, 3);
+        QVERIFY2(data.contains("{\\header\\pard" + font), font);
+    }
     if (builder == 0) {
         const auto* table = qobject_cast<QTextTable*>(back->rootFrame()->childFrames().value(0));
         QVERIFY(table);
@@ -365,6 +418,39 @@ void TestRtfRoundTrip::structures()
         QCOMPARE(cell.background().color(), QColor(255, 255, 0));
         QCOMPARE(cell.verticalAlignment(), QTextCharFormat::AlignMiddle);
     }
+}
+
+// Typing beside a kept object keeps it, and a copy of it pasted through HTML
+// (as the view copies) is written back as the RTF it stands for.
+void TestRtfRoundTrip::keptObjectsOutliveEditing()
+{
+    QTextDocument document;
+    keptDocument(document);
+    QTextCursor cursor(&document);
+    cursor.setPosition(1);
+    cursor.insertText(" after");
+    cursor.setPosition(8);
+    cursor.insertText("before ");
+    cursor.setPosition(7);
+    cursor.setPosition(8, QTextCursor::KeepAnchor);
+    QCOMPARE(cursor.selectedText(), QString(QChar::ObjectReplacementCharacter));
+    const QString html = QTextDocumentFragment(cursor).toHtml();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertFragment(QTextDocumentFragment::fromHtml(html, &document));
+    QCOMPARE(structureOf(document).left(20), QStringLiteral("a after{shp}before b"));
+
+    QTextDocument metafile;
+    metafileDocument(metafile);
+    QTextCursor picture(&metafile);
+    picture.setPosition(1);
+    picture.setPosition(2, QTextCursor::KeepAnchor);
+    const QString pictureHtml = QTextDocumentFragment(picture).toHtml();
+    picture.insertFragment(QTextDocumentFragment::fromHtml(pictureHtml, &metafile));
+    QCOMPARE(rtf::write(metafile).count("{\\pict\\wmetafile8"), 1);
+
+    const QByteArray data = rtf::write(document);
+    QCOMPARE(data.count("{\\shp{\\*\\shpinst"), 2);
+    QVERIFY(data.contains("{\\v \\f"));
 }
 
 // The closing \par of the last paragraph neither adds an empty paragraph nor

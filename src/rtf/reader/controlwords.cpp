@@ -1,5 +1,6 @@
 #include "rtf/reader/controlwords.h"
 
+#include "rtf/reader/keptwords.h"
 #include "rtf/textproperties.h"
 
 #include <string_view>
@@ -92,6 +93,16 @@ const std::unordered_map<std::string_view, WordEntry>& words()
                                       "field-pict",   "nonesttables",
                                       "ebcstart",     "ebcend"})
             add(name, Word::SkippedDestination);
+        const auto keep = [&t](std::string_view name, char16_t kind) {
+            t.insert_or_assign(name, WordEntry{Word::KeptGroup, kind});
+        };
+        for (std::string_view name : kKeptDocumentGroups)
+            keep(name, kKeptDocument);
+        for (std::string_view name : kKeptInlineGroups)
+            keep(name, kKeptInline);
+        keep("footnote", kKeptNote);
+        for (std::string_view name : kKeptSettings)
+            add(name, Word::Setting);
         add("f", Word::Font);
         add("fcharset", Word::Charset);
         add("cpg", Word::CodePage);
@@ -131,6 +142,7 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("hich", Word::RunKind, 2);
         add("dbch", Word::RunKind, 3);
         add("cs", Word::CharStyle);
+        add("v", Word::Hidden);
         add("pard", Word::Pard);
         add("ql", Word::AlignLeft);
         add("qc", Word::AlignCentre);
@@ -165,6 +177,7 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("ltrpar", Word::Direction, 0);
         add("intbl", Word::InTable);
         add("itap", Word::Nesting);
+        add("pagebb", Word::PageBreakBefore);
         add("trowd", Word::RowDefaults);
         add("trgaph", Word::RowGap);
         add("trleft", Word::RowLeft);
@@ -197,8 +210,9 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("brdrw", Word::BorderWidth);
         add("brdrcf", Word::BorderColor);
         add("par", Word::Par);
-        add("sect", Word::Par);
-        add("page", Word::Par);
+        add("sect", Word::Section);
+        add("page", Word::PageBreak);
+        add("chftn", Word::FootnoteNumber);
         add("line", Word::Line);
         add("tab", Word::Tab);
         add("cell", Word::Cell);

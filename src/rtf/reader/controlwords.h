@@ -32,6 +32,8 @@ enum class Word {
     PictureGroup, // \shppict: holds the picture a reader should prefer
     NestedTableProperties,
     SkippedDestination,
+    KeptGroup, // a destination kept as RTF; character: its Kept::Kind
+    Setting,   // a setting of the document or a section, kept as RTF
     // tables
     Font,
     Charset,
@@ -70,6 +72,7 @@ enum class Word {
     AssociatedFont, // \afN
     RunKind,        // character: 1 \loch, 2 \hich, 3 \dbch
     CharStyle,      // \csN
+    Hidden,
     // paragraphs
     Pard,
     AlignLeft,
@@ -94,6 +97,7 @@ enum class Word {
     Direction,   // character: 1 \rtlpar, 0 \ltrpar
     InTable,
     Nesting,
+    PageBreakBefore,
     // table rows
     RowDefaults,
     RowGap,
@@ -117,6 +121,9 @@ enum class Word {
     Tab,
     Cell,
     Row,
+    Section,
+    PageBreak,
+    FootnoteNumber, // \chftn
     Character,
 };
 

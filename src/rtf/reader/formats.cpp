@@ -106,6 +106,9 @@ bool applyFormatWord(const WordEntry& entry, const RtfToken& token, CharState& c
         chars.verticalAlignment =
             !token.hasParameter || value > 0 ? (word == Word::Raise ? 1 : 2) : 0;
         return true;
+    case Word::Hidden:
+        chars.hidden = flag(token);
+        return true;
     case Word::Pard:
         para = ParaState{};
         return true;
@@ -175,6 +178,9 @@ bool applyFormatWord(const WordEntry& entry, const RtfToken& token, CharState& c
         return true;
     case Word::Nesting:
         para.nesting = qBound(0, value, kMaxTableDepth);
+        return true;
+    case Word::PageBreakBefore:
+        para.pageBreakBefore = flag(token);
         return true;
     default:
         return false;
@@ -280,6 +286,8 @@ QTextBlockFormat blockFormat(const ParaState& state, qreal indentWidth, bool inL
     }
     if (state.indentLevels > 0)
         format.setIndent(state.indentLevels);
+    if (state.pageBreakBefore)
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     if (state.outlineLevel >= 0 && state.outlineLevel < 6)
         format.setHeadingLevel(state.outlineLevel + 1);
     if (state.rightToLeft)

@@ -44,6 +44,7 @@ struct CharState
     {
         return runKind > 0 && runFonts[runKind - 1] >= 0 ? runFonts[runKind - 1] : font;
     }
+    bool hidden = false; // \v
 
     friend bool operator==(const CharState&, const CharState&) = default;
 };
@@ -83,6 +84,7 @@ struct ParaState
     TabStop nextTab;      // the kind and leader of the next \tx
     bool inTable = false; // \intbl
     int nesting = 0;      // \itap
+    bool pageBreakBefore = false;
 
     // How deep in tables the paragraph stands: 0 outside, 1 in a cell, 2 in a nested table's.
     int tableDepth() const { return inTable ? qMax(1, nesting) : nesting; }

@@ -285,7 +285,7 @@ QTextList* ListTables::legacyItem(const ParaState& state, QTextCursor& cursor)
 {
     const quint64 key = (quint64(uint(state.legacyList)) << 32) |
                         quint64(m_legacyRun & 0xFFFFFF) << 8 | uint(state.listLevel);
-    if (const auto found = m_legacyLists.constFind(key); found != m_legacyLists.cend())
+    if (const auto found = m_legacyLists.constFind(key); found != m_legacyLists.cend() && *found)
         return *found;
     if (m_made >= kMaxLists)
         return nullptr;

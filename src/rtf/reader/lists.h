@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -74,9 +75,11 @@ private:
         std::array<int, kLevels> starts{-1, -1, -1, -1, -1, -1, -1, -1, -1}; // -1: the list's
     };
     // A list as the text uses it: each level's current QTextList and number.
+    // Qt deletes a list whose last paragraph takes another format: a level
+    // whose list is gone makes a new one.
     struct Instance
     {
-        std::array<QTextList*, kLevels> lists{};
+        std::array<QPointer<QTextList>, kLevels> lists{};
         std::array<int, kLevels> numbers{};
     };
 
@@ -103,7 +106,7 @@ private:
     int m_legacyStart = 1;
     bool m_legacyContinues = false; // \pnlvlcont
     int m_legacyRun = 0;            // counts interruptions of old-style lists
-    QHash<quint64, QTextList*> m_legacyLists;
+    QHash<quint64, QPointer<QTextList>> m_legacyLists;
     qsizetype m_made = 0; // QTextLists made
 };
 

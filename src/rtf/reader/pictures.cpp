@@ -1,5 +1,6 @@
 #include "rtf/reader/pictures.h"
 
+#include "rtf/keptproperties.h"
 #include "rtf/pictureproperties.h"
 
 #include <QBuffer>
@@ -143,6 +144,9 @@ std::optional<QTextImageFormat> Pictures::end(QTextDocument* document)
     if (kind == Kind::Other) {
         format.setProperty(kPictureWords, m_words);
         document->addResource(QTextDocument::ImageResource, QUrl(name), placeholder(width, height));
+        // Also where a copy through HTML, which keeps only the name, finds it.
+        document->addResource(kKeptResource, keptRtfUrl(name),
+                              "{\\pict" + m_words + '\n' + bytes.toHex() + '}');
     } else {
         document->addResource(QTextDocument::ImageResource, QUrl(name), bytes);
     }
