@@ -191,6 +191,7 @@ public:
     // Label and title after a command, by the label's one colour rule.
     void showDocumentState();
     void showEditability();
+    void focusText();
 
 signals:
     // The application is asked to end (Quit, or its alert's OK).

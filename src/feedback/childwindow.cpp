@@ -225,7 +225,20 @@ void detachChildWindow(QWidget* parent, QWidget* child)
     if (!tracker || !tracker->detach(child))
         return;
     child->setProperty(kOffsetProperty, child->pos() - parent->frameGeometry().topLeft());
+    const bool hadKeyboard = child->isActiveWindow();
     child->hide();
+    if (hadKeyboard)
+        parent->activateWindow();
+}
+
+void returnFocusTo(QWidget* widget)
+{
+    if (!widget || !widget->isVisible())
+        return;
+    QWidget* window = widget->window();
+    window->raise();
+    window->activateWindow();
+    widget->setFocus(Qt::OtherFocusReason);
 }
 
 bool isChildWindowAttached(const QWidget* parent, const QWidget* child)

@@ -13,8 +13,14 @@ namespace velko {
 // Attaching a window that is already attached only raises it again.
 void attachChildWindow(QWidget* parent, QWidget* child);
 
-// Detaches and hides `child`. Does nothing for a window that is not attached.
+// Detaches and hides `child`; the parent has the keyboard again when the
+// child had it. Does nothing for a window that is not attached.
 void detachChildWindow(QWidget* parent, QWidget* child);
+
+// Gives the keyboard back to `widget` in its window, once an alert or panel
+// over it is answered: the window manager would otherwise hand it to the
+// document window.
+void returnFocusTo(QWidget* widget);
 
 bool isChildWindowAttached(const QWidget* parent, const QWidget* child);
 

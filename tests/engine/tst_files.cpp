@@ -7,6 +7,8 @@
 #include "core/desktop/recentdocuments.h"
 #include "rtf/rtf.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QMenu>
 #include <QTextDocument>
 #include <QTimer>
@@ -126,8 +128,12 @@ private slots:
         const QString path = desktopPath("formatted.rtf");
         QVERIFY(writeFile(path, kFormattedRtf));
         showSecureOutput();
+        // The keyboard was on the check box (a space would tick it); the
+        // opened text has it next.
+        m_engine->chkBoxShowEncryptedOutputAfterEncryption->setFocus();
         m_engine->btnOpenAction(); // no edits: the panel at once
         acceptPanel(waitForPanel(), path);
+        QCOMPARE(m_layout->mainWindow->focusWidget(), m_view);
         QCOMPARE(m_layout->mainWindow->windowTitle(), path);
         QCOMPARE(flagsOf(*m_layout), "clean plain");
         QCOMPARE(m_view->toPlainText(), QStringLiteral("Bold red italic\nCentred line €"));
@@ -147,9 +153,11 @@ private slots:
         setDocumentPath(*m_layout, desktopPath("n.rtf"));
         m_view->setPlainTextFromCode(QStringLiteral("old"));
         showSecureOutput();
+        m_engine->cipherPopUpButton->setFocus();
         m_engine->btnNewAction();
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(m_view->isEmpty());
+        QCOMPARE(m_layout->mainWindow->focusWidget(), m_view);
         QCOMPARE(m_engine->setFileNameLabel->text(), QStringLiteral("untitled.rtf"));
         QCOMPARE(flagsOf(*m_layout), "clean secure orange");
 

@@ -167,6 +167,11 @@ private slots:
         QTest::keyClicks(engine.textfieldKeyword2, QStringLiteral("c"));
         QCOMPARE(indicator->text(), QStringLiteral("Keywords match"));
         QCOMPARE(indicator->accessibleDescription(), QStringLiteral("Keywords match"));
+        // It reads on a dark window too.
+        QPalette dark = engine.windowEnterKeyWord->palette();
+        dark.setColor(QPalette::Window, QColor(40, 40, 40));
+        engine.windowEnterKeyWord->setPalette(dark);
+        QVERIFY(indicator->palette().color(QPalette::WindowText).lightness() > 128);
     }
 
     // Without a desktop folder the panel starts in the home folder; it creates
