@@ -24,6 +24,9 @@ void returnFocusTo(QWidget* widget);
 
 bool isChildWindowAttached(const QWidget* parent, const QWidget* child);
 
+// Places `window` (with its frame) centred over `parent`'s frame.
+void centreOver(QWidget* window, const QWidget* parent);
+
 // The width at which the window manager can show the whole of `window`'s
 // title (bounded by the screen). Attached windows are kept at least that
 // wide, also when their title changes.

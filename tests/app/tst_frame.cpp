@@ -174,14 +174,20 @@ void FrameTest::secondaryWindowsAreCentredDialogs()
         QVERIFY2(child->width() >= titleFittingWidth(child), qPrintable(child->objectName()));
         detachChildWindow(window, child);
     }
-    // Alerts too, when their title is longer than their texts need.
-    QMessageBox* alert = createNotice(window, QMessageBox::Warning,
-                                      QStringLiteral("The document could not be unlocked because "
-                                                     "the keyword did not match it"));
-    alert->open();
-    QVERIFY(QTest::qWaitForWindowExposed(alert));
-    QVERIFY(alert->width() >= titleFittingWidth(alert));
-    alert->close();
+    // Alerts too, when their title is longer than their texts need, and
+    // centred as they are.
+    for (const QString& title : {QStringLiteral("The document could not be unlocked because the "
+                                                "keyword did not match it"),
+                                 QStringLiteral("Quit?")}) {
+        QMessageBox* alert = createNotice(window, QMessageBox::Warning, title);
+        alert->setInformativeText(QStringLiteral("A longer text than the title has, to lay out."));
+        alert->open();
+        QVERIFY(QTest::qWaitForWindowExposed(alert));
+        QVERIFY(alert->width() >= titleFittingWidth(alert));
+        const QPoint off = alert->frameGeometry().center() - window->frameGeometry().center();
+        QVERIFY2(off.manhattanLength() <= 4, qPrintable(title));
+        alert->close();
+    }
 }
 
 void FrameTest::desktopFontNames_data()
