@@ -199,6 +199,31 @@ void centreOver(QWidget* window, const QWidget* parent)
     window->setGeometry(placed.marginsRemoved(frame));
 }
 
+namespace {
+
+// Centres its window over the window's parent each time it is shown.
+class CentreOnShow : public QObject
+{
+public:
+    explicit CentreOnShow(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && window->parentWidget())
+            centreOver(window, window->parentWidget()->window());
+        return false;
+    }
+};
+
+} // namespace
+
+void centreWhenShown(QWidget* window)
+{
+    new CentreOnShow(window);
+}
+
 int titleFittingWidth(const QWidget* window)
 {
     QFont font = window->font();

@@ -27,6 +27,10 @@ bool isChildWindowAttached(const QWidget* parent, const QWidget* child);
 // Places `window` (with its frame) centred over `parent`'s frame.
 void centreOver(QWidget* window, const QWidget* parent);
 
+// Centres a dialog over its parent's window whenever it is shown (at the
+// size it has before its own show handling).
+void centreWhenShown(QWidget* window);
+
 // The width at which the window manager can show the whole of `window`'s
 // title (bounded by the screen). Attached windows are kept at least that
 // wide, also when their title changes.

@@ -5,8 +5,10 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QTreeView>
 
 namespace velko {
 
@@ -27,7 +29,7 @@ protected:
         if (event->type() == QEvent::Show)
             fitTitle();
         const bool handled = QMessageBox::event(event);
-        // It was placed before, at the size it had then.
+        // It was placed before it laid itself out, at the size it had then.
         if (event->type() == QEvent::Show && parentWidget())
             centreOver(this, parentWidget()->window());
         return handled;
@@ -97,6 +99,7 @@ int alertReturnCode(QMessageBox* alert)
 QFileDialog* createPanel(QWidget* parent, const PanelSpec& spec)
 {
     auto* panel = new QFileDialog(parent);
+    centreWhenShown(panel);
     QString filter = QObject::tr("Rich Text documents (*.%1)").arg(spec.fileType);
     if (spec.fileType == QLatin1String("srtf"))
         filter = QObject::tr("Secure documents (*.srtf)");
@@ -121,6 +124,11 @@ QFileDialog* createPanel(QWidget* parent, const PanelSpec& spec)
         panel->setAcceptMode(QFileDialog::AcceptOpen);
         panel->setFileMode(QFileDialog::ExistingFile);
         panel->setWindowTitle(QObject::tr("Open"));
+    }
+    // The list's size, kind and date columns as wide as what they show.
+    if (auto* list = panel->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        for (int column = 1; column < list->header()->count(); ++column)
+            list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     }
     panel->setProperty("velkoFileType", spec.fileType);
     panel->setProperty("velkoSave", spec.kind == PanelKind::Save);

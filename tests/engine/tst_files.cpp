@@ -9,9 +9,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QMenu>
 #include <QTextDocument>
 #include <QTimer>
+#include <QTreeView>
 
 #include <optional>
 
@@ -132,7 +134,14 @@ private slots:
         // opened text has it next.
         m_engine->chkBoxShowEncryptedOutputAfterEncryption->setFocus();
         m_engine->btnOpenAction(); // no edits: the panel at once
-        acceptPanel(waitForPanel(), path);
+        QFileDialog* panel = waitForPanel();
+        // Its list shows the whole size, kind and date of each file.
+        auto* tree = panel->findChild<QTreeView*>(QStringLiteral("treeView"));
+        QAbstractItemView* list = tree;
+        QTRY_VERIFY(list->model()->rowCount(list->rootIndex()) > 0);
+        for (int column = 1; column < 4; ++column)
+            QTRY_VERIFY(tree->header()->sectionSize(column) >= list->sizeHintForColumn(column));
+        acceptPanel(panel, path);
         QCOMPARE(m_layout->mainWindow->focusWidget(), m_view);
         QCOMPARE(m_layout->mainWindow->windowTitle(), path);
         QCOMPARE(flagsOf(*m_layout), "clean plain");
