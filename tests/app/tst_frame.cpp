@@ -122,9 +122,14 @@ void FrameTest::aboutBoxShownOnceFollowsTheWindowAndLetsItWork()
     QCOMPARE(m_layout->engine->VelkoField->toPlainText(), QStringLiteral("abc"));
     QVERIFY(m_layout->state->textChanged);
 
-    testsupport::button(about, "btnAboutBoxClose")->click();
-    QVERIFY(!about->isVisible());
-    QVERIFY(!isChildWindowAttached(window, about));
+    // Escape closes it, as it closes Preferences.
+    for (QWidget* shown : {about, m_layout->engine->windowPreferences}) {
+        attachChildWindow(window, shown);
+        QTRY_COMPARE(QApplication::activeWindow(), shown);
+        QTest::keyClick(shown, Qt::Key_Escape);
+        QVERIFY2(!shown->isVisible(), qPrintable(shown->objectName()));
+        QVERIFY(!isChildWindowAttached(window, shown));
+    }
 }
 
 void FrameTest::everyControlHasAnAccessibleNameAndIcon()
