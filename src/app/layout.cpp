@@ -243,6 +243,7 @@ std::unique_ptr<Layout> buildLayout()
     buildAboutWindow(*layout);
     buildKeywordWindows(*layout);
     buildMailWindow(*layout);
+    buildTranslationWindow(*layout);
     buildUnlockOnOpenWindow(*layout);
     buildEditingTools(*layout);
     buildSpellChecking(*layout);

@@ -162,10 +162,10 @@ void FrameTest::everyControlHasAnAccessibleNameAndIcon()
 void FrameTest::secondaryWindowsAreCentredDialogs()
 {
     QMainWindow* window = m_layout->mainWindow.get();
-    const QList<QWidget*> secondary = {m_layout->engine->aboutWindowOpen,
-                                       m_layout->engine->windowEnterKeyWord,
-                                       m_layout->engine->windowUnlockKeyword,
-                                       m_layout->appController->windowUnlockFileWithKeyword};
+    const QList<QWidget*> secondary = {
+        m_layout->engine->aboutWindowOpen, m_layout->engine->windowEnterKeyWord,
+        m_layout->engine->windowUnlockKeyword, m_layout->engine->translationWindow,
+        m_layout->appController->windowUnlockFileWithKeyword};
     for (QWidget* child : secondary) {
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(child);
         QVERIFY(accessible);
