@@ -8,6 +8,7 @@
 #include "core/preferences.h"
 #include "feedback/childwindow.h"
 #include "feedback/clipboardguard.h"
+#include "feedback/documentstatus.h"
 #include "feedback/velkotextview.h"
 
 #include <QAction>
@@ -226,6 +227,8 @@ void Engine::showLocked(bool locked)
     }
     VelkoField->setVisible(!locked);
     lockedPanel->setVisible(locked);
+    if (documentStatus)
+        documentStatus->setLocked(locked);
     if (locked)
         textFieldKeywordLocked->setFocus(Qt::OtherFocusReason);
     lock.updateIdleCheck();
