@@ -16,6 +16,8 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -152,11 +154,45 @@ void FrameTest::everyControlHasAnAccessibleNameAndIcon()
                  qPrintable(button->objectName()));
     }
     // Every command shows its text and an icon, in the menus and on the bars,
-    // where the desktop has no icon theme too.
+    // where the desktop has no icon theme too; greyed out, no colour is left.
+    const auto grey = [](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 0 && QColor(image.pixel(x, y)).hsvSaturation() > 8)
+                    return false;
+        return true;
+    };
     for (QAction* action : m_layout->actions) {
         QVERIFY2(!action->text().isEmpty(), qPrintable(action->objectName()));
         QVERIFY2(!action->icon().pixmap(16).isNull(), qPrintable(action->objectName()));
+        QVERIFY2(grey(action->icon().pixmap(16, QIcon::Disabled).toImage()),
+                 qPrintable(action->objectName()));
     }
+    // Submenus too, but for the documents listed under Open Recent.
+    QList<QMenu*> menus;
+    for (QAction* top : window->menuBar()->actions())
+        menus << top->menu();
+    while (!menus.isEmpty()) {
+        QMenu* menu = menus.takeFirst();
+        for (QAction* item : menu->actions()) {
+            if (item->menu())
+                menus << item->menu();
+            if (!item->isSeparator() && !item->isCheckable() && menu != m_layout->openRecentMenu)
+                QVERIFY2(!item->icon().isNull(), qPrintable(item->text()));
+        }
+    }
+    // The highlight's letters stay dark on its light swatch on a dark palette.
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::WindowText, Qt::white);
+    QApplication::setPalette(dark);
+    const QImage highlight = m_layout->action("formatHighlightColor")->icon().pixmap(32).toImage();
+    QApplication::setPalette(light);
+    int darkPixels = 0;
+    for (int x = 4; x < 28; ++x)
+        for (int y = 8; y < 24; ++y)
+            darkPixels += QColor(highlight.pixel(x, y)).lightness() < 100;
+    QVERIFY(darkPixels > 10);
 }
 
 void FrameTest::secondaryWindowsAreCentredDialogs()
