@@ -215,7 +215,7 @@ void Engine::showLocked(bool locked)
             lock.enabledBefore.insert(action, action->isEnabled());
             action->setEnabled(false);
         }
-        lockedDocumentLabel->setText(tr("<b>%1</b> is locked (%2). Type its keyword to open it.")
+        lockedDocumentLabel->setText(tr("<b>%1</b> is locked (%2): type its keyword to open it.")
                                          .arg(QFileInfo(state->fileName).fileName().toHtmlEscaped(),
                                               cipherDisplayName(state->cipher)));
     } else {

@@ -31,7 +31,7 @@ void showOpenedWithOtherCipher(QWidget* window, const QString& chosen, const QSt
         QObject::tr("The document was unlocked with %1.").arg(cipherDisplayName(opened));
     QMessageBox* notice = createNotice(window, QMessageBox::Information, title);
     notice->setObjectName(QStringLiteral("openedWithOtherCipherNotice"));
-    notice->setInformativeText(QObject::tr("It was not locked with %1. %2 is now the selected "
+    notice->setInformativeText(QObject::tr("It was not locked with %1, so %2 is now the selected "
                                            "cipher, and Secure will use it.")
                                    .arg(cipherDisplayName(chosen), cipherDisplayName(opened)));
     notice->open();
