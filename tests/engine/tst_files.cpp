@@ -16,6 +16,7 @@
 #include <QTreeView>
 
 #include <optional>
+#include <utility>
 
 using namespace velko;
 using namespace testsupport;
@@ -55,6 +56,8 @@ private slots:
         const QString encrypted = QStringLiteral("Attention, trying to save encrypted text!");
         const QString plain = QStringLiteral("Warning, trying to save as plain text!");
         QTest::newRow("untitled, plain") << true << true << false << "panel" << QString();
+        // Without a desktop folder the panel starts at home and makes no folder.
+        QTest::newRow("untitled, no desktop") << true << true << false << "panel" << QString();
         QTest::newRow("untitled, enciphered view")
             << true << false << false << encrypted << "Save as plain text";
         QTest::newRow("path, enciphered view, secure")
@@ -71,7 +74,10 @@ private slots:
         QFETCH(QString, shows);
         QFETCH(QString, button);
         // A saved document's panel starts at its own folder and name.
-        const QString folder = untitled ? m_desktop : m_home->filePath(QStringLiteral("Documents"));
+        const bool noDesktop = QByteArray(QTest::currentDataTag()).contains("no desktop");
+        QString folder = untitled ? m_desktop : m_home->filePath(QStringLiteral("Documents"));
+        if (noDesktop)
+            QVERIFY(QDir(std::exchange(folder, m_home->path())).removeRecursively());
         QVERIFY(QDir().mkpath(folder));
         QString target = folder + (secure ? "/letter.srtf" : "/letter.rtf");
         if (!untitled)
@@ -95,9 +101,11 @@ private slots:
             QCOMPARE(QDir(panel->directory()).canonicalPath(), QDir(folder).canonicalPath());
             QCOMPARE(panel->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
                      untitled ? "untitled.rtf" : "letter.rtf");
-            target = desktopPath("plain.rtf");
+            target = folder + "/plain.rtf";
             acceptPanel(panel, target);
         }
+        QCOMPARE(QDir(m_desktop).exists(), !noDesktop);
+        QCOMPARE(QDir(m_home->filePath(QStringLiteral("Documents"))).exists(), !untitled);
         QVERIFY(readFile(target).contains("Some text"));
         QCOMPARE(readFile(target), m_state->DataToWrite);
         QCOMPARE(m_state->fileName, target);
