@@ -76,6 +76,8 @@ void FrameTest::launchStepsShowUserAndChangeToHome()
     QCOMPARE(m_layout->appController->currentUser->text(), fullUserName());
     QCOMPARE(QDir::currentPath(), QDir(m_home->path()).canonicalPath());
     QDir::setCurrent(previous);
+    // The label follows its colour rule from the start.
+    QCOMPARE(testsupport::flagsOf(*m_layout), "clean plain");
 }
 
 void FrameTest::gecosFullName()
