@@ -61,6 +61,7 @@ void DocumentStatus::setLocked(bool locked)
 {
     m_locked = locked;
     refresh();
+    count(); // at once: no counts of the text linger once it is out of sight
 }
 
 QString DocumentStatus::stateText() const
