@@ -249,6 +249,10 @@ void EditingTools::buildFormatBar()
     connect(m_fontSize, &QComboBox::textActivated, this, &EditingTools::applyFontSizeText);
     m_fontSize->lineEdit()->installEventFilter(this);
 
+    // The fields in the boxes are what the keyboard lands in: assistive
+    // tools name them, not the boxes, on this desktop.
+    m_fontFamily->lineEdit()->setAccessibleName(tr("Font family"));
+    m_fontSize->lineEdit()->setAccessibleName(tr("Font size"));
     m_formatBar->addWidget(m_fontFamily);
     m_formatBar->addWidget(m_fontSize);
     for (const ActionSpec& spec : kActions) {

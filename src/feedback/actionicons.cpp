@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QIconEngine>
+#include <QImage>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -315,6 +316,8 @@ const struct Icon
     {"formatHighlightColor", "format-fill-color",
      [](QPainter& p) {
          p.fillRect(QRectF(1, 3, 14, 10), QColor(0xff, 0xe0, 0x40));
+         // Dark on the light swatch, whatever the palette's text colour.
+         p.setPen(QColor(0x20, 0x20, 0x20));
          letter(p, QStringLiteral("ab"), false, false, 8);
      }},
     {"formatFont", "preferences-desktop-font",
@@ -373,16 +376,6 @@ const struct Icon
     {"recentDocument", "x-office-document",
      [](QPainter& p) {
          page(p);
-     }},
-    {"baselineMenu", "format-text-superscript",
-     [](QPainter& p) {
-         letter(p, QStringLiteral("x"), false, false, 9, QRectF(0, 4, 11, 12));
-         letter(p, QStringLiteral("2"), false, false, 6, QRectF(9, 0, 7, 8));
-         letter(p, QStringLiteral("2"), false, false, 6, QRectF(9, 8, 7, 8));
-     }},
-    {"alignmentMenu", "format-justify-left",
-     [](QPainter& p) {
-         lines(p, {12, 8, 12, 6});
      }},
     {"formatInsertTable", "insert-table",
      [](QPainter& p) {
@@ -475,8 +468,19 @@ const struct Icon
      }},
 };
 
-const Icon* findIcon(const QString& actionName)
+// Submenus show the icon of their first command.
+const struct
 {
+    const char* menu;
+    const char* action;
+} kMenuIcons[] = {{"baselineMenu", "formatSuperscript"}, {"alignmentMenu", "formatAlignLeft"}};
+
+const Icon* findIcon(QString actionName)
+{
+    for (const auto& menu : kMenuIcons) {
+        if (actionName == QLatin1String(menu.menu))
+            actionName = QLatin1String(menu.action);
+    }
     for (const Icon& icon : kIcons) {
         if (actionName == QLatin1String(icon.action))
             return &icon;
@@ -494,9 +498,50 @@ public:
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
     {
+        // Greyed out as a whole, its colour samples too.
+        if (mode == QIcon::Disabled) {
+            QImage image(rect.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter onImage(&image);
+            draw(&onImage, QRect(QPoint(0, 0), rect.size()), QPalette::Disabled);
+            onImage.end();
+            const QColor ink =
+                QGuiApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
+            painter->drawImage(rect.topLeft(), greyed(image, qGray(ink.rgb())));
+            return;
+        }
+        draw(painter, rect, QPalette::Active);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        return pixmap;
+    }
+
+private:
+    // Each colour turned grey and drawn most of the way towards the
+    // disabled ink, so that colour samples fade as the lines do.
+    static QImage greyed(QImage image, int inkGrey)
+    {
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const int grey = inkGrey + (qGray(line[x]) - inkGrey) * 3 / 10;
+                line[x] = qRgba(grey, grey, grey, qAlpha(line[x]));
+            }
+        }
+        return image;
+    }
+
+    void draw(QPainter* painter, const QRect& rect, QPalette::ColorGroup group) const
+    {
         const QPalette palette = QGuiApplication::palette();
-        const QColor ink = palette.color(
-            mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active, QPalette::WindowText);
+        const QColor ink = palette.color(group, QPalette::WindowText);
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         painter->translate(rect.topLeft());
@@ -510,16 +555,6 @@ public:
         painter->restore();
     }
 
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        QPixmap pixmap(size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
-        return pixmap;
-    }
-
-private:
     Drawing m_draw;
 };
 

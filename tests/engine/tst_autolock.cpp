@@ -6,6 +6,7 @@
 #include "app/sessionwatch.h"
 #include "core/preferences.h"
 #include "feedback/clipboardguard.h"
+#include "feedback/documentstatus.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -250,6 +251,8 @@ void AutoLockTest::triggersLockAnOpenSecureDocument()
     QVERIFY(view->toPlainText().isEmpty());
     QVERIFY(!windowShows(layout, QStringLiteral("Secret")));
     QVERIFY(engine.lockedDocumentLabel->text().contains(QStringLiteral(".srtf")));
+    QTRY_VERIFY(engine.documentStatus->stateText().contains(QStringLiteral("), locked")));
+    QCOMPARE(engine.documentStatus->countsText(), QString());
     QCOMPARE(layout.state->textChanged, edited);
     QVERIFY(!layout.action("btnSaveAction")->isEnabled());
     QVERIFY(!layout.action("btnSecureText")->isEnabled());

@@ -95,6 +95,8 @@ private slots:
         QVERIFY(testsupport::clickAlertButton(alert, QStringLiteral("OK")));
 
         QVERIFY(sendWindowOpen());
+        // The keyboard is back in the window, for the address to mend.
+        QTRY_COMPARE(QApplication::focusWidget(), engine->mailRecipientMail);
         QCOMPARE(engine->mailAdditionalTextMessageField->toPlainText(), QStringLiteral("Keep me"));
         QVERIFY(button("btnSendByMail")->isEnabled());
         QCOMPARE(client.wasStarted(), code == int(ErrorCode::MailFailed));
