@@ -5,8 +5,8 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QImageReader>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QPushButton>
 #include <QSpacerItem>
 #include <QTreeView>
