@@ -81,6 +81,25 @@ QMap<QString, QByteArray> filesUnder(const QString& folder)
     return files;
 }
 
+std::optional<QByteArray> stockEnc(const QStringList& arguments, const QByteArray& input)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OPENSSL_CONF"), QStringLiteral("/dev/null"));
+    environment.remove(QStringLiteral("OPENSSL_MODULES"));
+    process.setProcessEnvironment(environment);
+    process.start(
+        QStringLiteral("/usr/bin/openssl"),
+        QStringList{"enc"} + arguments +
+            QStringList{"-provider", "legacy", "-provider", kRc5Module, "-provider", "default"});
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return std::nullopt;
+    return process.readAllStandardOutput();
+}
+
 void startKeepingBytes(QProcess& process, const QString& program, const QStringList& arguments,
                        const QString& shellFirst)
 {

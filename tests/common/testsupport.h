@@ -33,8 +33,6 @@ namespace testsupport {
 // Set before QTEST_MAIN builds the application.
 inline const bool kNoGlx = qputenv("QT_QPA_OFFSCREEN_NO_GLX", "1");
 
-inline const QString kRc5Module = QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so");
-
 // The document window, built, wired, shown and exposed (offscreen); it locks
 // with the real openssl tool and the RC5 module of this build.
 std::unique_ptr<velko::Layout> makeDocumentWindow();
