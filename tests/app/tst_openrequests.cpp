@@ -15,21 +15,16 @@ class OpenRequestsTest : public QObject
     Q_OBJECT
 
 private slots:
+    // By name, but not a folder's name, or by content, on disk too.
     void kindOfPath()
     {
         const QByteArray rtf = "{\\rtf1\\ansi hello}";
-        const QByteArray secure = "U2FsdGVkX1+abc";
         QCOMPARE(documentKindOf("/home/a/NOTE.SRTF", {}), DocumentKind::Secure);
-        // A folder named like a secure file does not make its contents secure.
         QCOMPARE(documentKindOf("/home/a/old.srtf/letter.rtf", rtf), DocumentKind::Plain);
-        QCOMPARE(documentKindOf("/home/a/renamed.rtf", secure), DocumentKind::Secure);
+        QCOMPARE(documentKindOf("/home/a/renamed.rtf", "U2FsdGVkX1+abc"), DocumentKind::Secure);
         QCOMPARE(documentKindOf("/home/a/quoted.rtf", " U2FsdGVkX1"), DocumentKind::Plain);
-    }
-
-    void kindOfFileOnDisk()
-    {
         testsupport::TempHome home;
-        const QString renamed = home.filePath(QStringLiteral("letter.rtf"));
+        const QString renamed = home.filePath("letter.rtf");
         QVERIFY(testsupport::writeFile(renamed, "U2FsdGVkX19hYmNkZWZnaA==\n"));
         QCOMPARE(documentKindOfFile(renamed), DocumentKind::Secure);
     }
@@ -52,7 +47,7 @@ private slots:
             << QStringList{"velko", "--frobnicate", "a.rtf"} << QStringList{};
     }
 
-    // No paths: an error.
+    // Launch arguments become absolute paths in order; no paths: an error.
     void commandLine()
     {
         QFETCH(QStringList, arguments);
@@ -62,13 +57,13 @@ private slots:
         QCOMPARE(parsed.paths, paths);
     }
 
+    // Paths to URIs and back, bytes kept; only local files are opened.
     void urisRoundTrip()
     {
         const QStringList paths{QStringLiteral("/tmp/a b.rtf"), QStringLiteral("/tmp/ünï #1.srtf"),
                                 pathFromNative("/tmp/\xff%.rtf")};
         const QStringList uris = urisOfPaths(paths);
         QCOMPARE(localPathsOfUris(uris), paths);
-        // Only local files are opened.
         QCOMPARE(localPathsOfUris({"https://example.org/x.rtf", uris.at(0)}), paths.mid(0, 1));
     }
 };
