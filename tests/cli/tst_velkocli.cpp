@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 using namespace velko;
+using testsupport::filesUnder;
 using testsupport::readFile;
 using testsupport::writeFile;
 
@@ -93,43 +94,37 @@ private slots:
         for (const QByteArray& name : names)
             file << path(pathFromNative(name));
         QVERIFY(writeFile(file[0], kRtf));
-        Outcome run = runCli({"lock", "--cipher", cipher, "--keyword-fd", "0", file[0], file[1]},
-                             "two words\n");
-        run = runCli({"unlock", "--cipher", "auto", "--keyword-fd", "0", file[1], "-"},
-                     "two words\r\n");
+        runCli({"lock", "--cipher", cipher, "--keyword-fd", "0", file[0], file[1]}, "two words\n");
+        Outcome run = runCli({"unlock", "--cipher", "auto", "--keyword-fd", "0", file[1], "-"},
+                             "two words\r\n");
         QCOMPARE(run.out, kRtf); // byte for byte
         QVERIFY2(run.err.contains(shownName), run.err.constData());
-        // Plaintext written to a new file is the user's only.
-        QCOMPARE(runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", file[1], file[2]},
-                        "two words\n")
-                     .status,
-                 0);
+        run = runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", file[1], file[2]},
+                     "two words\n");
+        QCOMPARE(run.status, 0);
+        QCOMPARE(runCli({"convert", "--to", "txt", file[2], file[3]}).status, 0);
+        QCOMPARE(readFile(file[3]), QByteArray("caf\xc3\xa9 {x}\n"));
         const auto modeOf = [this](const QByteArray& name) { // -1: no file of that name
             struct stat info;
             const QByteArray bytes = QFile::encodeName(m_dir->path()) + '/' + name;
             return ::stat(bytes.constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
         };
-        QCOMPARE(modeOf(names[2]), 0600);
-        QCOMPARE(runCli({"convert", "--to", "txt", file[2], file[3]}).status, 0);
-        QCOMPARE(readFile(file[3]), QByteArray("caf\xc3\xa9 {x}\n"));
         for (const QByteArray& name : names)
             QVERIFY(modeOf(name) > 0);
+        QCOMPARE(modeOf(names[2]), 0600); // plaintext written to a new file is the user's only
 
-        const Outcome locked =
-            runCli({"lock", "--cipher", cipher, "--keyword-fd", "3", "-", "-"}, kRtf, "k3\n");
-        QCOMPARE(
-            runCli({"unlock", "--cipher=" + cipher, "--keyword-fd=3", "-", "-"}, locked.out, "k3\n")
-                .out,
-            kRtf);
-        QCOMPARE(runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", "-", "-"},
-                        "k3\n" + locked.out)
-                     .out,
-                 kRtf);
+        const QStringList lockPipe{"lock", "--cipher", cipher, "--keyword-fd", "3", "-", "-"};
+        const QByteArray locked = runCli(lockPipe, kRtf, "k3\n").out;
+        run = runCli({"unlock", "--cipher=" + cipher, "--keyword-fd=3", "-", "-"}, locked, "k3\n");
+        QCOMPARE(run.out, kRtf);
+        run =
+            runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", "-", "-"}, "k3\n" + locked);
+        QCOMPARE(run.out, kRtf);
     }
 
     void exitStatuses_data()
     {
-        QTest::addColumn<QString>("args"); // %IN%: a plain document, %LOCKED%: a locked one
+        QTest::addColumn<QString>("args");
         QTest::addColumn<QByteArray>("keyword");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("message"); // what the error line must say
@@ -137,14 +132,16 @@ private slots:
                             int status, const QByteArray& message = {}) {
             QTest::newRow(name) << QString::fromLatin1(args) << keyword << status << message;
         };
+        // %IN% a plain document, %LOCKED% a locked one, %CHANGED% one changed
+        // after locking, %READONLY% a read-only file, %FF% a byte that is not UTF-8.
         row("help", "--help", {}, 0);
         row("unknown cipher", "lock --cipher aes %IN% %OUT%", "k\n", 1);
         row("no keyword line", "lock --cipher rc4 %IN% %OUT%", "", 1);
         row("no --keyword-fd, no terminal", "lock --cipher des3 %IN% %OUT%", {}, 1);
         row("keyword too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(1024, 'k') + '\n', 1);
+        // The limit, not how much was read.
         row("keyword far too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(60000, 'k') + '\n',
-            1,
-            "longer than 1023 bytes"); // the limit, not how much was read
+            1, "longer than 1023 bytes");
         row("empty keyword", "lock --cipher des3 %IN% %OUT%", "\n", 1);
         row("wrong keyword", "unlock --cipher blowfish %LOCKED% %OUT%", "no\n", 2);
         row("lock a document that is not rtf", "lock --cipher rc4 %LOCKED% %OUT%", "k\n", 2);
@@ -163,8 +160,8 @@ private slots:
         row("rc5 without its module", "lock --cipher rc5 %IN% %OUT%", "k\n", 3);
     }
 
-    // Run as a copy away from its RC5 module. Every failure leaves no output
-    // file behind.
+    // Each failure has its exit status and names what happened; it leaves the
+    // folder as it was (no output file). Run as a copy away from its RC5 module.
     void exitStatuses()
     {
         QFETCH(QString, args);
@@ -176,37 +173,24 @@ private slots:
         const QStringList lock{"lock", "--cipher=blowfish", "--keyword-fd=3", path("in.rtf"),
                                path("locked.srtf")};
         QCOMPARE(runCli(lock, {}, "k\n", cli).status, 0);
-        QStringList extra; // files the row needs, kept as they were
-        if (args.contains("%CHANGED%")) {
-            QByteArray raw = QByteArray::fromBase64(readFile(path("locked.srtf")));
-            raw[raw.size() / 2] = char(raw[raw.size() / 2] ^ 4);
-            QVERIFY(writeFile(path("changed.srtf"), raw.toBase64() + '\n'));
-            extra << "changed.srtf";
-        }
-        if (args.contains("%READONLY%")) {
-            QVERIFY(writeFile(path("readonly.rtf"), "kept"));
-            QVERIFY(QFile::setPermissions(path("readonly.rtf"), QFile::ReadOwner));
-            extra << "readonly.rtf";
-        }
+        QByteArray raw = QByteArray::fromBase64(readFile(path("locked.srtf")));
+        raw[raw.size() / 2] = char(raw[raw.size() / 2] ^ 4);
+        QVERIFY(writeFile(path("changed.srtf"), raw.toBase64() + '\n'));
+        QVERIFY(writeFile(path("readonly.rtf"), "kept"));
+        QVERIFY(QFile::setPermissions(path("readonly.rtf"), QFile::ReadOwner));
+        const QMap<QString, QByteArray> before = filesUnder(m_dir->path());
         const bool noFileSize = args.contains("%LIMIT%");
-        args.replace("%IN%", path("in.rtf"))
-            .replace("%OUT%", path("out"))
-            .replace("%LOCKED%", path("locked.srtf"))
-            .replace("%CHANGED%", path("changed.srtf"))
-            .replace("%READONLY%", path("readonly.rtf"))
-            .replace("%DIR%", m_dir->path())
+        for (const char* name : {"in.rtf", "out", "locked.srtf", "changed.srtf", "readonly.rtf"})
+            args.replace("%" + QString(name).section('.', 0, 0).toUpper() + "%", path(name));
+        args.replace("%DIR%", m_dir->path())
             .replace("%LIMIT%", "")
-            .replace("%FF%", pathFromNative("\xff")); // a byte that is not UTF-8
-        QStringList list = args.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            .replace("%FF%", pathFromNative("\xff"));
+        QStringList list = args.split(' ', Qt::SkipEmptyParts);
         if (!keyword.isNull() && list.size() > 2)
             list.insert(1, "--keyword-fd=3");
         const Outcome run = runCli(list, {}, keyword, cli, noFileSize);
         QVERIFY2(run.status == status && run.err.contains(message), run.err.constData());
-        QVERIFY(!QFileInfo::exists(path("out")));
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(),
-                 3 + extra.size());
-        if (extra.contains("readonly.rtf"))
-            QCOMPARE(readFile(path("readonly.rtf")), QByteArray("kept"));
+        QCOMPARE(filesUnder(m_dir->path()), before);
     }
 
     // A crash while the keyword is held must not leave it in a core file.
