@@ -1,7 +1,10 @@
-// Lock and unlock through the real /usr/bin/openssl and real files.
+// Lock and unlock through the real /usr/bin/openssl and real files, and the
+// pure parts: the Base64 layout and what the tool is told.
 #include "core/cipheroption.h"
 #include "core/cipherpipeline.h"
+#include "core/opensslcommand.h"
 #include "core/seal.h"
+#include "core/securetext.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -334,6 +337,29 @@ private slots:
         const Result<QByteArray> text = m_pipeline.encipher(marked, kCipherDes3, "k", target);
         QVERIFY(text);
         QCOMPARE(withoutSeal(stockTool(des3 + QStringList{"pass:k"}, text.value())), marked);
+    }
+
+    // The Base64 layout written to disk: 64 columns, blanks dropped, anything
+    // else refused.
+    void base64Layout()
+    {
+        QCOMPARE(normaliseBase64(QByteArray(74, 'A')).value(),
+                 QByteArray(64, 'A') + '\n' + QByteArray(10, 'A') + '\n');
+        QCOMPARE(normaliseBase64(" U2 Fs\tdGVk \n\n").value(), "U2FsdGVk\n");
+        QCOMPARE(codeOf(normaliseBase64("U2Fs*dGVk")), int(ErrorCode::NotBase64));
+    }
+
+    // OpenSSL 3 needs the legacy provider and ours; 1.1 has its ciphers built in.
+    void toolVersionAndProviders()
+    {
+        QCOMPARE(
+            openssl::parseMajorVersion("OpenSSL 3.0.19 27 Jan 2026 (Library: OpenSSL 3.0.19)\n"),
+            3);
+        QVERIFY(!openssl::parseMajorVersion("LibreSSL 3.8.2\n"));
+        QCOMPARE(openssl::providerArguments(3, "/opt/velkorc5.so"),
+                 (QStringList{"-provider", "legacy", "-provider", "/opt/velkorc5.so", "-provider",
+                              "default"}));
+        QVERIFY(openssl::providerArguments(1, "/opt/velkorc5.so").isEmpty());
     }
 
 private:
