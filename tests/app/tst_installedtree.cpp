@@ -55,7 +55,8 @@ private slots:
                  QString());
     }
 
-    // Each installed file, with the validator that must pass it. Warnings and
+    // Each installed file, with the validator that must pass it (the programs,
+    // the module and the MIME type show themselves at work below). Warnings and
     // hints count as faults too: appstreamcli fails on them (--strict), the
     // others must say nothing at all (pedantic notes of appstreamcli are not
     // faults).
@@ -66,13 +67,8 @@ private slots:
         const QString share = VELKO_INSTALL_DATADIR "/";
         const QString id = velko::kApplicationId;
         const QStringList manPage{"sh", "-c", "gzip -dc \"$1\" | groff -man -ww -z -Tutf8", "sh"};
-        QTest::newRow("velko") << VELKO_INSTALL_BINDIR "/velko" << QStringList();
-        QTest::newRow("velko-cli") << VELKO_INSTALL_BINDIR "/velko-cli" << QStringList();
-        QTest::newRow("rc5 module")
-            << VELKO_INSTALL_LIBDIR "/velko/ossl-modules/velkorc5.so" << QStringList();
         QTest::newRow("desktop entry")
             << share + "applications/" + id + ".desktop" << QStringList{"desktop-file-validate"};
-        QTest::newRow("mime type") << share + "mime/packages/" + id + ".xml" << QStringList();
         QTest::newRow("icon") << share + "icons/hicolor/scalable/apps/" + id + ".svg"
                               << QStringList();
         QTest::newRow("metainfo") << share + "metainfo/" + id + ".metainfo.xml"

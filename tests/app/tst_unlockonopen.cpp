@@ -58,46 +58,23 @@ class UnlockOnOpenTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Locked with another cipher than the window's choice: found anyway. A wrong
-    // keyword first leaves the window ready for the next try; OK leaves a clean
-    // secure document, off the recent list, and the window's own choice.
-    void okLeavesUnlockState()
+    // The window shows for the latest secure request (a capital extension, even
+    // a file not there; or secure by its content); nothing else changes until
+    // OK. A plain file arriving meanwhile, in a folder named like a secure
+    // file, loads as plain. Locked with another cipher than the window's
+    // choice, the file is found anyway; a wrong keyword first leaves the window
+    // ready for the next try. OK leaves a clean secure document, off the recent
+    // list, and the window's own choice.
+    void requestsShowTheWindowAndOkUnlocks()
     {
         Fixture f;
-        const QString path = f.lock("renamed.rtf", kCipherDes3, "kéy 1"); // secure by content
-        // Secure output shown, read-only; the document window's cipher plays no part.
+        const QString secure = f.lock("renamed.rtf", kCipherDes3, "kéy 1");
+        const QString plain = f.plainFile("old.srtf/letter.rtf");
+        // Secure output shown; the document window's cipher plays no part.
         f.layout->engine->selectCipher(kCipherRc4);
         f.layout->engine->VelkoField->setPlainTextFromCode("U2FsdGVkX1...");
         f.layout->engine->VelkoField->setReadOnly(true);
-        f.state.textColorSetToOrangeAfterEncryption = true;
-
-        QVERIFY(f.controller->application(qApp, path));
-        QVERIFY(f.unlockWindowShown());
-        f.controller->btnPopUpButtonOpen->setCurrentIndex(3);
-        emit f.controller->btnPopUpButtonOpen->activated(3); // RC4
-        f.pressOK("wrong");
-        QVERIFY(!takeAlertText().isEmpty());
-        f.pressOK("kéy 1");
-
-        QVERIFY(!QApplication::activeModalWidget() && !f.unlockWindowShown());
-        QCOMPARE(f.text(), "Secret text");
-        QCOMPARE(f.state.fileName, path);
-        QCoreApplication::processEvents(); // nothing put in by code is an edit
-        QCOMPARE(flagsOf(*f.layout), "clean secure");
-        QVERIFY(f.controller->fieldKeyWord->text().isEmpty());
-        QCOMPARE(f.state.selectedCipher, kCipherRc4);
-        QCOMPARE(f.state.cipher, kCipherDes3);
-        QVERIFY(recentDocuments().isEmpty());
-    }
-
-    // The window shows for the latest secure request (a capital extension, even
-    // a file not there); nothing else changes until OK. A plain file arriving
-    // meanwhile, in a folder named like a secure file, loads as plain.
-    void secureRequestsShowTheWindowOnly()
-    {
-        Fixture f;
-        const QString second = f.lock("second.srtf");
-        const QString plain = f.plainFile("old.srtf/letter.rtf");
+        f.state.isLastSavedASecureFile = f.state.textColorSetToOrangeAfterEncryption = true;
         f.controller->fieldKeyWord->setText("kept");
         const QStringList before = snapshotOf(*f.layout);
 
@@ -105,22 +82,32 @@ private slots:
         QVERIFY(f.unlockWindowShown());
         QCOMPARE(f.controller->fieldKeyWord->text(), "kept");
         QCOMPARE(snapshotOf(*f.layout), before);
-        f.controller->application(qApp, second);
-        QCOMPARE(f.unlockWindow->windowTitle(), second);
-
-        f.state.isLastSavedASecureFile = true;
-        f.layout->engine->VelkoField->setReadOnly(true);
+        QVERIFY(f.controller->application(qApp, secure));
+        QCOMPARE(f.unlockWindow->windowTitle(), secure);
         QVERIFY(f.controller->application(qApp, plain));
         QCOMPARE(f.text(), "Plain letter");
         QCOMPARE(f.state.fileName, plain);
         QCOMPARE(flagsOf(*f.layout), "clean plain");
         QVERIFY(recentDocuments().contains(plain));
         QCOMPARE(QDir::currentPath(), QDir(f.home.path()).canonicalPath());
-        QCOMPARE(f.unlockWindow->windowTitle(), second);
+        QCOMPARE(f.unlockWindow->windowTitle(), secure);
 
-        f.pressOK();
-        QVERIFY(!f.unlockWindowShown());
+        f.layout->engine->VelkoField->setReadOnly(true);
+        f.state.textColorSetToOrangeAfterEncryption = true;
+        f.controller->btnPopUpButtonOpen->setCurrentIndex(3);
+        emit f.controller->btnPopUpButtonOpen->activated(3); // RC4
+        f.pressOK("wrong");
+        QVERIFY(!takeAlertText().isEmpty());
+        f.pressOK("kéy 1");
+        QVERIFY(!QApplication::activeModalWidget() && !f.unlockWindowShown());
         QCOMPARE(f.text(), "Secret text");
+        QCOMPARE(f.state.fileName, secure);
+        QCoreApplication::processEvents(); // nothing put in by code is an edit
+        QCOMPARE(flagsOf(*f.layout), "clean secure");
+        QVERIFY(f.controller->fieldKeyWord->text().isEmpty());
+        QCOMPARE(f.state.selectedCipher, kCipherRc4);
+        QCOMPARE(f.state.cipher, kCipherDes3);
+        QCOMPARE(recentDocuments(), QStringList{plain});
     }
 
     // "Open anyway" replaces unsaved edits, plain or secure (calling it off is in
