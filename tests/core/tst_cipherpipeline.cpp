@@ -1,5 +1,5 @@
-// Lock and unlock through the real /usr/bin/openssl and real files, and the
-// pure parts: the Base64 layout and what the tool is told.
+// Lock and unlock through the real /usr/bin/openssl and real files, the
+// pure parts (the Base64 layout, what the tool is told), and our RC5 module.
 #include "core/cipheroption.h"
 #include "core/cipherpipeline.h"
 #include "core/opensslcommand.h"
@@ -56,6 +56,12 @@ void writeWrapper(const QString& path, const QByteArray& body)
 {
     QVERIFY(testsupport::writeScript(path, QString::fromLocal8Bit("#!/bin/sh\n" + body + "exec ") +
                                                kTool + " \"$@\"\n"));
+}
+
+QStringList rawKey(const QStringList& more, const char* key = "00112233445566778899aabbccddeeff",
+                   const char* iv = "0011223344556677")
+{
+    return QStringList{"-rc5", "-K", key, "-iv", iv} + more;
 }
 
 QByteArray bigRtf(int bytes)
@@ -329,26 +335,57 @@ private slots:
     }
 
     // The Base64 layout written to disk: 64 columns, blanks dropped, anything
-    // else refused.
-    void base64Layout()
+    // else refused. Only OpenSSL 3 is told of providers (the round trips show
+    // it), not 1.1, which has its ciphers built in, nor LibreSSL 3.
+    void base64LayoutAndToolVersion()
     {
         QCOMPARE(normaliseBase64(QByteArray(74, 'A')).value(),
                  QByteArray(64, 'A') + '\n' + QByteArray(10, 'A') + '\n');
         QCOMPARE(normaliseBase64(" U2 Fs\tdGVk \n\n").value(), "U2FsdGVk\n");
         QCOMPARE(codeOf(normaliseBase64("U2Fs*dGVk")), int(ErrorCode::NotBase64));
+        QVERIFY(!openssl::parseMajorVersion("LibreSSL 3.8.2\n"));
+        QVERIFY(openssl::providerArguments(1, "/opt/velkorc5.so").isEmpty());
     }
 
-    // OpenSSL 3 needs the legacy provider and ours; 1.1 has its ciphers built in.
-    void toolVersionAndProviders()
+    // Our RC5 module in the tool: RFC 2040's vector, what an OpenSSL built with
+    // RC5 writes (password-based, fixed salt, under both names), and refused
+    // partial blocks and padding.
+    void rc5KnownAnswers()
     {
+        QVERIFY2(QFileInfo::exists(testsupport::kRc5Module), qPrintable(testsupport::kRc5Module));
+        QCOMPARE(testsupport::stockEnc(
+                     rawKey({"-nopad"}, "01020304050607081020304050607080", "0102030405060708"),
+                     QByteArray::fromHex("1020304050607080"))
+                     .value_or("-")
+                     .toHex(),
+                 "294ddb46b3278d60");
+        const QStringList salted{"-pass", "pass:velko", "-S", "0102030405060708", "-md", "sha256"};
+        const QByteArray rtf = "{\\rtf1 hello}";
+        const QByteArray enciphered = QByteArray::fromHex("fdab795bfd72f8f2e99f6652d48b38f0");
+        QCOMPARE(testsupport::stockEnc(QStringList{"-rc5"} + salted, rtf).value_or("-"),
+                 enciphered);
+        QCOMPARE(testsupport::stockEnc(QStringList{"-rc5-cbc"} + salted, rtf).value_or("-"),
+                 enciphered);
         QCOMPARE(
-            openssl::parseMajorVersion("OpenSSL 3.0.19 27 Jan 2026 (Library: OpenSSL 3.0.19)\n"),
-            3);
-        QVERIFY(!openssl::parseMajorVersion("LibreSSL 3.8.2\n"));
-        QCOMPARE(openssl::providerArguments(3, "/opt/velkorc5.so"),
-                 (QStringList{"-provider", "legacy", "-provider", "/opt/velkorc5.so", "-provider",
-                              "default"}));
-        QVERIFY(openssl::providerArguments(1, "/opt/velkorc5.so").isEmpty());
+            testsupport::stockEnc(QStringList{"-rc5", "-d"} + salted, enciphered).value_or("-"),
+            rtf);
+        QVERIFY(!testsupport::stockEnc(rawKey({"-nopad"}), "twelve bytes"));
+        QVERIFY(!testsupport::stockEnc(rawKey({"-d"}), QByteArray(16, '\0')));
+    }
+
+    // The RC5 module's padding, held-back last block and buffering across the
+    // tool's 4 KiB reads: every length comes back whole, one block longer.
+    void rc5RoundTripLengths()
+    {
+        for (int length : {0, 7, 8, 9, 4095, 4096, 4097, 1 << 20}) {
+            QByteArray plain(length, Qt::Uninitialized);
+            for (int i = 0; i < length; ++i)
+                plain[i] = char((i * 131 + 7) & 0xff);
+            const std::optional<QByteArray> enciphered = testsupport::stockEnc(rawKey({}), plain);
+            QVERIFY(enciphered);
+            QCOMPARE(enciphered->size(), (length / 8 + 1) * 8);
+            QCOMPARE(testsupport::stockEnc(rawKey({"-d"}), *enciphered).value_or("-"), plain);
+        }
     }
 
 private:
