@@ -1,6 +1,5 @@
-// The installed tree, as `cmake --install` lays it out under a temporary
-// DESTDIR: the programs, the RC5 module, the desktop files and the manual
-// pages, and the installed velko-cli finding its module on its own.
+// The tree `cmake --install` lays out under a temporary DESTDIR: desktop
+// files, manual pages, and the installed programs finding their RC5 module.
 #include "testfiles.h"
 
 #include "app/singleinstance.h"
@@ -55,11 +54,9 @@ private slots:
                  QString());
     }
 
-    // Each installed file, with the validator that must pass it (the programs,
-    // the module and the MIME type show themselves at work below). Warnings and
-    // hints count as faults too: appstreamcli fails on them (--strict), the
-    // others must say nothing at all (pedantic notes of appstreamcli are not
-    // faults).
+    // Each installed file passes its validator, warnings and hints counted as
+    // faults, bar appstreamcli's pedantic notes (the programs, the module and
+    // the MIME type are seen at work below).
     void installedFileIsValid_data()
     {
         QTest::addColumn<QString>("path");

@@ -44,10 +44,9 @@ private slots:
         QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(kApplicationId));
     }
 
-    // A later launch without files brings the window forward with its
-    // activation token; one with files hands them over, named relative to its
-    // own directory, to arrive in order as absolute paths, with their names'
-    // bytes as they are (here not UTF-8): the secure one to the unlock window.
+    // A later launch without files brings the window forward with its token;
+    // one with files hands them over as absolute paths, in order, their bytes
+    // kept (here not UTF-8), the secure one to the unlock window.
     void laterLaunchesReachRunningWindow()
     {
         TempHome home;

@@ -62,13 +62,10 @@ class UnlockOnOpenTest : public QObject
     Q_OBJECT
 
 private slots:
-    // The window shows for the latest secure request (a capital extension, even
-    // a file not there; or secure by its content); nothing else changes until
-    // OK. A plain file arriving meanwhile, in a folder named like a secure
-    // file, loads as plain. Locked with another cipher than the window's
-    // choice, the file is found anyway; a wrong keyword first leaves the window
-    // ready for the next try. OK leaves a clean secure document, off the recent
-    // list, and the window's own choice.
+    // The window shows for the latest secure request (by name, even of no file,
+    // or by content) and nothing else changes until OK; plain files load
+    // meanwhile. After a wrong keyword OK opens it with any cipher: clean,
+    // secure, off the recent list, the window keeping its own choice.
     void requestsShowTheWindowAndOkUnlocks()
     {
         Fixture f;

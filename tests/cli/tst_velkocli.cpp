@@ -29,9 +29,8 @@ struct Outcome
 };
 
 // Runs the program with `args` (file names with their bytes), `input` on
-// standard input and `keywordOnThree` (when not null) on descriptor 3;
-// without it, detached from any controlling terminal. With `noFileSize`, the
-// program runs with a file size limit of 0 bytes.
+// standard input and `keywordOnThree` (when not null) on descriptor 3, else
+// with no controlling terminal; `noFileSize`: under a file size limit of 0.
 Outcome runCli(const QStringList& args, const QByteArray& input = {},
                const QByteArray& keywordOnThree = {}, const QString& program = kCli,
                bool noFileSize = false)

@@ -57,11 +57,9 @@ inline QMap<QString, QString> mailtoFields(const QString& uri)
             QUrl::fromPercentEncoding(pair.section('=', 1).toLatin1()).replace("\r\n", "\n"));
     return fields;
 }
-// The real xdg-email, on its plain desktop-neutral road to the registered
-// handler, isolated from the machine's own settings, and run with a display
-// set: xdg-open starts graphical handlers only when there is one. Only the
-// child sees it; in the test process a display that is not there would reach
-// Qt's X11 code.
+// The real xdg-email on its desktop-neutral road to the registered handler,
+// away from the machine's settings, with a display set for the child alone
+// (xdg-open starts graphical handlers only then; Qt here must not see it).
 inline QString genericXdgEmail(const QString& home)
 {
     QDir(home).mkpath("empty-dirs");

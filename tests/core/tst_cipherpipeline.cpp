@@ -145,9 +145,8 @@ private slots:
     }
 
     // Ours reads back what it wrote, and so does the stock tool given the keyword
-    // on its command line: proof that ours took it from its pipe, not from
-    // whatever else descriptor 3 was. Ours reads the stock tool's older digest,
-    // and derives the seal's key as the tool derives its own.
+    // on its command line (so ours took it from its pipe); ours reads the stock
+    // tool's older digest, and derives the seal's key as the tool does its own.
     void roundTrip()
     {
         QFETCH(QString, cipher);

@@ -124,10 +124,9 @@ private slots:
         QVERIFY(!readFile(m_home.filePath(".local/share/recently-used.xbel")).contains("secret"));
     }
 
-    // Keywords that differ are told as typed (to assistive tools too) and OK
-    // shakes the window. OK pressed again mid-shake (Return in a field presses
-    // it) stops the first shake and starts one built from the resting frame,
-    // not from where the first had swung to.
+    // Keywords that differ are told as typed (to assistive tools too); OK then
+    // shakes the window, and pressed again mid-shake (Return) starts the shake
+    // afresh from the resting frame, not from where the first had swung to.
     void mismatchShownAndShakesFromTheRestingFrame()
     {
         Engine& engine = *m_layout->engine;

@@ -15,10 +15,9 @@ class ShakeTest : public QObject
     Q_OBJECT
 
 private slots:
-    // At k * 0.5 / 17 s the window is at stop k: the start, then 20 px (a
-    // twentieth of its width) left and right eight times, left first, then
-    // back; the height plays no part. Stopped early it puts the window back
-    // unfinished, and a window may go with a shake running on it.
+    // At k * 0.5 / 17 s the window is at stop k: 20 px (a twentieth of its
+    // width) left, right, eight times, then back. Stopped early it puts the
+    // window back; a window may go with a shake running on it.
     void windowPassesThePathAtTheDesignedTimes()
     {
         auto window = std::make_unique<QWidget>();

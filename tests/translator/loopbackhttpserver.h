@@ -1,9 +1,8 @@
 #pragma once
 
-// A small HTTP/1.1 server on 127.0.0.1, on its own thread so a client that
-// blocks the test's thread still gets served. Each connection gets the answer
-// registered for the longest prefix of its target, then is closed; an empty
-// answer means "accept, read, never answer".
+// A small HTTP/1.1 server on 127.0.0.1, on its own thread so a blocking client
+// gets served. Each connection gets the answer registered for the longest
+// prefix of its target, then is closed; an empty answer: never answer.
 
 #include <QHash>
 #include <QMutex>
