@@ -8,7 +8,15 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <optional>
+
 namespace testsupport {
+
+inline const QString kRc5Module = QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so");
+
+// Runs `/usr/bin/openssl enc` as a user would, with this build's RC5 module
+// offered beside the legacy provider: its output, or nothing when it fails.
+std::optional<QByteArray> stockEnc(const QStringList& arguments, const QByteArray& input);
 
 // A temporary home: HOME and the XDG folders point into a fresh directory
 // for the lifetime of the object, so tests never touch the user's files.
