@@ -1,7 +1,8 @@
 #include "engine/textedit/textinsert.h"
 
+#include "rtf/pictureproperties.h"
+
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QImage>
 #include <QImageReader>
 #include <QTextDocument>
@@ -31,24 +32,11 @@ void shareColumnsEqually(QTextTable* table)
     table->setFormat(format);
 }
 
-QByteArray pngOf(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 // Inserts `bytes` (PNG or JPEG) showing `size` pixels as a document resource.
-void insertResource(QTextCursor& cursor, const QByteArray& bytes, const QByteArray& kind,
+void insertResource(QTextCursor& cursor, const QByteArray& bytes, QLatin1StringView extension,
                     QSize size)
 {
-    const QString name =
-        QStringLiteral("velko-picture:") +
-        QString::fromLatin1(
-            QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(24)) +
-        QLatin1Char('.') + QString::fromLatin1(kind);
+    const QString name = rtf::pictureResourceName(bytes, extension);
     cursor.document()->addResource(QTextDocument::ImageResource, QUrl(name), bytes);
     qreal width = size.width() * kPointsPerPixel;
     qreal height = size.height() * kPointsPerPixel;
@@ -158,7 +146,7 @@ bool insertPicture(QTextCursor& cursor, const QByteArray& bytes)
         const QSize size = reader.size();
         if (!size.isValid() || !reader.canRead())
             return false;
-        insertResource(cursor, bytes, kind == "png" ? "png" : "jpeg", size);
+        insertResource(cursor, bytes, QLatin1StringView(kind == "png" ? ".png" : ".jpeg"), size);
         return true;
     }
     return insertImage(cursor, reader.read());
@@ -168,7 +156,7 @@ bool insertImage(QTextCursor& cursor, const QImage& image)
 {
     if (image.isNull())
         return false;
-    insertResource(cursor, pngOf(image), "png", image.size());
+    insertResource(cursor, rtf::pngBytes(image), QLatin1StringView(".png"), image.size());
     return true;
 }
 

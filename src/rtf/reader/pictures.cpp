@@ -4,7 +4,6 @@
 #include "rtf/pictureproperties.h"
 
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
@@ -131,11 +130,7 @@ std::optional<QTextImageFormat> Pictures::end(QTextDocument* document)
     height = qMax<qreal>(1, height * m_scaleY / 100);
 
     static const char* const extensions[] = {"", ".png", ".jpeg", ".pict"};
-    const QString name =
-        QStringLiteral("velko-picture:") +
-        QString::fromLatin1(
-            QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(24)) +
-        QLatin1String(extensions[int(kind)]);
+    const QString name = pictureResourceName(bytes, QLatin1StringView(extensions[int(kind)]));
     QTextImageFormat format;
     format.setName(name);
     format.setWidth(width);
