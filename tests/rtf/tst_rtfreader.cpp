@@ -180,10 +180,11 @@ void TestRtfReader::read_data()
           "ok");
     reads("level text outside a list", "{\\rtf1{\\*\\listtable{\\leveltext ab}}ok}", "ok");
     salvages("raw control byte", QByteArray("\0{\\rtf\004ub", 10), "ub");
-    reads("letters in a font written back as the Symbol font",
+    // A name the writer would write as "Symbol" is read as the Symbol font.
+    reads("a Symbol font name with control characters in it",
           "{\\rtf1{\\fonttbl{\\f0 Sym\x16"
-          "bol;}{\\f1 Symbol;}}\\f0 b\\f1\\u97?}",
-          "ba");
+          "bol;}{\\f1 Symbol;}}\\f0 b\\u-3913?\\f1\\u97?}",
+          "\u03B2\u2022a");
     reads("text before the font table keeps the font it was read in",
           "{\\rtf1 a\\u-3913?{\\fonttbl{\\f0 Symbol;}}b}", "a\uF0B7\u03B2");
     salvages("kept group and hidden text cut short",

@@ -1,5 +1,7 @@
 #include "rtf/reader/fontsandcolors.h"
 
+#include "rtf/formatwords.h"
+
 namespace velko::rtf::reader {
 
 namespace {
@@ -38,7 +40,8 @@ void FontTable::text(QByteArrayView bytes)
         font->complete = true;
         decodeName(font);
         font->family = font->family.trimmed();
-        font->symbolFont = font->family.compare(u"Symbol", Qt::CaseInsensitive) == 0;
+        // The writer's rule: its own font table names such a font "Symbol".
+        font->symbolFont = isSymbolFontName(font->family);
     }
 }
 
