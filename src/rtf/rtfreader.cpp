@@ -381,6 +381,7 @@ void RtfReader::controlSymbol(char symbol)
         return;
     }
     m_groupStart = false;
+    m_starred = false;
     if (m_skipChars > 0) {
         --m_skipChars;
         return;

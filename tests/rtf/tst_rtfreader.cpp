@@ -180,6 +180,7 @@ void TestRtfReader::read_data()
           "ok");
     reads("level text outside a list", "{\\rtf1{\\*\\listtable{\\leveltext ab}}ok}", "ok");
     salvages("raw control byte", QByteArray("\0{\\rtf\004ub", 10), "ub");
+    reads("a star before a symbol marks no destination", "{\\rtf1 a{\\*\\{\\info}b}", "a{b");
     // A name the writer would write as "Symbol" is read as the Symbol font.
     reads("a Symbol font name with control characters in it",
           "{\\rtf1{\\fonttbl{\\f0 Sym\x16"
