@@ -86,8 +86,10 @@ void AppController::btnOpenLockedFileOK()
 
 void AppController::unlockHandedOverFileAnyway(QMessageBox*, int returnCode, void*)
 {
-    if (returnCode != kAlertFirstButtonReturn)
+    if (returnCode != kAlertFirstButtonReturn) {
+        returnFocusTo(fieldKeyWord);
         return;
+    }
     unlockHandedOverFile();
 }
 
@@ -129,6 +131,8 @@ void AppController::QuitAlert(QMessageBox*, int returnCode, void*)
 {
     if (returnCode == kAlertFirstButtonReturn)
         emit terminateRequested();
+    else
+        returnFocusTo(fieldKeyWord);
 }
 
 } // namespace velko

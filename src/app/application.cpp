@@ -5,11 +5,11 @@
 #include "app/layout.h"
 #include "app/sessionwatch.h"
 #include "app/singleinstance.h"
+#include "core/nativepath.h"
 #include "core/preferences.h"
 #include "engine/engine.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEvent>
 #include <QIcon>
 #include <QMainWindow>
@@ -145,7 +145,7 @@ int runApplication(int argc, char* argv[])
         QCoreApplication core(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Velko"));
         QCoreApplication::setApplicationVersion(QStringLiteral(VELKO_VERSION));
-        return answerCommandLine(parseCommandLine(core.arguments(), QDir::currentPath()));
+        return answerCommandLine(parseCommandLine(nativeArguments(argc, argv), currentFolder()));
     }
 
     QApplication app(argc, argv);
@@ -157,8 +157,8 @@ int runApplication(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     // Files named at start, made absolute before the launch steps move the
-    // current directory home.
-    const CommandLine commandLine = parseCommandLine(app.arguments(), QDir::currentPath());
+    // current directory home; their names keep the bytes given.
+    const CommandLine commandLine = parseCommandLine(nativeArguments(argc, argv), currentFolder());
     const int answered = answerCommandLine(commandLine);
     if (answered >= 0)
         return answered;

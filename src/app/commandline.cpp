@@ -1,9 +1,10 @@
 #include "app/commandline.h"
 
+#include "core/nativepath.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QObject>
-#include <QUrl>
 
 namespace velko {
 
@@ -24,9 +25,8 @@ void describe(QCommandLineParser& parser)
 QString absolutePathOf(const QString& argument, const QString& currentDirectory)
 {
     if (argument.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
-        const QUrl url(argument);
-        if (url.isLocalFile())
-            return QDir::cleanPath(url.toLocalFile());
+        if (const std::optional<QString> path = localPathOfUri(argument))
+            return QDir::cleanPath(*path);
     }
     return QDir::cleanPath(QDir(currentDirectory).absoluteFilePath(argument));
 }
@@ -62,9 +62,8 @@ QStringList localPathsOfUris(const QStringList& uris)
 {
     QStringList paths;
     for (const QString& uri : uris) {
-        const QUrl url(uri);
-        if (url.isLocalFile())
-            paths.append(QDir::cleanPath(url.toLocalFile()));
+        if (const std::optional<QString> path = localPathOfUri(uri))
+            paths.append(QDir::cleanPath(*path));
     }
     return paths;
 }
@@ -73,7 +72,7 @@ QStringList urisOfPaths(const QStringList& paths)
 {
     QStringList uris;
     for (const QString& path : paths)
-        uris.append(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
+        uris.append(fileUriOf(path));
     return uris;
 }
 

@@ -5,6 +5,7 @@
 #include "app/layout_recent.h"
 #include "engine/engine.h"
 #include "feedback/actionicons.h"
+#include "feedback/colors.h"
 #include "feedback/documentstatus.h"
 #include "feedback/velkofield_delegate.h"
 #include "feedback/velkotextview.h"
@@ -153,6 +154,7 @@ void buildDocumentWindow(Layout& layout)
     label->setObjectName(QStringLiteral("setFileNameLabel"));
     label->setAccessibleName(QObject::tr("Document file name"));
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setLabelColor(label, colors::fileNameLabel(false)); // its rule holds from the start
     labelRow->addWidget(label, 1);
     column->addLayout(labelRow);
 
@@ -243,6 +245,7 @@ std::unique_ptr<Layout> buildLayout()
     buildAboutWindow(*layout);
     buildKeywordWindows(*layout);
     buildMailWindow(*layout);
+    buildTranslationWindow(*layout);
     buildUnlockOnOpenWindow(*layout);
     buildEditingTools(*layout);
     buildSpellChecking(*layout);

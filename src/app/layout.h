@@ -55,6 +55,7 @@ std::unique_ptr<Layout> buildLayout();
 void buildAboutWindow(Layout& layout);
 void buildKeywordWindows(Layout& layout);
 void buildMailWindow(Layout& layout);
+void buildTranslationWindow(Layout& layout);
 void buildUnlockOnOpenWindow(Layout& layout);
 void buildEditingTools(Layout& layout);
 void buildSpellChecking(Layout& layout);

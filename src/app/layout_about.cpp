@@ -3,7 +3,6 @@
 
 #include "engine/engine.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -25,11 +24,7 @@ void buildAboutWindow(Layout& layout)
     text->setWordWrap(true);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     column->addWidget(text);
-    auto* box = new QDialogButtonBox(window);
-    QPushButton* close = box->addButton(QObject::tr("Close"), QDialogButtonBox::AcceptRole);
-    close->setObjectName(QStringLiteral("btnAboutBoxClose"));
-    close->setDefault(true);
-    column->addWidget(box);
+    QPushButton* close = createCloseButton(window, QStringLiteral("btnAboutBoxClose"));
     QObject::connect(close, &QPushButton::clicked, layout.engine, &Engine::btnAboutBoxClose);
     window->resize(320, 160);
     layout.engine->aboutWindowOpen = window;

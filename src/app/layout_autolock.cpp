@@ -8,7 +8,6 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,11 +114,7 @@ void buildPreferencesWindow(Layout& layout, const Preferences& preferences)
     column->addWidget(new QLabel(QObject::tr("An open secure document also locks when the screen "
                                              "locks and before the computer sleeps."),
                                  window));
-    auto* box = new QDialogButtonBox(window);
-    QPushButton* close = box->addButton(QObject::tr("Close"), QDialogButtonBox::AcceptRole);
-    close->setObjectName(QStringLiteral("btnPreferencesClose"));
-    close->setDefault(true);
-    column->addWidget(box);
+    QPushButton* close = createCloseButton(window, QStringLiteral("btnPreferencesClose"));
     QObject::connect(idle, &QComboBox::activated, engine, &Engine::preferencesChanged);
     QObject::connect(clipboard, &QComboBox::activated, engine, &Engine::preferencesChanged);
     QObject::connect(close, &QPushButton::clicked, engine, &Engine::btnPreferencesClose);

@@ -66,11 +66,20 @@ void buildEditingTools(Layout& layout)
               {"formatAlignLeft", "formatAlignCenter", "formatAlignRight", "formatAlignJustify"});
     addToMenu(layout, layout.formatMenu,
               {"formatIndentMore", "formatIndentLess", nullptr, "formatBulletList",
-               "formatNumberedList", nullptr, "formatClear"});
+               "formatNumberedList", nullptr, "formatInsertTable"});
+    QMenu* table = layout.formatMenu->addMenu(QObject::tr("Table &Rows and Columns"));
+    table->setObjectName(QStringLiteral("tableMenu"));
+    addToMenu(layout, table,
+              {"tableInsertRowAbove", "tableInsertRowBelow", "tableInsertColumnLeft",
+               "tableInsertColumnRight", nullptr, "tableRemoveRow", "tableRemoveColumn"});
+    addToMenu(layout, layout.formatMenu, {"formatInsertPicture", nullptr, "formatClear"});
 
     addToMenu(layout, layout.viewMenu, {"viewZoomIn", "viewZoomOut", "viewActualSize"});
     layout.viewMenu->addSeparator();
-    layout.viewMenu->addAction(tools->formatBar()->toggleViewAction());
+    QAction* formatBar = tools->formatBar()->toggleViewAction();
+    formatBar->setObjectName(QStringLiteral("viewFormatBar"));
+    formatBar->setText(QObject::tr("&Format Bar"));
+    layout.viewMenu->addAction(formatBar);
 
     addPrintToFileMenu(layout);
 

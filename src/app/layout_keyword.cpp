@@ -2,13 +2,13 @@
 #include "app/layout_util.h"
 
 #include "engine/engine.h"
+#include "feedback/velkofield_delegate.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QPalette>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -30,9 +30,8 @@ void updateMatchIndicator(QLabel* indicator, const QString& keyword, const QStri
         match ? QObject::tr("Keywords match") : QObject::tr("Keywords do not match");
     indicator->setText(text);
     indicator->setAccessibleDescription(text);
-    QPalette palette = indicator->palette();
-    palette.setColor(QPalette::WindowText, match ? QColor(0, 110, 0) : QColor(190, 0, 0));
-    indicator->setPalette(palette);
+    // A light shade of it on a dark window.
+    setLabelColor(indicator, match ? QColor(0, 110, 0) : QColor(190, 0, 0));
 }
 
 void buildEnterKeywordWindow(Layout& layout)

@@ -49,7 +49,7 @@ void buildMailWindow(Layout& layout)
     form->addRow(QObject::tr("Attachment:"), attachment);
     form->addRow(QObject::tr("&Message:"), message);
     column->addLayout(form);
-    ButtonRow buttons = createButtonRow(window, QObject::tr("Send"), QObject::tr("Cancel"));
+    ButtonRow buttons = createButtonRow(window, QObject::tr("&Send"), QObject::tr("Cancel"));
     buttons.ok->setObjectName(QStringLiteral("btnSendByMail"));
     buttons.cancel->setObjectName(QStringLiteral("btnSendMailCancel"));
     column->addWidget(buttons.box);

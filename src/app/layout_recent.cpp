@@ -3,6 +3,7 @@
 #include "app/layout.h"
 #include "core/desktop/recentdocuments.h"
 #include "engine/engine.h"
+#include "feedback/actionicons.h"
 
 #include <QAction>
 #include <QDir>
@@ -36,6 +37,7 @@ void fillOpenRecentMenu(QMenu* menu, Engine* engine)
         QAction* action = menu->addAction(entryText(i, path));
         action->setData(path);
         action->setToolTip(path);
+        action->setIcon(actionIcon(QStringLiteral("recentDocument")));
         QObject::connect(action, &QAction::triggered, engine,
                          [engine, path]() { engine->openRecentDocument(path); });
     }

@@ -6,6 +6,7 @@
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -45,6 +46,18 @@ QWidget* createToolWindow(QWidget* parent, const QString& objectName, const QStr
     return window;
 }
 
+namespace {
+
+// Escape presses `button`, as in a dialog.
+void pressOnEscape(QWidget* window, QPushButton* button)
+{
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    escape->setContext(Qt::WindowShortcut);
+    QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
+}
+
+} // namespace
+
 ButtonRow createButtonRow(QWidget* window, const QString& okText, const QString& cancelText)
 {
     auto* box = new QDialogButtonBox(window);
@@ -52,14 +65,23 @@ ButtonRow createButtonRow(QWidget* window, const QString& okText, const QString&
     QPushButton* cancel = box->addButton(cancelText, QDialogButtonBox::RejectRole);
     ok->setDefault(true);
     ok->setAutoDefault(true);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
-    escape->setContext(Qt::WindowShortcut);
-    QObject::connect(escape, &QShortcut::activated, cancel, &QPushButton::click);
+    pressOnEscape(window, cancel);
     // Default buttons act on Return only inside dialogs: these are plain
     // windows, so Return in any of their fields presses OK itself.
     for (QLineEdit* field : window->findChildren<QLineEdit*>())
         QObject::connect(field, &QLineEdit::returnPressed, ok, &QPushButton::click);
     return {box, ok, cancel};
+}
+
+QPushButton* createCloseButton(QWidget* window, const QString& objectName)
+{
+    auto* box = new QDialogButtonBox(window);
+    QPushButton* close = box->addButton(QObject::tr("Close"), QDialogButtonBox::AcceptRole);
+    close->setObjectName(objectName);
+    close->setDefault(true);
+    pressOnEscape(window, close);
+    window->layout()->addWidget(box);
+    return close;
 }
 
 QLineEdit* createKeywordField(QWidget* parent, const QString& objectName,

@@ -22,6 +22,9 @@ struct ButtonRow
 };
 ButtonRow createButtonRow(QWidget* window, const QString& okText, const QString& cancelText);
 
+// A Close button for a window that only shows something; Escape presses it.
+QPushButton* createCloseButton(QWidget* window, const QString& objectName);
+
 // A keyword field: characters hidden, with a show/hide toggle in the field.
 QLineEdit* createKeywordField(QWidget* parent, const QString& objectName,
                               const QString& accessibleName);

@@ -1,6 +1,7 @@
 #include "cli/failure.h"
 
 #include "cli/commands.h"
+#include "core/nativepath.h"
 
 #include <cstdio>
 
@@ -52,7 +53,8 @@ QString messageFor(const Error& error)
 
 int fail(int status, const QString& message)
 {
-    std::fprintf(stderr, "velko-cli: %s\n", qPrintable(message));
+    // A file name's bytes that are not UTF-8 are shown as "\xe9".
+    std::fprintf(stderr, "velko-cli: %s\n", readablePath(message).toUtf8().constData());
     return status;
 }
 

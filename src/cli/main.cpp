@@ -1,5 +1,6 @@
 // velko-cli: lock, unlock and convert documents without the window.
 #include "cli/commands.h"
+#include "core/nativepath.h"
 #include "core/processguard.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,9 @@ convert  Turns an RTF document into plain text, HTML or normalised RTF.
 A secure document does not record its cipher: unlock needs the cipher it
 was locked with (or auto).
 
-"-" as INPUT or OUTPUT stands for standard input or standard output.
+"-" as INPUT or OUTPUT stands for standard input or standard output. File
+names are taken as the bytes given, UTF-8 or not; a message shows a byte
+that is not UTF-8 as \xe9.
 
 The keyword is the first line read from descriptor N (--keyword-fd N; the
 line feed, and a carriage return before it, are not part of it). Without
@@ -50,6 +53,7 @@ On failure no output file is created and an existing one is left as it was.
 
 int main(int argc, char* argv[])
 {
+    using namespace velko;
     using namespace velko::cli;
     velko::guardProcess();
     const char* command = argc > 1 ? argv[1] : "";
@@ -60,11 +64,12 @@ int main(int argc, char* argv[])
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication app(argc, argv);
-        return runConvert(app.arguments().mid(2));
+        return runConvert(nativeArguments(argc, argv).mid(2));
     }
 
+    // File names are taken as the bytes given, whatever their encoding.
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(2);
+    const QStringList args = nativeArguments(argc, argv).mid(2);
     if (std::strcmp(command, "lock") == 0)
         return runLock(args);
     if (std::strcmp(command, "unlock") == 0)

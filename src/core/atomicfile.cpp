@@ -1,7 +1,9 @@
 #include "core/atomicfile.h"
 
 #include "core/descriptorio.h"
+#include "core/nativepath.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -65,27 +68,50 @@ Error notRegularFile(const QString& path, mode_t mode)
                          : QStringLiteral("%1 is %2, not a file.").arg(path, kind));
 }
 
-// The file a symbolic link leads to; any other path as it is.
+// What a symbolic link holds, as written in it.
+std::optional<QString> linkText(const QByteArray& link)
+{
+    QByteArray text(256, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t length = ::readlink(link.constData(), text.data(), size_t(text.size()));
+        if (length < 0)
+            return std::nullopt;
+        if (length < text.size())
+            return pathFromNative(QByteArrayView(text.constData(), length));
+        text.resize(text.size() * 2);
+    }
+}
+
+// The file a symbolic link leads to (also one not made yet); any other path
+// as it is.
 QString resolvedTarget(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isSymLink())
+    const QByteArray native = nativePath(path);
+    struct stat info;
+    if (::lstat(native.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
         return path;
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+    if (char* canonical = ::realpath(native.constData(), nullptr)) {
+        const QString target = pathFromNative(canonical);
+        ::free(canonical);
+        return target;
+    }
+    const std::optional<QString> text = linkText(native);
+    if (!text)
+        return path;
+    return QDir::cleanPath(QFileInfo(path).absoluteDir().absoluteFilePath(*text));
 }
 
 QByteArray hiddenNameBeside(const QString& target)
 {
     const QFileInfo info(target);
     const QString suffix = QString::number(QRandomGenerator::system()->generate64(), 36);
-    return QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                             QLatin1Char('.') + suffix);
+    return nativePath(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                      QLatin1Char('.') + suffix);
 }
 
-void syncFolderOf(const QByteArray& path)
+void syncFolderOf(const QString& path)
 {
-    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
+    const QByteArray folder = nativePath(QFileInfo(path).absolutePath());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -125,7 +151,7 @@ Error writeFailureOf(int fd, const QString& name, Error otherwise)
 Status checkRegularFile(const QString& path)
 {
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(nativePath(path).constData(), &info) != 0)
         return makeError(ErrorCode::FileRead, QStringLiteral("%1: %2").arg(path, errnoText(errno)));
     if (!S_ISREG(info.st_mode))
         return notRegularFile(path, info.st_mode);
@@ -147,7 +173,7 @@ AtomicFile::~AtomicFile()
 
 Status AtomicFile::create()
 {
-    const QByteArray target = QFile::encodeName(m_targetPath);
+    const QByteArray target = nativePath(m_targetPath);
     struct stat existing;
     if (::stat(target.constData(), &existing) == 0) {
         if (!S_ISREG(existing.st_mode))
@@ -159,15 +185,14 @@ Status AtomicFile::create()
                              QStringLiteral("%1 is read-only.").arg(m_targetPath));
     }
     const QString folder = QFileInfo(m_targetPath).absolutePath();
-    m_fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    m_fd = ::open(nativePath(folder).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (m_fd >= 0)
         return {};
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
         return fileWriteError(errno, m_targetPath);
     // No unnamed files here: a hidden name beside the target, mode 0600.
-    QByteArray name =
-        QFile::encodeName(folder + QStringLiteral("/.") + QFileInfo(m_targetPath).fileName() +
-                          QStringLiteral(".XXXXXX"));
+    QByteArray name = nativePath(folder + QStringLiteral("/.") +
+                                 QFileInfo(m_targetPath).fileName() + QStringLiteral(".XXXXXX"));
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0)
         return fileWriteError(errno, m_targetPath);
@@ -207,7 +232,7 @@ Status AtomicFile::commit()
 {
     if (m_fd < 0)
         return makeError(ErrorCode::Internal, QStringLiteral("No file to commit."));
-    const QByteArray target = QFile::encodeName(m_targetPath);
+    const QByteArray target = nativePath(m_targetPath);
     if (::fsync(m_fd) != 0)
         return fileWriteError(errno, m_targetPath);
     struct stat existing;
@@ -217,7 +242,7 @@ Status AtomicFile::commit()
     if (::fchmod(m_fd, mode) != 0)
         return fileWriteError(errno, m_targetPath);
     if (m_temporaryName.isEmpty()) {
-        if (const Status linked = linkUnnamedFile(target); !linked)
+        if (const Status linked = linkUnnamedFile(); !linked)
             return linked;
     }
     if (std::rename(m_temporaryName.constData(), target.constData()) != 0)
@@ -225,17 +250,17 @@ Status AtomicFile::commit()
     m_temporaryName.clear();
     ::close(m_fd);
     m_fd = -1;
-    syncFolderOf(target);
+    syncFolderOf(m_targetPath);
     return {};
 }
 
 // Gives the complete unnamed file a hidden name beside the target, for the
 // rename that replaces the target in one step.
-Status AtomicFile::linkUnnamedFile(const QByteArray& target)
+Status AtomicFile::linkUnnamedFile()
 {
-    const QByteArray self = QFile::encodeName(descriptorPath());
+    const QByteArray self = nativePath(descriptorPath());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name = hiddenNameBeside(QFile::decodeName(target));
+        const QByteArray name = hiddenNameBeside(m_targetPath);
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) ==
             0) {
             m_temporaryName = name;

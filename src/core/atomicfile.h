@@ -21,6 +21,7 @@ enum class NewFileMode {
 // target in one step. Until then the target stays as it was; without a
 // commit nothing is left behind. A symbolic link is kept and the file it
 // points to is replaced, as editors do. A read-only target is refused.
+// Paths keep their bytes (core/nativepath.h), also where they are not UTF-8.
 class AtomicFile
 {
 public:
@@ -50,7 +51,7 @@ public:
     Status commit();
 
 private:
-    Status linkUnnamedFile(const QByteArray& name);
+    Status linkUnnamedFile();
 
     QString m_targetPath;
     NewFileMode m_newFileMode;

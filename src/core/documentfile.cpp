@@ -1,6 +1,11 @@
 #include "core/documentfile.h"
 
-#include <QFile>
+#include "core/descriptorio.h"
+#include "core/nativepath.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace velko {
 
@@ -8,15 +13,15 @@ Result<QByteArray> readDocumentFile(const QString& path)
 {
     if (const Status regular = checkRegularFile(path); !regular)
         return regular.error();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    std::optional<QByteArray> data = fd >= 0 ? io::readWhole(fd) : std::nullopt;
+    const int failure = errno;
+    if (fd >= 0)
+        ::close(fd);
+    if (!data)
         return makeError(ErrorCode::FileRead,
-                         QStringLiteral("%1: %2").arg(path, file.errorString()));
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return makeError(ErrorCode::FileRead,
-                         QStringLiteral("%1: %2").arg(path, file.errorString()));
-    return data;
+                         QStringLiteral("%1: %2").arg(path, qt_error_string(failure)));
+    return std::move(*data);
 }
 
 Status writeDocumentFile(const QString& path, const QByteArray& data, NewFileMode newFileMode)

@@ -1,7 +1,12 @@
 #include "core/documentkind.h"
 
-#include <QFile>
+#include "core/atomicfile.h"
+#include "core/nativepath.h"
+
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace velko {
 
@@ -17,11 +22,14 @@ DocumentKind documentKindOf(const QString& path, const QByteArray& contentStart)
 
 DocumentKind documentKindOfFile(const QString& path)
 {
-    QByteArray start;
-    QFile file(path);
+    QByteArray start(sizeof(kSecureDocumentMagic) - 1, Qt::Uninitialized);
     // Only regular files: opening a named pipe would wait for a writer.
-    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly))
-        start = file.read(sizeof(kSecureDocumentMagic) - 1);
+    const int fd =
+        checkRegularFile(path) ? ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC) : -1;
+    const ssize_t length = fd >= 0 ? ::read(fd, start.data(), size_t(start.size())) : 0;
+    if (fd >= 0)
+        ::close(fd);
+    start.truncate(qMax(length, ssize_t(0)));
     return documentKindOf(path, start);
 }
 

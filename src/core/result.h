@@ -26,6 +26,7 @@ enum class ErrorCode {
     DiskFull,          // no space left (or the disk quota is used up)
     FileTooLarge,      // the file would exceed the size allowed to this process
     NotRtf,            // data that is not an RTF document
+    NotPicture,        // a file that holds no picture Qt can read
     RtfTooDeep,        // an RTF document nested beyond what we accept
     MailNoClient,      // no mail client is set up
     MailFailed,        // the mail client could not be handed the message

@@ -51,6 +51,7 @@ void EditingTools::connectView()
     connect(view, &VelkoTextView::defaultFontChanged, this,
             [this] { showCharFormat(m_view->currentCharFormat()); });
     connect(view, &QTextEdit::cursorPositionChanged, this, &EditingTools::showBlockFormat);
+    connect(view, &QTextEdit::cursorPositionChanged, this, &EditingTools::updateEnabled);
     connect(view, &QTextEdit::undoAvailable, this, &EditingTools::updateEnabled);
     connect(view, &QTextEdit::redoAvailable, this, &EditingTools::updateEnabled);
     connect(view, &QTextEdit::copyAvailable, this, &EditingTools::updateEnabled);
@@ -95,9 +96,12 @@ void EditingTools::updateEnabled()
     action(QStringLiteral("editCut"))->setEnabled(editable && selection);
     action(QStringLiteral("editCopy"))->setEnabled(selection);
     const QMimeData* clip = QApplication::clipboard()->mimeData();
-    const bool canPaste = clip && (clip->hasText() || clip->hasHtml());
+    const bool canPaste = clip && m_view->canPaste();
     action(QStringLiteral("editPaste"))->setEnabled(editable && canPaste);
     action(QStringLiteral("editPastePlainText"))->setEnabled(editable && clip && clip->hasText());
+    const bool inTable = m_view->textCursor().currentTable() != nullptr;
+    for (QAction* tableAction : std::as_const(m_tableActions))
+        tableAction->setEnabled(editable && inTable);
     if (m_findBar)
         m_findBar->updateEditable();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/result.h"
+#include "engine/textedit/textinsert.h"
 
 #include <QHash>
 #include <QObject>
@@ -12,6 +13,7 @@
 
 class QAction;
 class QComboBox;
+class QFileDialog;
 class QFontComboBox;
 class QMainWindow;
 class QTextCursor;
@@ -21,6 +23,7 @@ namespace velko {
 
 class Engine;
 class FindBar;
+class TableSizeDialog;
 class VelkoTextView;
 class ViewZoom;
 
@@ -74,6 +77,15 @@ public slots:
 
     void pastePlainText();
 
+    // Insert Table…: asks for the rows and columns, then inserts the table.
+    void chooseTableSize();
+    // Insert Picture…: asks for a picture file, then inserts it.
+    void choosePicture();
+    // Rows and columns of the table at the cursor.
+    void changeTable(textinsert::TableChange change);
+    // Inserts the picture in the file at `path` at the cursor.
+    Status insertPictureFile(const QString& path);
+
     void printDocument();
     void exportAsPdf();
 
@@ -89,6 +101,10 @@ private:
     void formatCharacters(const std::function<void(QTextCursor&)>& command);
     void applyFontSizeText(const QString& text);
 
+    // editingtools_insert.cpp
+    void tableSizeAnswered(int result);
+    void pictureAnswered(QFileDialog* panel, int returnCode, void* contextInfo);
+
     void showCharFormat(const QTextCharFormat& format);
     void showBlockFormat();
     void updateEnabled();
@@ -101,11 +117,13 @@ private:
     QHash<QString, QAction*> m_actions;
     QList<QAction*> m_changingActions; // disabled while the view is read-only
     QList<QAction*> m_standardKeys;    // actions with the platform's shortcuts
+    QList<QAction*> m_tableActions;    // enabled in a table only
     QToolBar* m_formatBar = nullptr;
     QFontComboBox* m_fontFamily = nullptr;
     QComboBox* m_fontSize = nullptr;
     FindBar* m_findBar = nullptr;
     ViewZoom* m_zoom = nullptr;
+    QPointer<TableSizeDialog> m_tableSizeDialog;
 };
 
 } // namespace velko

@@ -44,6 +44,7 @@ enum ActionFlag : unsigned {
     OnBar = 1 << 3,               // on the format bar, after the one before
     NewBarGroup = 1 << 4 | OnBar, // on the format bar, after a separator
     BoldLabel = 1 << 5,
+    InTable = 1 << 6, // enabled while the cursor is in a table
 };
 
 struct ActionSpec
@@ -123,10 +124,28 @@ const ActionSpec kActions[] = {
      ChangesText | NewBarGroup, [](Tools t, bool) { t.changeIndent(-1); }, "Outdent"},
     {"formatIndentMore", "Increase I&ndent", Qt::CTRL | Qt::Key_BracketRight, ChangesText | OnBar,
      [](Tools t, bool) { t.changeIndent(1); }, "Indent"},
-    {"formatBulletList", "B&ulleted List", Qt::CTRL | Qt::SHIFT | Qt::Key_8, Toggle | OnBar,
+    {"formatBulletList", "Bull&eted List", Qt::CTRL | Qt::SHIFT | Qt::Key_8, Toggle | OnBar,
      [](Tools t, bool on) { t.setList(QTextListFormat::ListDisc, on); }, "• List"},
     {"formatNumberedList", "Nu&mbered List", Qt::CTRL | Qt::SHIFT | Qt::Key_7, Toggle | OnBar,
      [](Tools t, bool on) { t.setList(QTextListFormat::ListDecimal, on); }, "1. List"},
+    // Format: tables and pictures
+    {"formatInsertTable", "Insert &Table…", kNoKeys, ChangesText,
+     [](Tools t, bool) { t.chooseTableSize(); }, nullptr},
+    {"formatInsertPicture", "Insert &Picture…", kNoKeys, ChangesText,
+     [](Tools t, bool) { t.choosePicture(); }, nullptr},
+    {"tableInsertRowAbove", "Insert Row &Above", kNoKeys, ChangesText | InTable,
+     [](Tools t, bool) { t.changeTable(textinsert::TableChange::RowAbove); }, nullptr},
+    {"tableInsertRowBelow", "Insert Row &Below", kNoKeys, ChangesText | InTable,
+     [](Tools t, bool) { t.changeTable(textinsert::TableChange::RowBelow); }, nullptr},
+    {"tableInsertColumnLeft", "Insert Column &Left", kNoKeys, ChangesText | InTable,
+     [](Tools t, bool) { t.changeTable(textinsert::TableChange::ColumnLeft); }, nullptr},
+    {"tableInsertColumnRight", "Insert Column &Right", kNoKeys, ChangesText | InTable,
+     [](Tools t, bool) { t.changeTable(textinsert::TableChange::ColumnRight); }, nullptr},
+    {"tableRemoveRow", "&Delete Row", kNoKeys, ChangesText | InTable,
+     [](Tools t, bool) { t.changeTable(textinsert::TableChange::RemoveRow); }, nullptr},
+    {"tableRemoveColumn", "Delete &Column", kNoKeys, ChangesText | InTable,
+     [](Tools t, bool) { t.changeTable(textinsert::TableChange::RemoveColumn); }, nullptr},
+
     {"formatClear", "Clear F&ormatting", Qt::CTRL | Qt::Key_Backslash, ChangesText | NewBarGroup,
      [](Tools t, bool) { t.clearFormatting(); }, "Clear"},
 
@@ -181,6 +200,8 @@ void EditingTools::buildActions()
         }
         if (spec.flags & ChangesText)
             m_changingActions.append(action);
+        if (spec.flags & InTable)
+            m_tableActions.append(action);
         const auto run = spec.run;
         connect(action, &QAction::triggered, this,
                 [this, run](bool checked) { run(*this, checked); });
@@ -228,6 +249,10 @@ void EditingTools::buildFormatBar()
     connect(m_fontSize, &QComboBox::textActivated, this, &EditingTools::applyFontSizeText);
     m_fontSize->lineEdit()->installEventFilter(this);
 
+    // The fields in the boxes are what the keyboard lands in: assistive
+    // tools name them, not the boxes, on this desktop.
+    m_fontFamily->lineEdit()->setAccessibleName(tr("Font family"));
+    m_fontSize->lineEdit()->setAccessibleName(tr("Font size"));
     m_formatBar->addWidget(m_fontFamily);
     m_formatBar->addWidget(m_fontSize);
     for (const ActionSpec& spec : kActions) {

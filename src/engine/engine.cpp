@@ -87,10 +87,7 @@ void Engine::showFailure(Operation operation, const Error& error, QWidget* focus
 
 void Engine::restoreFocusAfterFailure()
 {
-    if (!m_focusAfterFailure || !m_focusAfterFailure->isVisible())
-        return;
-    m_focusAfterFailure->window()->activateWindow();
-    m_focusAfterFailure->setFocus(Qt::OtherFocusReason);
+    returnFocusTo(m_focusAfterFailure);
 }
 
 void Engine::showPathInLabelAndTitle(const QString& path)

@@ -30,6 +30,7 @@ namespace velko {
 
 class DocumentBuilder;
 class DocumentStatus;
+class HttpFetch;
 class AutoLock;
 struct Preferences;
 class VelkoTextView;
@@ -69,6 +70,10 @@ public:
     QLineEdit* mailAttachmentFileName = nullptr;
     QPlainTextEdit* mailAdditionalTextMessageField = nullptr;
 
+    // What the translation service answered, read-only.
+    QWidget* translationWindow = nullptr;
+    QPlainTextEdit* translationText = nullptr;
+
     // Shown instead of the text while an open secure document is locked.
     QWidget* lockedPanel = nullptr;
     QLabel* lockedDocumentLabel = nullptr; // the file's name and cipher
@@ -85,6 +90,8 @@ public:
     CipherPipeline pipeline;
     // Base URL of the translation service ("http://host"); empty: the default.
     QUrl translationBaseUrl;
+    // How long Translate waits for the service; 0: the request's own time.
+    int translationTimeoutMs = 0;
     // The xdg-email executable used to hand messages to the mail client.
     QString mailToolPath = QStringLiteral("xdg-email");
     // Documents of this many bytes of RTF or more are built off the
@@ -127,6 +134,7 @@ public slots:
 
     // Translation
     void btnTranslateToBulgarian();
+    void btnTranslationClose();
 
     // About box
     void btnShowAboutBox();
@@ -197,6 +205,7 @@ public:
     // Label and title after a command, by the label's one colour rule.
     void showDocumentState();
     void showEditability();
+    void focusText();
 
 signals:
     // The application is asked to end (Quit, or its alert's OK).
@@ -239,6 +248,10 @@ private:
     void savePlainDocument(const QString& path, SaveKind kind);
     // The plain save panel, starting at the document's own folder and name.
     PanelSpec plainSavePanel() const;
+
+    // The fixed translation request under way, and its answer.
+    QPointer<HttpFetch> m_translation;
+    void translationAnswered();
 
     // Auto-lock: the document belongs to the secure file unlocked or secured
     // with `keyword` (whose text the view shows when `shown`), or to none.

@@ -8,6 +8,7 @@
 #include "core/preferences.h"
 #include "feedback/childwindow.h"
 #include "feedback/clipboardguard.h"
+#include "feedback/documentstatus.h"
 #include "feedback/velkotextview.h"
 
 #include <QAction>
@@ -214,7 +215,7 @@ void Engine::showLocked(bool locked)
             lock.enabledBefore.insert(action, action->isEnabled());
             action->setEnabled(false);
         }
-        lockedDocumentLabel->setText(tr("<b>%1</b> is locked (%2). Type its keyword to open it.")
+        lockedDocumentLabel->setText(tr("<b>%1</b> is locked (%2): type its keyword to open it.")
                                          .arg(QFileInfo(state->fileName).fileName().toHtmlEscaped(),
                                               cipherDisplayName(state->cipher)));
     } else {
@@ -226,6 +227,8 @@ void Engine::showLocked(bool locked)
     }
     VelkoField->setVisible(!locked);
     lockedPanel->setVisible(locked);
+    if (documentStatus)
+        documentStatus->setLocked(locked);
     if (locked)
         textFieldKeywordLocked->setFocus(Qt::OtherFocusReason);
     lock.updateIdleCheck();

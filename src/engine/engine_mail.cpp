@@ -47,7 +47,7 @@ void mailHandedOver(Engine& engine, const Status& status)
     if (QPushButton* button = sendButton(engine))
         button->setEnabled(true);
     if (!status) {
-        engine.showFailure(Operation::Mail, status.error());
+        engine.showFailure(Operation::Mail, status.error(), engine.mailRecipientMail);
         return;
     }
     detachChildWindow(engine.mainWindow, engine.sendMailWindow);
@@ -86,7 +86,7 @@ void Engine::btnSendByMail()
 
     // 2. The file to attach must exist.
     if (const Status attachable = checkAttachment(message.attachmentPath); !attachable) {
-        showFailure(Operation::Mail, attachable.error());
+        showFailure(Operation::Mail, attachable.error(), mailRecipientMail);
         return;
     }
 
@@ -95,7 +95,7 @@ void Engine::btnSendByMail()
     if (qEnvironmentVariableIsEmpty("MAILER")) {
         const Result<QString> handler = mailtoHandler();
         if (!handler) {
-            showFailure(Operation::Mail, handler.error());
+            showFailure(Operation::Mail, handler.error(), mailRecipientMail);
             return;
         }
         form = attachmentFormFor(handler.value(), message.attachmentPath);

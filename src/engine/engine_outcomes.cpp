@@ -41,6 +41,13 @@ void Engine::showDocumentState()
         documentStatus->refresh();
 }
 
+// A command that puts a document into the view hands it the keyboard:
+// typing goes into the text, not to whatever had the focus before.
+void Engine::focusText()
+{
+    VelkoField->setFocus(Qt::OtherFocusReason);
+}
+
 // Securing the Base64 text of a secure document would lock it twice over:
 // Secure waits until a command makes the view editable again.
 void Engine::showEditability()
@@ -57,6 +64,7 @@ void Engine::documentStarted()
     state->fileName = kDefaultFileName;
     state->textChanged = false;
     showDocumentState();
+    focusText();
 }
 
 void Engine::documentOpened(const QString& path)
@@ -68,6 +76,7 @@ void Engine::documentOpened(const QString& path)
     state->textColorSetToOrangeAfterEncryption = false;
     state->isLastSavedASecureFile = false;
     showDocumentState();
+    focusText();
     noteRecentDocument(path);
 }
 
@@ -105,6 +114,7 @@ void Engine::documentSecured(const QString& path, const QByteArray& rtf,
     state->isLastSavedASecureFile = true;
     state->textChanged = false;
     showDocumentState();
+    focusText();
 }
 
 void Engine::documentUnlocked(const QString& path, QByteArrayView keyword)
@@ -116,6 +126,7 @@ void Engine::documentUnlocked(const QString& path, QByteArrayView keyword)
     state->textColorSetToOrangeAfterEncryption = false;
     state->isLastSavedASecureFile = true;
     showDocumentState();
+    focusText();
 }
 
 void Engine::documentCleared()
@@ -141,6 +152,7 @@ void Engine::documentRestored()
     showLocked(false);
     VelkoField->setReadOnly(false);
     showDocumentState();
+    focusText();
 }
 
 } // namespace velko

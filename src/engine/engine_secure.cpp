@@ -31,7 +31,7 @@ void showOpenedWithOtherCipher(QWidget* window, const QString& chosen, const QSt
         QObject::tr("The document was unlocked with %1.").arg(cipherDisplayName(opened));
     QMessageBox* notice = createNotice(window, QMessageBox::Information, title);
     notice->setObjectName(QStringLiteral("openedWithOtherCipherNotice"));
-    notice->setInformativeText(QObject::tr("It was not locked with %1. %2 is now the selected "
+    notice->setInformativeText(QObject::tr("It was not locked with %1, so %2 is now the selected "
                                            "cipher, and Secure will use it.")
                                    .arg(cipherDisplayName(chosen), cipherDisplayName(opened)));
     notice->open();
@@ -93,11 +93,14 @@ void Engine::btnOKEnterKeyword()
     const PanelStart start = savePanelStart(state->fileName, kSecureDocumentType);
     QString path;
     const int answer = runModalPanel(
-        mainWindow, PanelSpec{PanelKind::Save, kSecureDocumentType, start.folder, start.fileName},
-        &path);
-    // 4. Cancel leaves the keyword window open with its fields.
-    if (answer != kPanelOK)
+        windowEnterKeyWord,
+        PanelSpec{PanelKind::Save, kSecureDocumentType, start.folder, start.fileName}, &path);
+    // 4. Cancel leaves the keyword window open with its fields, and the
+    //    keyboard in it.
+    if (answer != kPanelOK) {
+        returnFocusTo(textfieldKeyword);
         return;
+    }
 
     // 5.-7. Encipher the RTF of the whole text into the chosen file. The path
     //    and the data become the document's only once the file is written: a
@@ -162,11 +165,13 @@ void Engine::btnUnlockTextOk()
 {
     // 1. The secure document to unlock.
     QString path;
-    const int answer =
-        runModalPanel(mainWindow, PanelSpec{PanelKind::Open, kSecureDocumentType, {}, {}}, &path);
-    // 2. Cancel leaves the window open with its keyword.
-    if (answer != kPanelOK)
+    const int answer = runModalPanel(
+        windowUnlockKeyword, PanelSpec{PanelKind::Open, kSecureDocumentType, {}, {}}, &path);
+    // 2. Cancel leaves the window open with its keyword, and the keyboard in it.
+    if (answer != kPanelOK) {
+        returnFocusTo(textFieldKeywordUnlock);
         return;
+    }
 
     // 3.-4. The keyword; the field is emptied once the panel was confirmed,
     //    whatever comes of it.

@@ -1,16 +1,19 @@
 #include "engine/errortext.h"
 
+#include "core/nativepath.h"
+
 #include <QObject>
 
 namespace velko {
 
 namespace {
 
+// A file name's bytes that are not UTF-8 are shown as "\xe9".
 QString withDetail(const QString& text, const QString& detail)
 {
     if (detail.isEmpty())
         return text;
-    return text + QLatin1String("\n\n") + detail;
+    return text + QLatin1String("\n\n") + readablePath(detail);
 }
 
 } // namespace
@@ -19,23 +22,22 @@ QString userMessage(const Error& error)
 {
     switch (error.code) {
     case ErrorCode::ToolMissing:
-        return withDetail(QObject::tr("The openssl tool could not be started. Install the "
+        return withDetail(QObject::tr("The openssl tool could not be started: install the "
                                       "\"openssl\" package and try again."),
                           error.detail);
     case ErrorCode::CipherUnavailable:
-        return withDetail(QObject::tr("This cipher is not available on this computer. "
-                                      "Choose another cipher."),
+        return withDetail(QObject::tr("This cipher is not available on this computer, so "
+                                      "choose another one."),
                           error.detail);
     case ErrorCode::KeywordRefused:
         return withDetail(QObject::tr("This keyword cannot be used."), error.detail);
     case ErrorCode::ToolFailed:
         return withDetail(QObject::tr("The openssl tool reported an error."), error.detail);
     case ErrorCode::WrongKeyword:
-        return QObject::tr("The document could not be unlocked: the keyword or the cipher is "
-                           "wrong, or the file is damaged.");
+        return QObject::tr("The keyword or the cipher is wrong, or the file is damaged.");
     case ErrorCode::DocumentChanged:
-        return QObject::tr("The document was changed or damaged after it was locked. It was not "
-                           "opened.");
+        return QObject::tr("The document was changed or damaged after it was locked, so it was "
+                           "not opened.");
     case ErrorCode::NotBase64:
         return withDetail(QObject::tr("The file is not a secure document: it does not hold "
                                       "Base64 text."),
@@ -45,17 +47,16 @@ QString userMessage(const Error& error)
     case ErrorCode::NotRegularFile:
         return withDetail(QObject::tr("This is not a document file."), error.detail);
     case ErrorCode::NeverSaved:
-        return withDetail(QObject::tr("The document has not been saved to a file yet. Save it "
-                                      "first."),
+        return withDetail(QObject::tr("The document has no file yet, so save it first."),
                           error.detail);
     case ErrorCode::FileWrite:
         return withDetail(QObject::tr("The file could not be written."), error.detail);
     case ErrorCode::FileReadOnly:
-        return withDetail(QObject::tr("The file is read-only. Save the document under another "
-                                      "name, or make the file writable first."),
+        return withDetail(QObject::tr("The file is read-only, so save the document under "
+                                      "another name or make the file writable first."),
                           error.detail);
     case ErrorCode::DiskFull:
-        return withDetail(QObject::tr("There is no space left on the disk. Free some space "
+        return withDetail(QObject::tr("There is no space left on the disk: free some space "
                                       "and try again."),
                           error.detail);
     case ErrorCode::FileTooLarge:
@@ -63,12 +64,15 @@ QString userMessage(const Error& error)
                           error.detail);
     case ErrorCode::NotRtf:
         return withDetail(QObject::tr("The file is not an RTF document."), error.detail);
+    case ErrorCode::NotPicture:
+        return withDetail(QObject::tr("The file is not a picture that Velko can show."),
+                          error.detail);
     case ErrorCode::RtfTooDeep:
         return withDetail(QObject::tr("The RTF document is nested too deeply to be read."),
                           error.detail);
     case ErrorCode::MailNoClient:
-        return withDetail(QObject::tr("No mail program is set up on this computer. Choose a "
-                                      "default mail program in the desktop's settings."),
+        return withDetail(QObject::tr("No mail program is set up on this computer: choose one "
+                                      "in the desktop's settings."),
                           error.detail);
     case ErrorCode::MailFailed:
         return withDetail(QObject::tr("The message could not be handed to the mail program."),
@@ -101,6 +105,8 @@ QString failureTitle(Operation operation)
         return QObject::tr("The PDF could not be exported.");
     case Operation::Translate:
         return QObject::tr("The text could not be translated.");
+    case Operation::InsertPicture:
+        return QObject::tr("The picture could not be inserted.");
     }
     return {};
 }

@@ -7,7 +7,7 @@
 namespace velko {
 
 // The commands whose failures are told in an alert.
-enum class Operation { Open, Save, Secure, Unlock, Mail, ExportPdf, Translate };
+enum class Operation { Open, Save, Secure, Unlock, Mail, ExportPdf, Translate, InsertPicture };
 
 // The one place where errors become words for the user: the alert's title
 // names what failed, its text why.

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QIconEngine>
+#include <QImage>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -125,6 +126,31 @@ void curvedArrow(QPainter& p, bool back)
     p.drawLine(QPointF(3, 6), QPointF(6, 3));
     p.drawLine(QPointF(3, 6), QPointF(6, 9));
     p.restore();
+}
+
+// A table of `rows` by `columns` cells filling `box`.
+void grid(QPainter& p, const QRectF& box, int rows, int columns)
+{
+    p.drawRect(box);
+    for (int r = 1; r < rows; ++r)
+        p.drawLine(QPointF(box.left(), box.top() + box.height() * r / rows),
+                   QPointF(box.right(), box.top() + box.height() * r / rows));
+    for (int c = 1; c < columns; ++c)
+        p.drawLine(QPointF(box.left() + box.width() * c / columns, box.top()),
+                   QPointF(box.left() + box.width() * c / columns, box.bottom()));
+}
+
+// A table with a row or column added (a plus) or taken away (a minus) on
+// the side given: rows above or below, columns left or right.
+void tableChange(QPainter& p, bool row, bool first, bool remove)
+{
+    const QRectF table =
+        row ? QRectF(1.5, first ? 7.5 : 1.5, 13, 7) : QRectF(first ? 7.5 : 1.5, 1.5, 7, 13);
+    grid(p, table, row ? 2 : 3, row ? 3 : 2);
+    const QPointF mark = row ? QPointF(8, first ? 3.5 : 12.5) : QPointF(first ? 3.5 : 12.5, 8);
+    p.drawLine(mark - QPointF(2.5, 0), mark + QPointF(2.5, 0));
+    if (!remove)
+        p.drawLine(mark - QPointF(0, 2.5), mark + QPointF(0, 2.5));
 }
 
 void clipboard(QPainter& p)
@@ -290,6 +316,8 @@ const struct Icon
     {"formatHighlightColor", "format-fill-color",
      [](QPainter& p) {
          p.fillRect(QRectF(1, 3, 14, 10), QColor(0xff, 0xe0, 0x40));
+         // Dark on the light swatch, whatever the palette's text colour.
+         p.setPen(QColor(0x20, 0x20, 0x20));
          letter(p, QStringLiteral("ab"), false, false, 8);
      }},
     {"formatFont", "preferences-desktop-font",
@@ -338,6 +366,54 @@ const struct Icon
      [](QPainter& p) {
          letter(p, QStringLiteral("T"), false, false, 10);
          p.drawLine(QPointF(3, 14), QPointF(13, 2));
+     }},
+    {"viewFormatBar", "configure-toolbars",
+     [](QPainter& p) {
+         p.drawRect(QRectF(1.5, 4.5, 13, 7));
+         letter(p, QStringLiteral("B"), true, false, 5, QRectF(2, 5, 6, 6));
+         letter(p, QStringLiteral("I"), false, true, 5, QRectF(8, 5, 6, 6));
+     }},
+    {"recentDocument", "x-office-document",
+     [](QPainter& p) {
+         page(p);
+     }},
+    {"formatInsertTable", "insert-table",
+     [](QPainter& p) {
+         grid(p, QRectF(1.5, 2.5, 13, 11), 3, 3);
+     }},
+    {"formatInsertPicture", "insert-image",
+     [](QPainter& p) {
+         p.drawRect(QRectF(1.5, 2.5, 13, 11));
+         p.drawPolyline(QPolygonF({{1.5, 12}, {6, 7}, {9, 10}, {11, 8}, {14.5, 12}}));
+         p.drawEllipse(QPointF(11, 5.5), 1.3, 1.3);
+     }},
+    {"tableMenu", "table",
+     [](QPainter& p) {
+         grid(p, QRectF(1.5, 2.5, 13, 11), 3, 2);
+     }},
+    {"tableInsertRowAbove", "edit-table-insert-row-above",
+     [](QPainter& p) {
+         tableChange(p, true, true, false);
+     }},
+    {"tableInsertRowBelow", "edit-table-insert-row-below",
+     [](QPainter& p) {
+         tableChange(p, true, false, false);
+     }},
+    {"tableInsertColumnLeft", "edit-table-insert-column-left",
+     [](QPainter& p) {
+         tableChange(p, false, true, false);
+     }},
+    {"tableInsertColumnRight", "edit-table-insert-column-right",
+     [](QPainter& p) {
+         tableChange(p, false, false, false);
+     }},
+    {"tableRemoveRow", "edit-table-delete-row",
+     [](QPainter& p) {
+         tableChange(p, true, false, true);
+     }},
+    {"tableRemoveColumn", "edit-table-delete-column",
+     [](QPainter& p) {
+         tableChange(p, false, false, true);
      }},
     {"viewZoomIn", "zoom-in",
      [](QPainter& p) {
@@ -392,8 +468,19 @@ const struct Icon
      }},
 };
 
-const Icon* findIcon(const QString& actionName)
+// Submenus show the icon of their first command.
+const struct
 {
+    const char* menu;
+    const char* action;
+} kMenuIcons[] = {{"baselineMenu", "formatSuperscript"}, {"alignmentMenu", "formatAlignLeft"}};
+
+const Icon* findIcon(QString actionName)
+{
+    for (const auto& menu : kMenuIcons) {
+        if (actionName == QLatin1String(menu.menu))
+            actionName = QLatin1String(menu.action);
+    }
     for (const Icon& icon : kIcons) {
         if (actionName == QLatin1String(icon.action))
             return &icon;
@@ -411,9 +498,50 @@ public:
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
     {
+        // Greyed out as a whole, its colour samples too.
+        if (mode == QIcon::Disabled) {
+            QImage image(rect.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter onImage(&image);
+            draw(&onImage, QRect(QPoint(0, 0), rect.size()), QPalette::Disabled);
+            onImage.end();
+            const QColor ink =
+                QGuiApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
+            painter->drawImage(rect.topLeft(), greyed(image, qGray(ink.rgb())));
+            return;
+        }
+        draw(painter, rect, QPalette::Active);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        return pixmap;
+    }
+
+private:
+    // Each colour turned grey and drawn most of the way towards the
+    // disabled ink, so that colour samples fade as the lines do.
+    static QImage greyed(QImage image, int inkGrey)
+    {
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const int grey = inkGrey + (qGray(line[x]) - inkGrey) * 3 / 10;
+                line[x] = qRgba(grey, grey, grey, qAlpha(line[x]));
+            }
+        }
+        return image;
+    }
+
+    void draw(QPainter* painter, const QRect& rect, QPalette::ColorGroup group) const
+    {
         const QPalette palette = QGuiApplication::palette();
-        const QColor ink = palette.color(
-            mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active, QPalette::WindowText);
+        const QColor ink = palette.color(group, QPalette::WindowText);
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         painter->translate(rect.topLeft());
@@ -427,16 +555,6 @@ public:
         painter->restore();
     }
 
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        QPixmap pixmap(size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
-        return pixmap;
-    }
-
-private:
     Drawing m_draw;
 };
 

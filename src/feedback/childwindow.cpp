@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QMargins>
 #include <QPointer>
 #include <QRect>
 #include <QScreen>
@@ -178,6 +179,51 @@ private:
 
 } // namespace
 
+void centreOver(QWidget* window, const QWidget* parent)
+{
+    // A window not yet framed by the window manager is taken to get the
+    // frame its parent has.
+    QMargins frame(window->geometry().left() - window->frameGeometry().left(),
+                   window->geometry().top() - window->frameGeometry().top(),
+                   window->frameGeometry().right() - window->geometry().right(),
+                   window->frameGeometry().bottom() - window->geometry().bottom());
+    if (frame.isNull())
+        frame = QMargins(parent->geometry().left() - parent->frameGeometry().left(),
+                         parent->geometry().top() - parent->frameGeometry().top(),
+                         parent->frameGeometry().right() - parent->geometry().right(),
+                         parent->frameGeometry().bottom() - parent->geometry().bottom());
+    QRect placed(QPoint(), window->size().grownBy(frame));
+    placed.moveCenter(parent->frameGeometry().center());
+    // The inner rectangle, so that the position does not depend on what the
+    // toolkit guesses of a frame it has not seen yet.
+    window->setGeometry(placed.marginsRemoved(frame));
+}
+
+namespace {
+
+// Centres its window over the window's parent each time it is shown.
+class CentreOnShow : public QObject
+{
+public:
+    explicit CentreOnShow(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && window->parentWidget())
+            centreOver(window, window->parentWidget()->window());
+        return false;
+    }
+};
+
+} // namespace
+
+void centreWhenShown(QWidget* window)
+{
+    new CentreOnShow(window);
+}
+
 int titleFittingWidth(const QWidget* window)
 {
     QFont font = window->font();
@@ -208,9 +254,7 @@ void attachChildWindow(QWidget* parent, QWidget* child)
             else if (child->layout())
                 child->layout()->activate();
             child->resize(qMax(child->width(), titleFittingWidth(child)), child->height());
-            QRect placed(QPoint(), child->size());
-            placed.moveCenter(parent->frameGeometry().center());
-            child->move(placed.topLeft());
+            centreOver(child, parent);
         }
     }
     child->show();
@@ -225,7 +269,20 @@ void detachChildWindow(QWidget* parent, QWidget* child)
     if (!tracker || !tracker->detach(child))
         return;
     child->setProperty(kOffsetProperty, child->pos() - parent->frameGeometry().topLeft());
+    const bool hadKeyboard = child->isActiveWindow();
     child->hide();
+    if (hadKeyboard)
+        parent->activateWindow();
+}
+
+void returnFocusTo(QWidget* widget)
+{
+    if (!widget || !widget->isVisible())
+        return;
+    QWidget* window = widget->window();
+    window->raise();
+    window->activateWindow();
+    widget->setFocus(Qt::OtherFocusReason);
 }
 
 bool isChildWindowAttached(const QWidget* parent, const QWidget* child)

@@ -10,10 +10,12 @@
 
 namespace velko {
 
-QString documentStateText(const DocumentState& state, bool secureOutputShown)
+QString documentStateText(const DocumentState& state, TextShown shown)
 {
     QString text;
-    if (state.isLastSavedASecureFile && secureOutputShown)
+    if (state.isLastSavedASecureFile && shown == TextShown::Locked)
+        text = QObject::tr("Secure document (%1), locked").arg(cipherDisplayName(state.cipher));
+    else if (state.isLastSavedASecureFile && shown == TextShown::SecureOutput)
         text = QObject::tr("Secure document (%1), its locked text shown read-only")
                    .arg(cipherDisplayName(state.cipher));
     else if (state.isLastSavedASecureFile)
@@ -48,8 +50,18 @@ DocumentStatus::DocumentStatus(QStatusBar* bar, VelkoTextView* view, const Docum
 
 void DocumentStatus::refresh()
 {
-    m_stateLabel->setText(documentStateText(*m_state, m_view->isReadOnly()));
+    const TextShown shown = m_locked               ? TextShown::Locked
+                            : m_view->isReadOnly() ? TextShown::SecureOutput
+                                                   : TextShown::Document;
+    m_stateLabel->setText(documentStateText(*m_state, shown));
     m_countLater->start();
+}
+
+void DocumentStatus::setLocked(bool locked)
+{
+    m_locked = locked;
+    refresh();
+    count(); // at once: no counts of the text linger once it is out of sight
 }
 
 QString DocumentStatus::stateText() const
@@ -64,6 +76,10 @@ QString DocumentStatus::countsText() const
 
 void DocumentStatus::count()
 {
+    if (m_locked) {
+        m_countsLabel->clear();
+        return;
+    }
     const textedit::TextCounts counts = textedit::countText(*m_view->document());
     const QString words = counts.words == 1 ? tr("1 word") : tr("%L1 words").arg(counts.words);
     const QString characters =

@@ -5,31 +5,54 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QImageReader>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QTreeView>
 
 namespace velko {
 
 namespace {
 
-// An alert wide enough for the window manager to show its whole title; a
-// message box sizes itself to its texts only.
+// An alert wide enough for the window manager to show its whole title,
+// centred over its window. A message box sizes itself to its texts at each
+// layout: a strut as wide as the title lets it size itself to the title
+// too, in one step, instead of being widened after each of its own.
 class AlertBox : public QMessageBox
 {
 public:
     using QMessageBox::QMessageBox;
 
 protected:
-    // The box fixes its size as it is shown and at each layout request.
     bool event(QEvent* event) override
     {
+        if (event->type() == QEvent::Show)
+            fitTitle();
         const bool handled = QMessageBox::event(event);
-        if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest) {
-            if (const int wanted = titleFittingWidth(this); width() < wanted)
-                setFixedWidth(wanted);
-        }
+        // It was placed before it laid itself out, at the size it had then.
+        if (event->type() == QEvent::Show && parentWidget())
+            centreOver(this, parentWidget()->window());
         return handled;
     }
+
+private:
+    void fitTitle()
+    {
+        auto* grid = qobject_cast<QGridLayout*>(layout());
+        if (!grid)
+            return;
+        const QMargins margins = grid->contentsMargins();
+        const int wanted = titleFittingWidth(this) - margins.left() - margins.right();
+        if (!m_strut) {
+            m_strut = new QSpacerItem(0, 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+            grid->addItem(m_strut, grid->rowCount(), 0, 1, grid->columnCount());
+        }
+        m_strut->changeSize(wanted, 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+        grid->invalidate();
+    }
+
+    QSpacerItem* m_strut = nullptr;
 };
 
 } // namespace
@@ -77,11 +100,18 @@ int alertReturnCode(QMessageBox* alert)
 QFileDialog* createPanel(QWidget* parent, const PanelSpec& spec)
 {
     auto* panel = new QFileDialog(parent);
+    centreWhenShown(panel);
     QString filter = QObject::tr("Rich Text documents (*.%1)").arg(spec.fileType);
     if (spec.fileType == QLatin1String("srtf"))
         filter = QObject::tr("Secure documents (*.srtf)");
     else if (spec.fileType == QLatin1String("pdf"))
         filter = QObject::tr("PDF documents (*.pdf)");
+    if (spec.fileType == kPictureFileType) {
+        QStringList patterns;
+        for (const QByteArray& suffix : QImageReader::supportedImageFormats())
+            patterns << QStringLiteral("*.") + QString::fromLatin1(suffix);
+        filter = QObject::tr("Pictures (%1)").arg(patterns.join(QLatin1Char(' ')));
+    }
     if (spec.fileType == kAnyDocumentType)
         panel->setNameFilters({QObject::tr("Documents (*.rtf *.srtf)"),
                                QObject::tr("Rich Text documents (*.rtf)"),
@@ -100,7 +130,13 @@ QFileDialog* createPanel(QWidget* parent, const PanelSpec& spec)
     } else {
         panel->setAcceptMode(QFileDialog::AcceptOpen);
         panel->setFileMode(QFileDialog::ExistingFile);
-        panel->setWindowTitle(QObject::tr("Open"));
+        panel->setWindowTitle(spec.fileType == kPictureFileType ? QObject::tr("Insert Picture")
+                                                                : QObject::tr("Open"));
+    }
+    // The list's size, kind and date columns as wide as what they show.
+    if (auto* list = panel->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        for (int column = 1; column < list->header()->count(); ++column)
+            list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     }
     panel->setProperty("velkoFileType", spec.fileType);
     panel->setProperty("velkoSave", spec.kind == PanelKind::Save);

@@ -48,6 +48,8 @@ enum class PanelKind { Save, Open };
 
 // The file type of an open panel that offers every kind of document.
 inline const QString kAnyDocumentType = QStringLiteral("rtf+srtf");
+// The file type of an open panel that offers the pictures Qt can read.
+inline const QString kPictureFileType = QStringLiteral("picture");
 
 struct PanelSpec
 {

@@ -1,9 +1,14 @@
 #include "feedback/velkotextview.h"
 
+#include "core/documentfile.h"
+#include "engine/textedit/textinsert.h"
 #include "feedback/clipboardguard.h"
 #include "rtf/rtf.h"
 
+#include <QImage>
+#include <QImageReader>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -55,6 +60,9 @@ void VelkoTextView::clearUndoably()
 void VelkoTextView::setPlainTextFromCode(const QString& text)
 {
     CodeChange change(this);
+    // Plain text keeps nothing of the document before, not even what is
+    // kept beside its text (its headers, notes' settings, pictures).
+    document()->clear();
     setPlainText(text);
     // Plain text: nothing of the formatting at the cursor carries over. The
     // text is new, so there is nothing to undo afterwards either.
@@ -166,13 +174,62 @@ void VelkoTextView::restoreDocument(QTextDocument* restored)
         previous->deleteLater();
 }
 
+namespace {
+
+// An image offered on its own: a text beside it (a copied web page, a
+// spreadsheet's cells drawn as a picture) is what the user meant to paste.
+bool offersImageOnly(const QMimeData* source)
+{
+    return source->hasImage() && !source->hasText();
+}
+
+// The local files among the data's links whose content is a picture.
+QStringList pictureFiles(const QMimeData* source)
+{
+    QStringList pictures;
+    if (!source->hasUrls())
+        return pictures;
+    for (const QUrl& url : source->urls()) {
+        if (url.isLocalFile() && !QImageReader::imageFormat(url.toLocalFile()).isEmpty())
+            pictures.append(url.toLocalFile());
+    }
+    return pictures;
+}
+
+} // namespace
+
+bool VelkoTextView::canInsertFromMimeData(const QMimeData* source) const
+{
+    return offersImageOnly(source) || QTextEdit::canInsertFromMimeData(source) ||
+           !pictureFiles(source).isEmpty();
+}
+
+void VelkoTextView::insertFromMimeData(const QMimeData* source)
+{
+    QTextCursor cursor = textCursor();
+    if (offersImageOnly(source)) {
+        textinsert::insertImage(cursor, qvariant_cast<QImage>(source->imageData()));
+        return;
+    }
+    if (const QStringList pictures = pictureFiles(source); !pictures.isEmpty()) {
+        cursor.beginEditBlock();
+        for (const QString& path : pictures) {
+            if (const Result<QByteArray> bytes = readDocumentFile(path))
+                textinsert::insertPicture(cursor, bytes.value());
+        }
+        cursor.endEditBlock();
+        return;
+    }
+    QTextEdit::insertFromMimeData(source);
+}
+
 bool VelkoTextView::isEmpty() const
 {
     return document()->characterCount() <= 1;
 }
 
-// Tab types a tab, so Ctrl+Tab and F6 (with Shift: backwards) leave the text
-// for the window's other controls, as in other editors.
+// Tab types a tab (in a table it goes to the next cell), so Ctrl+Tab and F6 (with Shift: backwards)
+// leave the text for the window's other controls, as in other editors.
 void VelkoTextView::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
@@ -184,6 +241,16 @@ void VelkoTextView::keyPressEvent(QKeyEvent* event)
         QWidget::focusNextPrevChild(!back); // QTextEdit keeps the focus while editable
         event->accept();
         return;
+    }
+    // In a table, Tab and Shift+Tab go from cell to cell.
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !isReadOnly()) {
+        QTextCursor cursor = textCursor();
+        if (textinsert::moveToNextCell(cursor,
+                                       key == Qt::Key_Backtab || (mods & Qt::ShiftModifier))) {
+            setTextCursor(cursor);
+            event->accept();
+            return;
+        }
     }
     QTextEdit::keyPressEvent(event);
 }

@@ -78,6 +78,10 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
+    // Pictures pasted or dropped, as images or as picture files, go into the
+    // text; everything else as QTextEdit takes it.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     void adoptDocument(QTextDocument* document);

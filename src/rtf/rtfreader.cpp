@@ -25,6 +25,12 @@ Status RtfReader::read(QByteArrayView data)
     return {};
 }
 
+Status RtfReader::readNote(QByteArrayView data, int number, bool endnote)
+{
+    m_kept.setNote(number, endnote);
+    return read(data);
+}
+
 Status RtfReader::check(QByteArrayView data)
 {
     const RtfExtent extent = measureRtf(data);
@@ -49,7 +55,8 @@ bool RtfReader::build(QByteArrayView data)
     m_stack.reserve(64);
 
     const qsizetype start = signatureStart(data);
-    RtfTokenizer tokenizer(data.sliced(start));
+    m_data = data.sliced(start);
+    RtfTokenizer tokenizer(m_data);
     bool calledOff = false;
     int tokens = 0;
     while (!m_finished) {
@@ -60,7 +67,11 @@ bool RtfReader::build(QByteArrayView data)
                 break;
             }
         }
+        m_tokenStart = tokenizer.position();
         const RtfToken token = tokenizer.next();
+        m_tokenEnd = tokenizer.position();
+        if (capturing() && keepToken(token))
+            continue;
         switch (token.type) {
         case RtfToken::Type::End:
             m_finished = true;
@@ -93,6 +104,8 @@ bool RtfReader::build(QByteArrayView data)
     }
     if (!m_stack.isEmpty() && !calledOff) // truncated: keep what was read
         m_output.finish(top().para);
+    m_tables.finish();
+    m_kept.finish(m_document, m_fonts, m_colors);
     m_output.end();
     m_document->setUndoRedoEnabled(undo);
     return !calledOff;
@@ -111,6 +124,7 @@ void RtfReader::openGroup()
         state.destination = Destination::StyleEntry;
         m_styles.beginEntry();
     }
+    state.start = m_tokenStart;
     m_stack.append(state);
     m_groupStart = true;
     m_starred = false;
@@ -126,14 +140,20 @@ void RtfReader::closeGroup()
     if (m_stack.isEmpty())
         return;
     m_output.flushBytes();
-    if (top().destination == Destination::FontTable)
-        m_fonts.closeGroup();
     const Destination outer =
         m_stack.size() > 1 ? m_stack.at(m_stack.size() - 2).destination : Destination::Skip;
+    if (top().destination == Destination::FontTable) {
+        m_fonts.closeGroup();
+        if (outer != Destination::FontTable)
+            m_output.fontsChanging();
+    }
     if (top().destination == Destination::StyleEntry && outer == Destination::StyleSheet)
         m_styles.endEntry();
     if (top().destination == Destination::Picture && outer != Destination::Picture)
         endPicture();
+    if (m_stack.size() == 2)
+        keptTable();
+    keptFieldEnd();
     m_fields.closeGroup(m_stack.size());
     const bool legacyList = top().destination == Destination::LegacyList;
     if (m_stack.size() == 1) {
@@ -143,7 +163,7 @@ void RtfReader::closeGroup()
     m_stack.removeLast();
     if (legacyList && !m_stack.isEmpty()) {
         // An old-style list (\pn) describes the paragraph it stands in.
-        top().para.list = m_lists.legacyList();
+        top().para.legacyList = m_lists.legacyList();
         top().para.listLevel = m_lists.legacyLevel();
     }
     m_groupStart = false;
@@ -174,6 +194,8 @@ void RtfReader::controlWord(const RtfToken& token)
             entry && entry->word == Word::UnicodeGroup ? Destination::Text : Destination::Skip;
         return;
     }
+    if (keptWord(token, entry, first, starred))
+        return;
     if (!entry) {
         if (starred) // an ignorable destination we do not know
             group.destination = Destination::Skip;
@@ -182,8 +204,10 @@ void RtfReader::controlWord(const RtfToken& token)
     const int value = token.parameter;
     if (destinationWord(*entry, value, first || starred))
         return;
-    if (starred) {
-        // Only destinations may follow \*; anything else there is ignorable.
+    if (starred &&
+        !(entry->word == Word::CharStyle && group.destination == Destination::StyleEntry)) {
+        // Only destinations (and character styles in the style sheet) may
+        // follow \*; anything else there is ignorable.
         group.destination = Destination::Skip;
         return;
     }
@@ -205,7 +229,7 @@ void RtfReader::controlWord(const RtfToken& token)
         m_lists.overrideTableWord(entry->word, value);
         return;
     case Destination::StyleEntry:
-        m_styles.word(entry->word, token);
+        m_styles.word(*entry, token);
         return;
     case Destination::Text:
         break;
@@ -222,7 +246,11 @@ void RtfReader::controlWord(const RtfToken& token)
         m_styles.apply(value, group.chars, group.para);
         return;
     }
-    if (applyFormatWord(entry->word, token, group.chars, group.para))
+    if (entry->word == Word::CharStyle) {
+        m_styles.applyCharacterStyle(value, group.chars);
+        return;
+    }
+    if (applyFormatWord(*entry, token, group.chars, group.para))
         return;
     switch (entry->word) {
     case Word::Par:
@@ -231,6 +259,15 @@ void RtfReader::controlWord(const RtfToken& token)
         break;
     case Word::Row:
         m_tables.endRow(group.para.tableDepth());
+        break;
+    case Word::Section:
+        sectionBreak();
+        break;
+    case Word::PageBreak:
+        pageBreak();
+        break;
+    case Word::FootnoteNumber:
+        footnoteNumber();
         break;
     case Word::Line:
         placeOutput();
@@ -284,6 +321,7 @@ bool RtfReader::destinationWord(const WordEntry& entry, int value, bool mayStart
             group.destination = Destination::Skip;
         return true;
     case Word::FontTable:
+        m_output.fontsChanging();
         group.destination = Destination::FontTable;
         return true;
     case Word::ColorTable:
@@ -357,6 +395,7 @@ void RtfReader::controlSymbol(char symbol)
         return;
     }
     m_groupStart = false;
+    m_starred = false;
     if (m_skipChars > 0) {
         --m_skipChars;
         return;

@@ -6,6 +6,7 @@
 #include "rtf/reader/fields.h"
 #include "rtf/reader/fontsandcolors.h"
 #include "rtf/reader/formats.h"
+#include "rtf/reader/kept.h"
 #include "rtf/reader/lists.h"
 #include "rtf/reader/pictures.h"
 #include "rtf/reader/styles.h"
@@ -35,6 +36,10 @@ public:
     // rules); only then clears the document and builds into it, so an error
     // leaves the document as it was, but for a read called off.
     Status read(QByteArrayView data);
+    // Reads the text of a note kept while reading a document: `number` is
+    // the note's automatic number.
+    Status readNote(QByteArrayView data, int number, bool endnote);
+    const reader::Kept& kept() const { return m_kept; }
     static Status check(QByteArrayView data);
     // Told how far the read came, now and then; false calls it off.
     void setProgress(std::function<bool(qint64)> progress) { m_progress = std::move(progress); }
@@ -64,6 +69,7 @@ private:
         Destination destination = Destination::Text;
         int unicodeSkip = 1;
         bool nestedTableProperties = false; // row words describe a nested table's row
+        qsizetype start = 0;                // where the group's '{' is in the data
     };
 
     // False when called off.
@@ -87,6 +93,29 @@ private:
     void endPicture();
 
     GroupState& top() { return m_stack.last(); }
+    const GroupState& top() const { return m_stack.last(); }
+
+    // What the view cannot show (rtfreader_kept.cpp): groups and hidden text
+    // taken as the RTF they came as.
+    QByteArrayView raw() const { return m_data.sliced(m_tokenStart, m_tokenEnd - m_tokenStart); }
+    bool hiddenText() const
+    {
+        return !m_stack.isEmpty() && top().chars.hidden && top().destination == Destination::Text;
+    }
+    bool capturing() const { return m_keptDepth > 0 || m_hiddenOpen || hiddenText(); }
+    bool keepToken(const RtfToken& token);
+    bool keptWord(const RtfToken& token, const reader::WordEntry* entry, bool first, bool starred);
+    void keptTable();
+    void keptFieldEnd();
+    void endKept();
+    void appendHidden(bool text, bool bareWord = false);
+    void skipHidden();
+    void flushHidden();
+    void insertKept(const QByteArray& rtf, bool hidden);
+    QTextCharFormat currentFormat() const;
+    void footnoteNumber();
+    void pageBreak();
+    void sectionBreak();
 
     QTextDocument* m_document;
     std::function<bool(qint64)> m_progress;
@@ -97,6 +126,24 @@ private:
     int m_skipChars = 0;       // fallback characters after \uN still to drop
     bool m_finished = false;   // the outermost group closed
 
+    QByteArrayView m_data;      // the document from its signature on
+    qsizetype m_tokenStart = 0; // the bytes of the token being read
+    qsizetype m_tokenEnd = 0;
+    int m_keptDepth = 0; // groups open inside a kept group
+    qsizetype m_keptStart = 0;
+    reader::Kept::Kind m_keptKind = reader::Kept::Kind::None;
+    QByteArray m_hidden;   // hidden text read so far, as RTF
+    int m_hiddenDepth = 0; // groups open inside hidden text
+    bool m_hiddenOpen = false;
+    bool m_hiddenHasText = false;
+    bool m_hiddenBareWord = false; // the last word kept has no delimiting space
+    struct FieldStart
+    {
+        qsizetype depth; // of the \field group
+        int characters;  // in the document when it began
+    };
+    QList<FieldStart> m_fieldStarts;
+
     reader::CodePages m_codePages;
     reader::FontTable m_fonts{m_codePages};
     reader::ColorTable m_colors;
@@ -106,6 +153,7 @@ private:
     reader::Tables m_tables{m_output, m_colors};
     reader::Pictures m_pictures;
     reader::StyleSheet m_styles;
+    reader::Kept m_kept;
 };
 
 } // namespace velko::rtf

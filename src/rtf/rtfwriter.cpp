@@ -1,5 +1,10 @@
 #include "rtf/rtfwriter.h"
 
+#include "rtf/formatwords.h"
+#include "rtf/keptproperties.h"
+#include "rtf/listnumbers.h"
+#include "rtf/textproperties.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -95,18 +100,20 @@ QByteArray RtfWriter::write(int from, int to)
     to = qBound(from, to, end);
     m_whole = from == 0 && to == end;
 
-    // The colour table lists the text's colours before those of tables, so
-    // with tables the text is looked at first; without, one pass does both.
-    // An empty range writes no text but names the fonts and colours of the
-    // text around it.
+    // The font and colour tables list the text's fonts and colours before
+    // those of tables and kept RTF, so with tables the text is looked at
+    // first; without, one pass does both. An empty range writes no text but
+    // names the fonts and colours of the text around it.
     const bool tables = !m_document.rootFrame()->childFrames().isEmpty();
-    if (tables || from == to)
+    const bool textFirst = m_textFirst || tables || from == to;
+    if (textFirst)
         collectTables(from, to);
 
     m_out.clear();
     m_out.reserve(qsizetype(to - from) * 3 / 2 + 1024);
     m_state = CharState{};
     m_state.halfPoints = 24;
+    collectNotes();
     if (tables) {
         // With tables the frames are walked in order; without, the blocks simply follow.
         writeFrame(*m_document.rootFrame(), from, to, 0);
@@ -121,16 +128,30 @@ QByteArray RtfWriter::write(int from, int to)
                 break;
             // Every paragraph ends with \par, the last one too, as word processors write it.
             writeBlock(block, from, to);
-            m_out += "\\par\n";
+            m_out += paragraphEnd(block);
             m_needDelimiter = false;
-            if (position + block.length() - 1 >= to)
+            if (position + block.length() - 1 >= to || (m_wroteKept && !textFirst))
                 break;
         }
     }
+    if (m_wroteKept && !textFirst) {
+        // Kept RTF named its fonts and colours among the text's: written
+        // again, with the text looked at first.
+        RtfWriter again(m_document);
+        again.m_textFirst = true;
+        return again.write(from, to);
+    }
+
+    if (from == 0 && to == end) // notes whose marks are gone, with the whole document only
+        writeUnmarkedNotes();
+    QByteArray settings = m_document.resource(kKeptResource, kKeptDocumentUrl).toByteArray();
+    if (!settings.isEmpty())
+        settings = keptRtf(settings) + '\n';
 
     QByteArray result;
-    result.reserve(m_out.size() + 4096);
+    result.reserve(m_out.size() + settings.size() + 4096);
     writeHeader(result);
+    result += settings;
     result += m_out;
     result += "}";
     m_out.clear();
@@ -174,6 +195,7 @@ int RtfWriter::fontIndex(const QString& family)
     const int index = int(m_fonts.size());
     m_fonts.append(family);
     m_fontIndex.insert(family, index);
+    m_symbolFonts.append(isSymbolFontName(family));
     return index;
 }
 
@@ -200,7 +222,9 @@ const RtfWriter::FormatInfo& RtfWriter::infoFor(const QTextFragment& fragment)
     FormatInfo& info = m_formats[size_t(index) & (kFormatSlots - 1)];
     if (info.index != index) {
         const QTextCharFormat format = fragment.charFormat();
-        info = FormatInfo{stateFor(format), hrefOf(format), format.isImageFormat(), index};
+        info = FormatInfo{stateFor(format), hrefOf(format), format.isImageFormat(),
+                          format.hasProperty(kFootnoteMark) || format.hasProperty(kFootnoteNumber),
+                          index};
     }
     return info;
 }
@@ -215,7 +239,7 @@ RtfWriter::CharState RtfWriter::stateFor(const QTextCharFormat& format)
         state.halfPoints = qBound(2, int(std::lround(format.fontPointSize() * 2)), 3276);
     state.bold = format.fontWeight() >= QFont::DemiBold;
     state.italic = format.fontItalic();
-    state.underline = format.fontUnderline();
+    state.underline = underlineKindOf(format);
     state.strike = format.fontStrikeOut();
     if (format.hasProperty(QTextFormat::ForegroundBrush) &&
         format.foreground().style() != Qt::NoBrush)
@@ -240,7 +264,8 @@ void RtfWriter::writeHeader(QByteArray& out) const
 {
     out += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
     for (int i = 0; i < m_fonts.size(); ++i) {
-        out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset0 ";
+        out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset" +
+               QByteArray::number(m_fontCharsets.value(i)) + ' ';
         appendEscaped(out, QString(m_fonts.at(i)).remove(u';')); // ';' ends the name
         out += ";}";
     }
@@ -276,11 +301,16 @@ void RtfWriter::writeListTables(QByteArray& out) const
     out += "{\\*\\listtable";
     for (int i = 0; i < m_lists.size(); ++i) {
         const QTextListFormat format = m_lists.at(i)->format();
-        const int nfc = numberFormat(format.style());
+        const int nfc = format.hasProperty(kListNumberFormat)
+                            ? format.intProperty(kListNumberFormat)
+                            : numberFormat(format.style());
+        const QByteArray start =
+            QByteArray::number(format.hasProperty(kListStart) ? format.intProperty(kListStart) : 1);
         out += "\n{\\list\\listtemplateid" + QByteArray::number(i + 1) + "\\listhybrid";
         for (int level = 0; level < 9; ++level) {
             out += "{\\listlevel\\levelnfc" + QByteArray::number(nfc) + "\\levelnfcn" +
-                   QByteArray::number(nfc) + "\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1";
+                   QByteArray::number(nfc) + "\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat" +
+                   start;
             if (nfc == 23) {
                 out += "{\\leveltext\\'01";
                 appendEscaped(out, QString(QChar(bulletFor(format.style()))));
@@ -314,6 +344,10 @@ QByteArray RtfWriter::paragraphProperties(const QTextBlock& block) const
 {
     const QTextBlockFormat format = block.blockFormat();
     QByteArray out = "\\pard";
+    // The style first: readers give its properties to the paragraph, and
+    // the words after it change them.
+    if (const int level = format.headingLevel(); level > 0 && level < 10)
+        out += "\\s" + QByteArray::number(level) + "\\outlinelevel" + QByteArray::number(level - 1);
     const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
     if (alignment & Qt::AlignHCenter)
         out += "\\qc";
@@ -358,8 +392,11 @@ QByteArray RtfWriter::paragraphProperties(const QTextBlock& block) const
         out += "\\ls" + QByteArray::number(m_listIndex.value(list) + 1) + "\\ilvl" +
                QByteArray::number(qBound(0, listIndent - 1, 8));
     }
-    if (const int level = format.headingLevel(); level > 0 && level < 10)
-        out += "\\s" + QByteArray::number(level) + "\\outlinelevel" + QByteArray::number(level - 1);
+    if (format.layoutDirection() == Qt::RightToLeft)
+        out += "\\rtlpar";
+    appendTabWords(out, format);
+    if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        out += "\\pagebb";
     return out;
 }
 
@@ -390,7 +427,7 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
         const int style = list->format().style();
         const bool bullet = numberFormat(QTextListFormat::Style(style)) == 23;
         appendEscaped(m_out, bullet ? QString(QChar(bulletFor(QTextListFormat::Style(style))))
-                                    : list->itemText(block));
+                                    : listItemText(*list, block));
         m_out += "\\tab}";
     }
 
@@ -417,7 +454,13 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
                 writePicture(image);
             continue;
         }
-        writeText(QStringView(fragment.text()).sliced(start - fragmentStart, end - start));
+        const QString text = fragment.text();
+        const QStringView part = QStringView(text).sliced(start - fragmentStart, end - start);
+        if (info.note) {
+            writeNoteText(fragment.charFormat(), part);
+            continue;
+        }
+        writeText(part);
     }
     if (m_inLink)
         closeLink();
@@ -436,7 +479,7 @@ void RtfWriter::writeCharState(const CharState& state)
     if (state.italic != m_state.italic)
         writeControl(state.italic ? "i" : "i0");
     if (state.underline != m_state.underline)
-        writeControl(state.underline ? "ul" : "ulnone");
+        writeControl(kUnderlineKinds[state.underline].word);
     if (state.strike != m_state.strike)
         writeControl(state.strike ? "strike" : "strike0");
     if (state.foreground != m_state.foreground)
@@ -494,7 +537,10 @@ void RtfWriter::writeText(QStringView text)
         m_out += ' ';
         m_needDelimiter = false;
     }
-    appendEscaped(m_out, text);
+    if (m_symbolFonts.at(m_state.font))
+        appendSymbolFontText(m_out, text, appendEscaped);
+    else
+        appendEscaped(m_out, text);
 }
 
 void RtfWriter::appendEscaped(QByteArray& out, QStringView text)

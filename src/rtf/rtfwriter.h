@@ -4,11 +4,13 @@
 #include <QColor>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QTextBlock>
+#include <QVariantHash>
 
 #include <vector>
 
-class QTextBlock;
 class QTextCharFormat;
 class QTextDocument;
 class QTextFragment;
@@ -37,7 +39,7 @@ private:
         int halfPoints = 24;
         bool bold = false;
         bool italic = false;
-        bool underline = false;
+        int underline = 0; // an index of kUnderlineKinds, 0: none
         bool strike = false;
         int foreground = 0; // colour table index, 0 = automatic
         int background = 0;
@@ -51,7 +53,20 @@ private:
         CharState state;
         QString href; // empty: not a link
         bool image = false;
-        int index = -1; // the document's format index
+        bool note = false; // a footnote's mark or automatic number
+        int index = -1;    // the document's format index
+    };
+
+    // A note of the notes area: its paragraphs and tables, in order.
+    struct NoteItem
+    {
+        QTextBlock block;
+        const QTextTable* table = nullptr; // set: the item is this table
+    };
+    struct Note
+    {
+        bool endnote = false;
+        QList<NoteItem> items;
     };
     static constexpr size_t kFormatSlots = 4096; // a power of two
 
@@ -75,6 +90,17 @@ private:
     QByteArray rowDefinition(const QTextTable& table, int row);
     // Pictures (rtfwriter_pictures.cpp).
     void writePicture(const QTextImageFormat& format);
+    // What the view cannot show (rtfwriter_kept.cpp): kept RTF with this
+    // writer's font and colour numbers, section breaks, the notes area.
+    void writeKept(const QTextImageFormat& format);
+    QByteArray keptRtf(QByteArrayView rtf);
+    int keptFontIndex(const QString& family, int charset);
+    const QByteArray& paragraphEnd(const QTextBlock& block);
+    static bool isNotesArea(const QTextFrame& frame);
+    void collectNotes();
+    void writeNoteText(const QTextCharFormat& format, QStringView text);
+    void writeNote(const Note& note);
+    void writeUnmarkedNotes();
     QByteArray paragraphProperties(const QTextBlock& block) const;
     void writeCharState(const CharState& state);
     void openLink(const QString& href);
@@ -91,7 +117,9 @@ private:
 
     QStringList m_fonts;
     QHash<QString, int> m_fontIndex;
-    QList<QColor> m_colors; // index 0 is the automatic colour
+    QList<bool> m_symbolFonts;      // by font index: readers take it for the Symbol font
+    QHash<int, int> m_fontCharsets; // by font index, where not 0
+    QList<QColor> m_colors;         // index 0 is the automatic colour
     QHash<QRgb, int> m_colorIndex;
     QList<const QTextList*> m_lists;
     QHash<const QTextList*, int> m_listIndex;
@@ -100,7 +128,9 @@ private:
     QHash<int, QByteArray> m_paragraphs; // paragraph properties by block format index
     int m_headingLevels = 0;             // bit n: heading level n is used
 
-    bool m_whole = false; // the range is the whole document
+    bool m_whole = false;     // the range is the whole document
+    bool m_textFirst = false; // the text's fonts and colours are listed before the rest
+    bool m_wroteKept = false; // kept RTF was written
     QByteArray m_out;
     bool m_needDelimiter = false; // a control word was written and text follows
     CharState m_state;
@@ -108,6 +138,16 @@ private:
     bool m_inLink = false;
     QString m_linkHref;
     QByteArray m_lastParagraph;
+
+    QHash<int, QByteArray> m_paragraphEnds; // by block format index; empty: \par
+    QVariantHash m_keptReferences;
+    bool m_keptReferencesRead = false;
+    QHash<int, Note> m_notes; // by id
+    QList<int> m_noteIds;     // in the notes area's order
+    QSet<int> m_notesWritten;
+    int m_footnoteCount = 0;
+    int m_endnoteCount = 0;
+    QString m_noteLabel; // the note being written: its automatic number
 };
 
 } // namespace velko::rtf

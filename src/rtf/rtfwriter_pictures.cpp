@@ -1,3 +1,4 @@
+#include "rtf/keptproperties.h"
 #include "rtf/pictureproperties.h"
 #include "rtf/rtfwriter.h"
 
@@ -20,15 +21,6 @@ int twips(qreal points)
     return int(std::lround(points * 20));
 }
 
-QByteArray png(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 // The picture's bytes as PNG or JPEG: those the document was read with, else
 // its resource's, encoded as PNG when they are in another format.
 QByteArray pictureBytes(const QTextDocument& document, const QTextImageFormat& format)
@@ -40,13 +32,13 @@ QByteArray pictureBytes(const QTextDocument& document, const QTextImageFormat& f
         if (resource.userType() == QMetaType::QByteArray)
             bytes = resource.toByteArray();
         else if (resource.userType() == QMetaType::QImage)
-            return png(resource.value<QImage>());
+            return pngBytes(resource.value<QImage>());
         else if (resource.userType() == QMetaType::QPixmap)
-            return png(resource.value<QPixmap>().toImage());
+            return pngBytes(resource.value<QPixmap>().toImage());
     }
     if (bytes.startsWith("\x89PNG") || bytes.startsWith("\xFF\xD8\xFF"))
         return bytes;
-    return bytes.isEmpty() ? bytes : png(QImage::fromData(bytes));
+    return bytes.isEmpty() ? bytes : pngBytes(QImage::fromData(bytes));
 }
 
 } // namespace
@@ -55,6 +47,12 @@ QByteArray pictureBytes(const QTextDocument& document, const QTextImageFormat& f
 // or JPEG at the size they are shown.
 void RtfWriter::writePicture(const QTextImageFormat& format)
 {
+    const bool keptPicture = format.name().startsWith(QLatin1String("velko-picture:")) &&
+                             format.name().endsWith(QLatin1String(".pict"));
+    if (isKeptName(format.name()) || (keptPicture && !format.hasProperty(kPictureWords))) {
+        writeKept(format); // an object kept as RTF, or a kept picture copied through HTML
+        return;
+    }
     m_needDelimiter = false;
     // Kept pictures carry their words, which may be none at all.
     if (format.hasProperty(kPictureWords)) {

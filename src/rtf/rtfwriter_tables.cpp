@@ -63,8 +63,14 @@ QList<int> columnWidths(const QTextTable& table)
 
 void RtfWriter::writeFrame(const QTextFrame& frame, int from, int to, int depth)
 {
+    bool afterNotes = false;
     for (auto it = frame.begin(); !it.atEnd(); ++it) {
         if (const QTextFrame* child = it.currentFrame()) {
+            // The notes are written with their marks; the empty paragraph
+            // after them that ends the document is none of the text.
+            afterNotes = isNotesArea(*child);
+            if (afterNotes)
+                continue;
             const auto* table = qobject_cast<const QTextTable*>(child);
             // Only a table whole in the range is one; of the others the paragraphs are.
             if (table && table->firstPosition() - 1 >= from && table->lastPosition() + 1 <= to)
@@ -74,10 +80,11 @@ void RtfWriter::writeFrame(const QTextFrame& frame, int from, int to, int depth)
             continue;
         }
         const QTextBlock block = it.currentBlock();
-        if (!inRange(block, from, to))
+        if (!inRange(block, from, to) ||
+            (afterNotes && block.length() == 1 && !block.next().isValid()))
             continue;
         writeBlock(block, from, to, depth);
-        m_out += "\\par\n";
+        m_out += paragraphEnd(block);
         m_needDelimiter = false;
     }
 }

@@ -103,56 +103,93 @@ QString decodeAnswerText(const QByteArray& body, const QByteArray& contentType)
     return QString::fromUtf8(body);
 }
 
-Result<HttpAnswer> getSynchronously(QNetworkRequest request, int timeoutMs)
+HttpFetch::HttpFetch(QObject* parent)
+    : QObject(parent), m_manager(new QNetworkAccessManager(this)), m_deadline(new QTimer(this))
 {
-    if (!request.url().isValid())
-        return makeError(ErrorCode::NetworkFailed,
-                         QStringLiteral("not a URL: %1").arg(request.url().errorString()));
+    m_deadline->setSingleShot(true);
+    connect(m_deadline, &QTimer::timeout, this, &HttpFetch::deadlinePassed);
+}
 
+HttpFetch::~HttpFetch()
+{
+    delete m_reply;
+}
+
+void HttpFetch::start(QNetworkRequest request, int timeoutMs)
+{
+    if (!request.url().isValid()) {
+        finish(makeError(ErrorCode::NetworkFailed,
+                         QStringLiteral("not a URL: %1").arg(request.url().errorString())));
+        return;
+    }
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_timeoutMs = timeoutMs;
+    m_reply = m_manager->get(request);
+    connect(m_reply, &QNetworkReply::finished, this, &HttpFetch::replyFinished);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, &HttpFetch::bytesArrived);
+    m_deadline->start(timeoutMs);
+}
 
-    QNetworkAccessManager manager;
-    std::unique_ptr<QNetworkReply> reply(manager.get(request));
+void HttpFetch::deadlinePassed()
+{
+    m_timedOut = true;
+    m_reply->abort(); // finishes the reply
+}
 
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&deadline, &QTimer::timeout, reply.get(), &QNetworkReply::abort);
-    bool oversized = false;
-    QNetworkReply* const receiving = reply.get();
-    QObject::connect(receiving, &QNetworkReply::downloadProgress, receiving,
-                     [receiving, &oversized](qint64 received, qint64) {
-                         if (received > kMaxAnswerBytes && !oversized) {
-                             oversized = true;
-                             receiving->abort();
-                         }
-                     });
-    deadline.start(timeoutMs);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    const bool timedOut = !deadline.isActive();
-    deadline.stop();
+void HttpFetch::bytesArrived(qint64 received)
+{
+    if (received > kMaxAnswerBytes && !m_oversized) {
+        m_oversized = true;
+        m_reply->abort();
+    }
+}
 
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (oversized)
-        return tooLarge();
-    if (timedOut)
-        return makeError(ErrorCode::NetworkFailed,
-                         QStringLiteral("no answer within %1 seconds").arg(timeoutMs / 1000.0));
-    if (!status.isValid())
-        return makeError(ErrorCode::NetworkFailed, reply->errorString());
-
+void HttpFetch::replyFinished()
+{
+    m_deadline->stop();
+    if (m_oversized) {
+        finish(tooLarge());
+        return;
+    }
+    if (m_timedOut) {
+        finish(makeError(ErrorCode::NetworkFailed,
+                         QStringLiteral("no answer within %1 seconds").arg(m_timeoutMs / 1000.0)));
+        return;
+    }
+    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid()) {
+        finish(makeError(ErrorCode::NetworkFailed, m_reply->errorString()));
+        return;
+    }
     HttpAnswer answer;
     answer.statusCode = status.toInt();
-    answer.contentType = reply->rawHeader("Content-Type");
+    answer.contentType = m_reply->rawHeader("Content-Type");
     Result<QByteArray> body =
-        undoContentCoding(reply->readAll(), reply->rawHeader("Content-Encoding"));
-    if (!body)
-        return body.error();
+        undoContentCoding(m_reply->readAll(), m_reply->rawHeader("Content-Encoding"));
+    if (!body) {
+        finish(body.error());
+        return;
+    }
     answer.body = std::move(body).value();
-    return answer;
+    finish(std::move(answer));
+}
+
+void HttpFetch::finish(Result<HttpAnswer> result)
+{
+    m_result = std::move(result);
+    emit answered();
+}
+
+Result<HttpAnswer> getSynchronously(QNetworkRequest request, int timeoutMs)
+{
+    HttpFetch fetch;
+    QEventLoop loop;
+    QObject::connect(&fetch, &HttpFetch::answered, &loop, &QEventLoop::quit);
+    fetch.start(std::move(request), timeoutMs);
+    if (!fetch.isAnswered())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return fetch.result();
 }
 
 } // namespace velko

@@ -4,7 +4,14 @@
 
 #include <QByteArray>
 #include <QNetworkRequest>
+#include <QObject>
 #include <QString>
+
+#include <optional>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTimer;
 
 namespace velko {
 
@@ -20,6 +27,40 @@ struct HttpAnswer
 // The largest answer taken, before and after its content coding is undone;
 // a larger one is given up as it arrives.
 inline constexpr qsizetype kMaxAnswerBytes = 4 * 1024 * 1024;
+
+// One GET under way: the final answer (redirections followed, content
+// coding undone, at most kMaxAnswerBytes) or why there is none, told once by
+// `answered` on the thread that started it. Runs on that thread's event loop;
+// nothing blocks.
+class HttpFetch : public QObject
+{
+    Q_OBJECT
+public:
+    explicit HttpFetch(QObject* parent = nullptr);
+    ~HttpFetch() override;
+
+    void start(QNetworkRequest request, int timeoutMs);
+    bool isAnswered() const { return m_result.has_value(); }
+    // Once answered: the answer, or ErrorCode::NetworkFailed.
+    const Result<HttpAnswer>& result() const { return *m_result; }
+
+signals:
+    void answered();
+
+private:
+    void replyFinished();
+    void deadlinePassed();
+    void bytesArrived(qint64 received);
+    void finish(Result<HttpAnswer> result);
+
+    QNetworkAccessManager* m_manager;
+    QNetworkReply* m_reply = nullptr;
+    QTimer* m_deadline;
+    int m_timeoutMs = 0;
+    bool m_timedOut = false;
+    bool m_oversized = false;
+    std::optional<Result<HttpAnswer>> m_result;
+};
 
 // Sends a GET for the request and waits, blocking the calling thread, until
 // the final answer has arrived or timeoutMs have passed. Works on any thread:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/result.h"
+#include "translator/httpfetch.h"
 
 #include <QNetworkRequest>
 #include <QString>
@@ -51,11 +52,15 @@ public:
     static QString defaultBaseUrl() { return TranslatorOptions{}.baseUrl; }
 
     // The window's fixed request: "/translate_t#en|fr|hi there all" under
-    // baseUrl, escaped whole, answered from the cache when it can be, 10 s.
+    // baseUrl, escaped whole, answered from the cache when it can be; it is
+    // given kFixedRequestTimeoutMs.
     static QNetworkRequest fixedBulgarianRequest(const QString& baseUrl);
-    // Sends the fixed request and waits for it. Whatever comes back is of no
-    // use; only a request that got no answer is told.
-    static Status sendFixedBulgarianRequest(const QString& baseUrl);
+    // What a person is shown of an answer: the translation when it is the
+    // service's answer to a translation, else its text made readable (markup
+    // dropped, blanks folded, cut at kShownCharacters), after a sentence
+    // naming the status when that is not 200.
+    static QString readableAnswer(const HttpAnswer& answer);
+    static constexpr qsizetype kShownCharacters = 2000;
 
     // Percent-escapes every character outside letters, digits, the marks
     // -_.!~*'() and the reserved ;/?:@&=+$, (UTF-8 bytes for non-ASCII).

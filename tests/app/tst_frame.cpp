@@ -16,6 +16,8 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -74,6 +76,8 @@ void FrameTest::launchStepsShowUserAndChangeToHome()
     QCOMPARE(m_layout->appController->currentUser->text(), fullUserName());
     QCOMPARE(QDir::currentPath(), QDir(m_home->path()).canonicalPath());
     QDir::setCurrent(previous);
+    // The label follows its colour rule from the start.
+    QCOMPARE(testsupport::flagsOf(*m_layout), "clean plain");
 }
 
 void FrameTest::gecosFullName()
@@ -122,18 +126,22 @@ void FrameTest::aboutBoxShownOnceFollowsTheWindowAndLetsItWork()
     QCOMPARE(m_layout->engine->VelkoField->toPlainText(), QStringLiteral("abc"));
     QVERIFY(m_layout->state->textChanged);
 
-    testsupport::button(about, "btnAboutBoxClose")->click();
-    QVERIFY(!about->isVisible());
-    QVERIFY(!isChildWindowAttached(window, about));
+    // Escape closes it, as it closes Preferences.
+    for (QWidget* shown : {about, m_layout->engine->windowPreferences}) {
+        attachChildWindow(window, shown);
+        QTRY_COMPARE(QApplication::activeWindow(), shown);
+        QTest::keyClick(shown, Qt::Key_Escape);
+        QVERIFY2(!shown->isVisible(), qPrintable(shown->objectName()));
+        QVERIFY(!isChildWindowAttached(window, shown));
+    }
 }
 
 void FrameTest::everyControlHasAnAccessibleNameAndIcon()
 {
     QMainWindow* window = m_layout->mainWindow.get();
     for (QLineEdit* field : window->findChildren<QLineEdit*>()) {
-        // Skips Qt's own fields and the editors of editable combo boxes.
-        if (qobject_cast<QComboBox*>(field->parentWidget()) ||
-            field->objectName() == QLatin1String("fileNameEdit") ||
+        // Skips Qt's own fields; the fields of editable boxes are named too.
+        if (field->objectName() == QLatin1String("fileNameEdit") ||
             field->objectName().startsWith(QLatin1String("qt_")))
             continue;
         QVERIFY2(!field->accessibleName().isEmpty(), qPrintable(field->objectName()));
@@ -147,20 +155,47 @@ void FrameTest::everyControlHasAnAccessibleNameAndIcon()
                  qPrintable(button->objectName()));
     }
     // Every command shows its text and an icon, in the menus and on the bars,
-    // where the desktop has no icon theme too.
-    for (QAction* action : m_layout->actions) {
-        QVERIFY2(!action->text().isEmpty(), qPrintable(action->objectName()));
-        QVERIFY2(!action->icon().pixmap(16).isNull(), qPrintable(action->objectName()));
+    // where the desktop has no icon theme too; greyed out, no colour is left.
+    // The highlight's letters stay dark on its swatch on a dark palette.
+    const auto pixels = [](const QImage& image, auto count) {
+        int n = 0;
+        for (int i = 0; i < image.width() * image.height(); ++i)
+            n += count(QColor::fromRgba(image.pixel(i % image.width(), i / image.width())));
+        return n;
+    };
+    QList<QAction*> commands = m_layout->actions.values();
+    QList<QAction*> menus = window->menuBar()->actions();
+    while (!menus.isEmpty()) {
+        for (QAction* item : menus.takeFirst()->menu()->actions()) {
+            if (item->menu())
+                menus << item;
+            if (!item->isSeparator() && item->isEnabled()) // not "No Recent Documents"
+                commands << item;
+        }
     }
+    for (QAction* action : std::as_const(commands)) {
+        QVERIFY2(!action->text().isEmpty(), qPrintable(action->objectName()));
+        QVERIFY2(!action->icon().pixmap(16).isNull(), qPrintable(action->text()));
+        const QImage disabled = action->icon().pixmap(16, QIcon::Disabled).toImage();
+        QVERIFY2(!pixels(disabled, [](QColor c) { return c.alpha() && c.hsvSaturation() > 8; }),
+                 qPrintable(action->text()));
+    }
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::WindowText, Qt::white);
+    QApplication::setPalette(dark);
+    const QImage highlight = m_layout->action("formatHighlightColor")->icon().pixmap(32).toImage();
+    QApplication::setPalette(light);
+    QVERIFY(pixels(highlight.copy(4, 8, 24, 16), [](QColor c) { return c.lightness() < 100; }));
 }
 
 void FrameTest::secondaryWindowsAreCentredDialogs()
 {
     QMainWindow* window = m_layout->mainWindow.get();
-    const QList<QWidget*> secondary = {m_layout->engine->aboutWindowOpen,
-                                       m_layout->engine->windowEnterKeyWord,
-                                       m_layout->engine->windowUnlockKeyword,
-                                       m_layout->appController->windowUnlockFileWithKeyword};
+    const QList<QWidget*> secondary = {
+        m_layout->engine->aboutWindowOpen, m_layout->engine->windowEnterKeyWord,
+        m_layout->engine->windowUnlockKeyword, m_layout->engine->translationWindow,
+        m_layout->appController->windowUnlockFileWithKeyword};
     for (QWidget* child : secondary) {
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(child);
         QVERIFY(accessible);
@@ -174,13 +209,15 @@ void FrameTest::secondaryWindowsAreCentredDialogs()
         QVERIFY2(child->width() >= titleFittingWidth(child), qPrintable(child->objectName()));
         detachChildWindow(window, child);
     }
-    // Alerts too, when their title is longer than their texts need.
+    // Alerts too, centred at the width their title needs.
     QMessageBox* alert = createNotice(window, QMessageBox::Warning,
                                       QStringLiteral("The document could not be unlocked because "
                                                      "the keyword did not match it"));
     alert->open();
     QVERIFY(QTest::qWaitForWindowExposed(alert));
     QVERIFY(alert->width() >= titleFittingWidth(alert));
+    const QPoint off = alert->frameGeometry().center() - window->frameGeometry().center();
+    QVERIFY(off.manhattanLength() <= 4);
     alert->close();
 }
 

@@ -1,5 +1,6 @@
 // velko-cli lock and unlock, run as a program on real files.
 #include "core/keywordpipe.h"
+#include "core/nativepath.h"
 #include "testfiles.h"
 
 #include <QProcess>
@@ -7,10 +8,12 @@
 #include <QtTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <unistd.h>
 
 using namespace velko;
+using testsupport::filesUnder;
 using testsupport::readFile;
 using testsupport::writeFile;
 
@@ -25,9 +28,9 @@ struct Outcome
     QByteArray out, err;
 };
 
-// Runs the program with `input` on standard input and `keywordOnThree` (when
-// not null) on descriptor 3; without it, detached from any controlling terminal.
-// With `noFileSize`, the program runs with a file size limit of 0 bytes.
+// Runs the program with `args` (file names with their bytes), `input` on
+// standard input and `keywordOnThree` (when not null) on descriptor 3, else
+// with no controlling terminal; `noFileSize`: under a file size limit of 0.
 Outcome runCli(const QStringList& args, const QByteArray& input = {},
                const QByteArray& keywordOnThree = {}, const QString& program = kCli,
                bool noFileSize = false)
@@ -40,11 +43,8 @@ Outcome runCli(const QStringList& args, const QByteArray& input = {},
     } else {
         process.setChildProcessModifier([] { ::setsid(); });
     }
-    if (noFileSize)
-        process.start(QStringLiteral("/bin/sh"),
-                      QStringList{"-c", "ulimit -f 0; exec \"$0\" \"$@\"", program} + args);
-    else
-        process.start(program, args);
+    testsupport::startKeepingBytes(process, program, args,
+                                   noFileSize ? QStringLiteral("ulimit -f 0; ") : QString());
     if (!process.waitForStarted())
         return {};
     if (pipe)
@@ -73,47 +73,49 @@ private slots:
     {
         QTest::addColumn<QString>("cipher");
         QTest::addColumn<QByteArray>("shownName"); // what "auto" says it found
-        QTest::newRow("des3") << "des3" << QByteArray("Triple DES");
-        QTest::newRow("rc5") << "rc5" << QByteArray("RC5");
+        QTest::addColumn<QByteArrayList>("names"); // input, locked, unlocked
+        QTest::newRow("des3") << "des3" << QByteArray("Triple DES")
+                              << QByteArrayList{"in.rtf", "out.srtf", "plain.rtf"};
+        QTest::newRow("rc5, names not UTF-8")
+            << "rc5" << QByteArray("RC5")
+            << QByteArrayList{"caf\xe9.rtf", "\xff.srtf", "caf\xe9\xff.rtf"};
     }
 
     // Files and "-" both ways; the keyword on standard input (--keyword-fd 0,
     // either line ending, even ahead of the document) or on descriptor 3.
+    // File names are the bytes given, whatever they spell.
     void lockAndUnlock()
     {
         QFETCH(QString, cipher);
         QFETCH(QByteArray, shownName);
-        Outcome run = runCli(
-            {"lock", "--cipher", cipher, "--keyword-fd", "0", path("in.rtf"), path("out.srtf")},
-            "two words\n");
-        run = runCli({"unlock", "--cipher", "auto", "--keyword-fd", "0", path("out.srtf"), "-"},
-                     "two words\r\n");
+        QFETCH(QByteArrayList, names);
+        QStringList file;
+        for (const QByteArray& name : names)
+            file << path(pathFromNative(name));
+        QVERIFY(writeFile(file[0], kRtf));
+        runCli({"lock", "--cipher", cipher, "--keyword-fd", "0", file[0], file[1]}, "two words\n");
+        Outcome run = runCli({"unlock", "--cipher", "auto", "--keyword-fd", "0", file[1], "-"},
+                             "two words\r\n");
         QCOMPARE(run.out, kRtf); // byte for byte
         QVERIFY2(run.err.contains(shownName), run.err.constData());
-        // Plaintext written to a new file is the user's only.
-        QCOMPARE(runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", path("out.srtf"),
-                         path("plain.rtf")},
-                        "two words\n")
-                     .status,
-                 0);
-        QCOMPARE(QFileInfo(path("plain.rtf")).permissions() & 0x0777,
-                 QFile::ReadUser | QFile::WriteUser);
-
-        const Outcome locked =
-            runCli({"lock", "--cipher", cipher, "--keyword-fd", "3", "-", "-"}, kRtf, "k3\n");
-        QCOMPARE(
-            runCli({"unlock", "--cipher=" + cipher, "--keyword-fd=3", "-", "-"}, locked.out, "k3\n")
-                .out,
-            kRtf);
-        QCOMPARE(runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", "-", "-"},
-                        "k3\n" + locked.out)
-                     .out,
-                 kRtf);
+        run = runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", file[1], file[2]},
+                     "two words\n");
+        QCOMPARE(run.status, 0);
+        struct stat info; // plaintext written to a new file is the user's only
+        QCOMPARE(::stat((QFile::encodeName(m_dir->path()) + '/' + names[2]).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+        const QStringList lockPipe{"lock", "--cipher", cipher, "--keyword-fd", "3", "-", "-"};
+        const QByteArray locked = runCli(lockPipe, kRtf, "k3\n").out;
+        run = runCli({"unlock", "--cipher=" + cipher, "--keyword-fd=3", "-", "-"}, locked, "k3\n");
+        QCOMPARE(run.out, kRtf);
+        run =
+            runCli({"unlock", "--cipher", cipher, "--keyword-fd", "0", "-", "-"}, "k3\n" + locked);
+        QCOMPARE(run.out, kRtf);
     }
 
     void exitStatuses_data()
     {
-        QTest::addColumn<QString>("args"); // %IN%: a plain document, %LOCKED%: a locked one
+        QTest::addColumn<QString>("args");
         QTest::addColumn<QByteArray>("keyword");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("message"); // what the error line must say
@@ -121,21 +123,24 @@ private slots:
                             int status, const QByteArray& message = {}) {
             QTest::newRow(name) << QString::fromLatin1(args) << keyword << status << message;
         };
+        // %IN% a plain document, %LOCKED% a locked one, %CHANGED% one changed
+        // after locking, %READONLY% a read-only file, %FF% a byte that is not UTF-8.
         row("help", "--help", {}, 0);
         row("unknown cipher", "lock --cipher aes %IN% %OUT%", "k\n", 1);
         row("no keyword line", "lock --cipher rc4 %IN% %OUT%", "", 1);
         row("no --keyword-fd, no terminal", "lock --cipher des3 %IN% %OUT%", {}, 1);
         row("keyword too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(1024, 'k') + '\n', 1);
+        // The limit, not how much was read.
         row("keyword far too long", "lock --cipher rc4 %IN% %OUT%", QByteArray(60000, 'k') + '\n',
-            1,
-            "longer than 1023 bytes"); // the limit, not how much was read
+            1, "longer than 1023 bytes");
         row("empty keyword", "lock --cipher des3 %IN% %OUT%", "\n", 1);
         row("wrong keyword", "unlock --cipher blowfish %LOCKED% %OUT%", "no\n", 2);
         row("lock a document that is not rtf", "lock --cipher rc4 %LOCKED% %OUT%", "k\n", 2);
         row("unlock a document that is not secure", "unlock --cipher rc4 %IN% %OUT%", "k\n", 2);
         row("changed after locking", "unlock --cipher auto %CHANGED% %OUT%", "k\n", 2,
             "changed or damaged after it was locked");
-        row("missing input", "lock --cipher rc4 %IN%x %OUT%", "k\n", 4);
+        row("missing input, named readably", "lock --cipher rc4 %IN%%FF% %OUT%", "k\n", 4,
+            "in.rtf\\xff: No such file");
         row("input is a folder", "lock --cipher rc4 %DIR% %OUT%", "k\n", 4, "is a folder");
         row("input is a device", "lock --cipher rc4 /dev/zero %OUT%", "k\n", 4, "is a device");
         row("read-only output", "unlock --cipher blowfish %LOCKED% %READONLY%", "k\n", 4,
@@ -146,8 +151,8 @@ private slots:
         row("rc5 without its module", "lock --cipher rc5 %IN% %OUT%", "k\n", 3);
     }
 
-    // Run as a copy away from its RC5 module. Every failure leaves no output
-    // file behind.
+    // Each failure has its exit status and names what happened; it leaves the
+    // folder as it was (no output file). Run as a copy away from its RC5 module.
     void exitStatuses()
     {
         QFETCH(QString, args);
@@ -159,36 +164,24 @@ private slots:
         const QStringList lock{"lock", "--cipher=blowfish", "--keyword-fd=3", path("in.rtf"),
                                path("locked.srtf")};
         QCOMPARE(runCli(lock, {}, "k\n", cli).status, 0);
-        QStringList extra; // files the row needs, kept as they were
-        if (args.contains("%CHANGED%")) {
-            QByteArray raw = QByteArray::fromBase64(readFile(path("locked.srtf")));
-            raw[raw.size() / 2] = char(raw[raw.size() / 2] ^ 4);
-            QVERIFY(writeFile(path("changed.srtf"), raw.toBase64() + '\n'));
-            extra << "changed.srtf";
-        }
-        if (args.contains("%READONLY%")) {
-            QVERIFY(writeFile(path("readonly.rtf"), "kept"));
-            QVERIFY(QFile::setPermissions(path("readonly.rtf"), QFile::ReadOwner));
-            extra << "readonly.rtf";
-        }
+        QByteArray raw = QByteArray::fromBase64(readFile(path("locked.srtf")));
+        raw[raw.size() / 2] = char(raw[raw.size() / 2] ^ 4);
+        QVERIFY(writeFile(path("changed.srtf"), raw.toBase64() + '\n'));
+        QVERIFY(writeFile(path("readonly.rtf"), "kept"));
+        QVERIFY(QFile::setPermissions(path("readonly.rtf"), QFile::ReadOwner));
+        const QMap<QString, QByteArray> before = filesUnder(m_dir->path());
         const bool noFileSize = args.contains("%LIMIT%");
-        args.replace("%IN%", path("in.rtf"))
-            .replace("%OUT%", path("out"))
-            .replace("%LOCKED%", path("locked.srtf"))
-            .replace("%CHANGED%", path("changed.srtf"))
-            .replace("%READONLY%", path("readonly.rtf"))
-            .replace("%DIR%", m_dir->path())
-            .replace("%LIMIT%", "");
-        QStringList list = args.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const char* name : {"in.rtf", "out", "locked.srtf", "changed.srtf", "readonly.rtf"})
+            args.replace("%" + QString(name).section('.', 0, 0).toUpper() + "%", path(name));
+        args.replace("%DIR%", m_dir->path())
+            .replace("%LIMIT%", "")
+            .replace("%FF%", pathFromNative("\xff"));
+        QStringList list = args.split(' ', Qt::SkipEmptyParts);
         if (!keyword.isNull() && list.size() > 2)
             list.insert(1, "--keyword-fd=3");
         const Outcome run = runCli(list, {}, keyword, cli, noFileSize);
         QVERIFY2(run.status == status && run.err.contains(message), run.err.constData());
-        QVERIFY(!QFileInfo::exists(path("out")));
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(),
-                 3 + extra.size());
-        if (extra.contains("readonly.rtf"))
-            QCOMPARE(readFile(path("readonly.rtf")), QByteArray("kept"));
+        QCOMPARE(filesUnder(m_dir->path()), before);
     }
 
     // A crash while the keyword is held must not leave it in a core file.

@@ -27,43 +27,26 @@ QString flagsOf(const Layout& layout)
     QStringList words{state.textChanged ? "edited" : "clean",
                       state.isLastSavedASecureFile ? "secure" : "plain"};
     if (state.textColorSetToOrangeAfterEncryption)
-        words << QStringLiteral("orange");
+        words << "orange";
     if (layout.engine->VelkoField->isReadOnly())
-        words << QStringLiteral("read-only");
+        words << "read-only";
     const QColor label = labelColor(layout.engine->setFileNameLabel);
     if (label != (state.textChanged ? colors::red() : colors::blue()))
-        words << QStringLiteral("label ") + label.name();
-    return words.join(QLatin1Char(' '));
+        words << "label " + label.name();
+    return words.join(' ');
 }
 
 QStringList snapshotOf(const Layout& layout)
 {
     const DocumentState& state = *layout.state;
-    return {flagsOf(layout),
-            state.fileName,
-            state.cipher,
-            state.selectedCipher,
-            QString::fromUtf8(state.DataToWrite),
-            layout.engine->VelkoField->toHtml(),
-            layout.engine->setFileNameLabel->text(),
-            layout.mainWindow->windowTitle()};
-}
-
-void setDocumentPath(Layout& layout, const QString& path)
-{
-    layout.state->fileName = path;
-    layout.engine->showPathInLabelAndTitle(path);
-}
-
-void typeIntoView(Layout& layout, const QString& text)
-{
-    layout.engine->VelkoField->setFocus();
-    QTest::keyClicks(layout.engine->VelkoField, text);
-}
-
-QPushButton* button(const QWidget* window, const char* name)
-{
-    return window->findChild<QPushButton*>(QString::fromLatin1(name));
+    return QStringList{flagsOf(layout),
+                       state.fileName,
+                       state.cipher,
+                       state.selectedCipher,
+                       QString::fromUtf8(state.DataToWrite),
+                       layout.engine->VelkoField->toHtml(),
+                       layout.engine->setFileNameLabel->text(),
+                       layout.mainWindow->windowTitle()};
 }
 
 void secureWith(Layout& layout, const QString& keyword, const QString& repetition,
@@ -88,14 +71,6 @@ void unlockWith(Layout& layout, const QString& keyword, const QString& path)
 }
 
 namespace {
-
-template <typename T> T* waitForModal(int timeoutMs)
-{
-    const auto modal = [] {
-        return qobject_cast<T*>(QApplication::activeModalWidget());
-    };
-    return QTest::qWaitFor([&] { return modal() != nullptr; }, timeoutMs) ? modal() : nullptr;
-}
 
 int answering = 0;
 
@@ -123,11 +98,6 @@ template <typename T> void answerNextModal(std::function<void(T*)> answer)
 }
 
 } // namespace
-
-QMessageBox* waitForAlert(int timeoutMs)
-{
-    return waitForModal<QMessageBox>(timeoutMs);
-}
 
 bool clickAlertButton(QMessageBox* alert, const QString& text)
 {
@@ -159,14 +129,9 @@ void dismissModals()
     }
 }
 
-QFileDialog* waitForPanel(int timeoutMs)
-{
-    return waitForModal<QFileDialog>(timeoutMs);
-}
-
 void acceptPanel(QFileDialog* panel, const QString& path)
 {
-    if (auto* edit = panel->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+    if (auto* edit = panel->findChild<QLineEdit*>("fileNameEdit"))
         edit->setText(path);
     panel->selectFile(path);
     static_cast<QDialog*>(panel)->accept();

@@ -33,8 +33,6 @@ namespace testsupport {
 // Set before QTEST_MAIN builds the application.
 inline const bool kNoGlx = qputenv("QT_QPA_OFFSCREEN_NO_GLX", "1");
 
-inline const QString kRc5Module = QStringLiteral(VELKO_BIN_DIR "/ossl-modules/velkorc5.so");
-
 // The document window, built, wired, shown and exposed (offscreen); it locks
 // with the real openssl tool and the RC5 module of this build.
 std::unique_ptr<velko::Layout> makeDocumentWindow();
@@ -49,10 +47,21 @@ QStringList snapshotOf(const velko::Layout& layout);
 QString flagsOf(const velko::Layout& layout);
 
 // As after an earlier save to `path`.
-void setDocumentPath(velko::Layout& layout, const QString& path);
+inline void setDocumentPath(velko::Layout& layout, const QString& path)
+{
+    layout.state->fileName = path;
+    layout.engine->showPathInLabelAndTitle(path);
+}
 // An edit, typed as the user would.
-void typeIntoView(velko::Layout& layout, const QString& text);
-QPushButton* button(const QWidget* window, const char* name);
+inline void typeIntoView(velko::Layout& layout, const QString& text)
+{
+    layout.engine->VelkoField->setFocus();
+    QTest::keyClicks(layout.engine->VelkoField, text);
+}
+inline QPushButton* button(const QWidget* window, const char* name)
+{
+    return window->findChild<QPushButton*>(QString::fromLatin1(name));
+}
 
 // Secure with both fields filled; the save panel gets `path` ("": cancel).
 void secureWith(velko::Layout& layout, const QString& keyword, const QString& repetition,
@@ -60,8 +69,18 @@ void secureWith(velko::Layout& layout, const QString& keyword, const QString& re
 // Unlock (no unsaved edits) with `keyword`; the panel gets `path` ("": cancel).
 void unlockWith(velko::Layout& layout, const QString& keyword, const QString& path);
 
-// The alert that is (or within `timeoutMs` becomes) the active modal widget.
-QMessageBox* waitForAlert(int timeoutMs = 3000);
+// The modal widget of type T that is active now or within `timeoutMs`.
+template <typename T> T* waitForModal(int timeoutMs)
+{
+    const auto modal = [] {
+        return qobject_cast<T*>(QApplication::activeModalWidget());
+    };
+    return QTest::qWaitFor([&] { return modal() != nullptr; }, timeoutMs) ? modal() : nullptr;
+}
+inline QMessageBox* waitForAlert(int timeoutMs = 3000)
+{
+    return waitForModal<QMessageBox>(timeoutMs);
+}
 // Presses the alert's button with this text; false when it has none.
 bool clickAlertButton(QMessageBox* alert, const QString& text);
 // Waits for the alert a command put up, presses its only button and gives
@@ -70,8 +89,10 @@ QString takeAlertText();
 // Closes whatever alert the last command left open.
 void dismissModals();
 
-// The file panel that is (or becomes) the active modal widget.
-QFileDialog* waitForPanel(int timeoutMs = 3000);
+inline QFileDialog* waitForPanel(int timeoutMs = 3000)
+{
+    return waitForModal<QFileDialog>(timeoutMs);
+}
 // Types `path` into the panel's name field and presses its default button.
 void acceptPanel(QFileDialog* panel, const QString& path);
 

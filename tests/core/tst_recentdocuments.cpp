@@ -1,9 +1,8 @@
+// The desktop's shared list of recent documents (recently-used.xbel).
 #include "core/desktop/recentdocuments.h"
 #include "testfiles.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,107 +41,86 @@ class RecentDocumentsTest : public QObject
     Q_OBJECT
 
 private slots:
+    // A home whose data folder does not exist yet: the first add creates it.
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        // The folder does not exist yet: the first add creates it.
-        m_dataHome = m_dir->filePath(QStringLiteral("data"));
-        qputenv("HOME", m_dir->path().toLocal8Bit());
-        qputenv("XDG_DATA_HOME", m_dataHome.toLocal8Bit());
+        qputenv("HOME", QFile::encodeName(m_dir->path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
     }
 
+    // One entry per document, its name escaped in the URI, as other readers
+    // expect it; the list is the user's only, and nothing is left beside it.
     void addWritesEntryOtherReadersUnderstand()
     {
-        // A name that needs escaping in a URI.
-        const QString path = documentAt(QStringLiteral("my notes & ideas #1.rtf"));
-        QVERIFY(addRecentDocument(path).ok());
-        QVERIFY(addRecentDocument(path).ok());
-
+        const QString path = documentAt("my notes & ideas #1.rtf");
+        QVERIFY(addRecentDocument(path).ok() && addRecentDocument(path).ok());
         const QByteArray list = readFile(listPath());
         QCOMPARE(list.count("<bookmark "), 1);
         QVERIFY2(list.contains(hrefOf(path)), list.constData());
-        QVERIFY(list.contains("type=\"application/rtf\""));
-        QVERIFY(list.contains("name=\"Velko\""));
+        QVERIFY(list.contains("type=\"application/rtf\"") && list.contains("name=\"Velko\""));
         QVERIFY(list.contains("count=\"2\""));
-
         struct stat info;
         QCOMPARE(::stat(QFile::encodeName(listPath()).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, 0600u);
-        // Nothing but the list is left beside it (no temporary files).
-        const QStringList left = QDir(m_dataHome).entryList(QDir::Files | QDir::Hidden);
-        QCOMPARE(left, QStringList{QStringLiteral("recently-used.xbel")});
+        QCOMPARE(QDir(m_dir->filePath("data")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"recently-used.xbel"});
     }
 
+    // Only this program's entries are offered, newest first; the other
+    // program's survives. Using a document again moves it to the front; a
+    // vanished one is not offered, but its entry stays in the shared list.
     void listsOwnExistingEntriesNewestFirst()
     {
         QCOMPARE(recentDocuments(), QStringList());
-        QVERIFY(QDir().mkpath(m_dataHome));
-        QVERIFY(writeFile(listPath(), kForeignList));
-        const QString a = documentAt(QStringLiteral("a.rtf"));
-        const QString b = documentAt(QStringLiteral("sub/b.rtf"));
-        const QString c = documentAt(QStringLiteral("c.rtf"));
+        QVERIFY(QDir().mkpath(m_dir->filePath("data")) && writeFile(listPath(), kForeignList));
+        const QString a = documentAt("a.rtf"), b = documentAt("sub/b.rtf"), c = documentAt("c.rtf");
         for (const QString& path : {a, b, c}) {
             QVERIFY(addRecentDocument(path).ok());
             QThread::msleep(5);
         }
-        // Only this program's entries are offered; the other program's survives.
         QCOMPARE(recentDocuments(), (QStringList{c, b, a}));
         const QByteArray list = readFile(listPath());
         QCOMPARE(list.count("<bookmark "), 4);
         QVERIFY2(list.contains("name=\"gedit\"") && list.contains("count=\"7\""), list.constData());
-
-        // Using a document again moves it to the front; a vanished one is not
-        // offered, but its entry stays in the shared list.
-        QVERIFY(addRecentDocument(a).ok());
-        QVERIFY(QFile::remove(b));
+        QVERIFY(addRecentDocument(a).ok() && QFile::remove(b));
         QCOMPARE(recentDocuments(), (QStringList{a, c}));
         QVERIFY(readFile(listPath()).contains(hrefOf(b)));
     }
 
-    void refusedWriteLeavesTheListAsItWas_data()
-    {
-        QTest::addColumn<bool>("locked"); // else damaged
-        QTest::addColumn<int>("code");
-        QTest::newRow("another program holds the lock") << true << int(ErrorCode::FileWrite);
-        QTest::newRow("damaged list") << false << int(ErrorCode::FileRead);
-    }
-
+    // While another program holds the list's lock, or when the list is
+    // damaged, an add is refused and leaves the list as it was. An empty file
+    // is an empty list, not a damaged one.
     void refusedWriteLeavesTheListAsItWas()
     {
-        QFETCH(bool, locked);
-        QFETCH(int, code);
-        QVERIFY(QDir().mkpath(m_dataHome));
-        // An empty file is an empty list, not a damaged one.
-        QVERIFY(writeFile(listPath(), QByteArray()));
-        QVERIFY(addRecentDocument(documentAt(QStringLiteral("first.rtf"))).ok());
-        if (!locked)
-            QVERIFY(writeFile(listPath(), kForeignList.left(kForeignList.size() / 2)));
-        const QByteArray before = readFile(listPath());
-
-        QLockFile held(listPath() + QStringLiteral(".lock"));
-        QVERIFY(!locked || held.tryLock(0));
-        const Status status = addRecentDocument(documentAt(QStringLiteral("second.rtf")));
-        QVERIFY(!status.ok());
-        QCOMPARE(int(status.error().code), code);
-        QCOMPARE(readFile(listPath()), before);
-        QCOMPARE(recentDocuments().size(), locked ? 1 : 0);
+        for (const bool locked : {true, false}) {
+            QVERIFY(QDir().mkpath(m_dir->filePath("data")) && writeFile(listPath(), {}));
+            QVERIFY(addRecentDocument(documentAt("first.rtf")).ok());
+            if (!locked)
+                QVERIFY(writeFile(listPath(), kForeignList.left(kForeignList.size() / 2)));
+            const QByteArray before = readFile(listPath());
+            QLockFile held(listPath() + ".lock");
+            QVERIFY(!locked || held.tryLock(0));
+            const Status status = addRecentDocument(documentAt("second.rtf"));
+            QVERIFY(!status.ok());
+            QCOMPARE(status.error().code, locked ? ErrorCode::FileWrite : ErrorCode::FileRead);
+            QCOMPARE(readFile(listPath()), before);
+            QCOMPARE(recentDocuments().size(), locked ? 1 : 0);
+        }
     }
 
 private:
-    QString documentAt(const QString& name);
-    QString listPath() const { return m_dataHome + QStringLiteral("/recently-used.xbel"); }
+    QString listPath() const { return m_dir->filePath("data/recently-used.xbel"); }
+    QString documentAt(const QString& name)
+    {
+        const QString path = m_dir->filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        writeFile(path, "{\\rtf1 x}");
+        return path;
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_dataHome;
 };
-
-QString RecentDocumentsTest::documentAt(const QString& name)
-{
-    const QString path = m_dir->filePath(name);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    writeFile(path, "{\\rtf1 x}");
-    return path;
-}
 
 QTEST_GUILESS_MAIN(RecentDocumentsTest)
 #include "tst_recentdocuments.moc"

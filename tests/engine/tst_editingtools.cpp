@@ -14,8 +14,10 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontComboBox>
 #include <QFontDialog>
+#include <QImage>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProcess>
@@ -100,6 +102,11 @@ private slots:
         row("formatBulletList", "<ul");
         row("formatNumberedList", "<ol");
         row("editPastePlainText", ">strong world<"); // without the bold of the copied text
+        row("formatInsertTable", "<table");
+        row("formatInsertPicture", "<img src=\"velko-picture:");
+        row("tableInsertColumnRight", "<td width=\"33.3333%\"",
+            "{\\rtf1\\trowd\\cellx1000\\cellx2000\\intbl Hello\\cell b\\cell\\row}");
+        row("paste picture", "<img src=\"velko-picture:");
     }
 
     void actionEditsAreUndoable()
@@ -110,15 +117,27 @@ private slots:
         QFETCH(bool, removes);
         Window w;
         QVERIFY(w.view()->setRtfFromCode(start).ok());
-        w.select(0, 5);
+        // A table's rows and columns change from within its first cell.
+        w.select(action.startsWith(QLatin1String("table")) ? 1 : 0, 5);
         const QString before = w.view()->toHtml();
         QVERIFY(before.contains(shows) == removes);
+        QImage picture(8, 8, QImage::Format_RGB32);
+        picture.fill(Qt::green);
+        const QString picturePath = w.home.filePath(QStringLiteral("picture.png"));
+        QVERIFY(picture.save(picturePath));
         auto* copied = new QMimeData;
-        copied->setHtml(QStringLiteral("<b>strong</b>"));
-        copied->setText(QStringLiteral("strong"));
+        if (action == QLatin1String("paste picture")) {
+            copied->setImageData(picture);
+            action = QStringLiteral("editPaste");
+        } else {
+            copied->setHtml(QStringLiteral("<b>strong</b>"));
+            copied->setText(QStringLiteral("strong"));
+        }
         QApplication::clipboard()->setMimeData(copied);
-        QTimer::singleShot(50, w.layout->mainWindow.get(), [] {
+        QTimer::singleShot(50, w.layout->mainWindow.get(), [picturePath] {
             QWidget* dialog = QApplication::activeModalWidget();
+            if (auto* panel = qobject_cast<QFileDialog*>(dialog))
+                return testsupport::acceptPanel(panel, picturePath);
             if (auto* colors = qobject_cast<QColorDialog*>(dialog))
                 colors->setCurrentColor(QColor(0x12, 0x34, 0x56));
             if (auto* fonts = qobject_cast<QFontDialog*>(dialog))
@@ -130,7 +149,7 @@ private slots:
             w.typeSize(action.mid(5));
         else
             w.layout->action(action)->trigger();
-        QVERIFY2(w.view()->toHtml().contains(shows) != removes, qPrintable(w.view()->toHtml()));
+        QTRY_VERIFY2(w.view()->toHtml().contains(shows) != removes, qPrintable(w.view()->toHtml()));
         QVERIFY(w.markedChanged());
         w.trigger("editUndo");
         QCOMPARE(w.view()->toHtml(), before);
@@ -160,8 +179,8 @@ private slots:
                                    "editPaste", "editPastePlainText", "editReplace"};
         for (const QAction* action : w.tools()->actions()) {
             const QString name = action->objectName();
-            const bool changes =
-                name.startsWith(QLatin1String("format")) || changing.contains(name);
+            const bool changes = name.startsWith(QLatin1String("format")) ||
+                                 name.startsWith(QLatin1String("table")) || changing.contains(name);
             QVERIFY2(action->isEnabled() != changes, qPrintable(name));
         }
         QVERIFY(!w.tools()->fontSizeBox()->isEnabled() && !w.tools()->fontFamilyBox()->isEnabled());

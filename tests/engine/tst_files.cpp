@@ -9,14 +9,19 @@
 #include "feedback/spellcheckview.h"
 #include "rtf/rtf.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
+#include <QTreeView>
 
 #include <optional>
+#include <utility>
 
 using namespace velko;
 using namespace testsupport;
@@ -56,6 +61,8 @@ private slots:
         const QString encrypted = QStringLiteral("Attention, trying to save encrypted text!");
         const QString plain = QStringLiteral("Warning, trying to save as plain text!");
         QTest::newRow("untitled, plain") << true << true << false << "panel" << QString();
+        // Without a desktop folder the panel starts at home and makes no folder.
+        QTest::newRow("untitled, no desktop") << true << true << false << "panel" << QString();
         QTest::newRow("untitled, enciphered view")
             << true << false << false << encrypted << "Save as plain text";
         QTest::newRow("path, enciphered view, secure")
@@ -72,7 +79,10 @@ private slots:
         QFETCH(QString, shows);
         QFETCH(QString, button);
         // A saved document's panel starts at its own folder and name.
-        const QString folder = untitled ? m_desktop : m_home->filePath(QStringLiteral("Documents"));
+        const bool noDesktop = QByteArray(QTest::currentDataTag()).contains("no desktop");
+        QString folder = untitled ? m_desktop : m_home->filePath(QStringLiteral("Documents"));
+        if (noDesktop)
+            QVERIFY(QDir(std::exchange(folder, m_home->path())).removeRecursively());
         QVERIFY(QDir().mkpath(folder));
         QString target = folder + (secure ? "/letter.srtf" : "/letter.rtf");
         if (!untitled)
@@ -96,9 +106,11 @@ private slots:
             QCOMPARE(QDir(panel->directory()).canonicalPath(), QDir(folder).canonicalPath());
             QCOMPARE(panel->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
                      untitled ? "untitled.rtf" : "letter.rtf");
-            target = desktopPath("plain.rtf");
+            target = folder + "/plain.rtf";
             acceptPanel(panel, target);
         }
+        QCOMPARE(QDir(m_desktop).exists(), !noDesktop);
+        QCOMPARE(QDir(m_home->filePath(QStringLiteral("Documents"))).exists(), !untitled);
         QVERIFY(readFile(target).contains("Some text"));
         QCOMPARE(readFile(target), m_state->DataToWrite);
         QCOMPARE(m_state->fileName, target);
@@ -131,8 +143,19 @@ private slots:
         const QString path = desktopPath("formatted.rtf");
         QVERIFY(writeFile(path, kFormattedRtf));
         showSecureOutput();
+        // The keyboard was on the check box (a space would tick it); the
+        // opened text has it next.
+        m_engine->chkBoxShowEncryptedOutputAfterEncryption->setFocus();
         m_engine->btnOpenAction(); // no edits: the panel at once
-        acceptPanel(waitForPanel(), path);
+        QFileDialog* panel = waitForPanel();
+        // Its list shows the whole size, kind and date of each file.
+        auto* tree = panel->findChild<QTreeView*>(QStringLiteral("treeView"));
+        QAbstractItemView* list = tree;
+        QTRY_VERIFY(list->model()->rowCount(list->rootIndex()) > 0);
+        for (int column = 1; column < 4; ++column)
+            QTRY_VERIFY(tree->header()->sectionSize(column) >= list->sizeHintForColumn(column));
+        acceptPanel(panel, path);
+        QCOMPARE(m_layout->mainWindow->focusWidget(), m_view);
         QCOMPARE(m_layout->mainWindow->windowTitle(), path);
         QCOMPARE(flagsOf(*m_layout), "clean plain");
         QCOMPARE(m_view->toPlainText(), QStringLiteral("Bold red italic\nCentred line €"));
@@ -188,9 +211,11 @@ private slots:
         setDocumentPath(*m_layout, desktopPath("n.rtf"));
         m_view->setPlainTextFromCode(QStringLiteral("old"));
         showSecureOutput();
+        m_engine->cipherPopUpButton->setFocus();
         m_engine->btnNewAction();
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(m_view->isEmpty());
+        QCOMPARE(m_layout->mainWindow->focusWidget(), m_view);
         QCOMPARE(m_engine->setFileNameLabel->text(), QStringLiteral("untitled.rtf"));
         QCOMPARE(flagsOf(*m_layout), "clean secure orange");
 

@@ -1,7 +1,11 @@
-// The translate button sends its one fixed request and changes nothing,
-// whatever the answer.
+// Translate sends its one fixed request without holding up the window, and
+// shows what came back in a window of its own, or tells why nothing did;
+// the document is left as it was.
 #include "../translator/loopbackhttpserver.h"
 #include "testsupport.h"
+
+#include <QPlainTextEdit>
+#include <QStatusBar>
 
 using namespace velko;
 
@@ -10,26 +14,41 @@ class TranslateButtonTest : public QObject
     Q_OBJECT
 
 private slots:
-    void sendsFixedRequestAndChangesNothing_data();
-    void sendsFixedRequestAndChangesNothing();
+    void showsTheAnswerAndChangesNothing_data();
+    void showsTheAnswerAndChangesNothing();
 
 private:
     testsupport::TempHome m_home;
     LoopbackHttpServer m_server;
 };
 
-void TranslateButtonTest::sendsFixedRequestAndChangesNothing_data()
+void TranslateButtonTest::showsTheAnswerAndChangesNothing_data()
 {
     QTest::addColumn<QByteArray>("answer"); // empty: no server listening
-    QTest::newRow("200 with a body") << LoopbackHttpServer::answer(200, R"(["Здравей",)");
-    QTest::newRow("redirect") << LoopbackHttpServer::redirect(302, "/elsewhere");
-    QTest::newRow("no server") << QByteArray();
+    QTest::addColumn<QString>("shown");     // in the window, or in the alert
+    using Server = LoopbackHttpServer;
+    const QByteArray page = "<!DOCTYPE html><html><head><title>Translate</title><style>p "
+                            "{}</style><script>var a = \"x\", b;</script></head><body><p>Hello "
+                            "&amp; welcome,\n   friend</p><!-- note --></body></html>";
+    QTest::newRow("translation") << Server::answer(200, R"(["Здравей",)")
+                                 << QStringLiteral("Здравей");
+    QTest::newRow("web page") << Server::answer(200, page, {{"Content-Type", "text/html"}})
+                              << QStringLiteral("Translate\nHello & welcome, friend");
+    QTest::newRow("long answer") << Server::answer(200, QByteArray(3000, 'a'))
+                                 << QString(2000, QLatin1Char('a')) + QChar(0x2026);
+    QTest::newRow("redirect") << Server::redirect(302, "/elsewhere") << QStringLiteral("moved");
+    QTest::newRow("not found") << Server::answer(404, "no such page")
+                               << QStringLiteral("The service answered with status 404.\n\n"
+                                                 "no such page");
+    QTest::newRow("no server") << QByteArray() << QStringLiteral("could not be reached");
+    QTest::newRow("no answer in time") << QByteArray("hold") << QStringLiteral("within 0.3");
 }
 
-void TranslateButtonTest::sendsFixedRequestAndChangesNothing()
+void TranslateButtonTest::showsTheAnswerAndChangesNothing()
 {
     QFETCH(QByteArray, answer);
-    m_server.setAnswer("/bg/", answer);
+    QFETCH(QString, shown);
+    m_server.setAnswer("/bg/", answer == "hold" ? QByteArray() : answer);
     m_server.setAnswer("/elsewhere", LoopbackHttpServer::answer(200, "moved"));
     m_server.clearRequests();
     QString base = m_server.baseUrl("/bg");
@@ -40,26 +59,36 @@ void TranslateButtonTest::sendsFixedRequestAndChangesNothing()
     }
 
     std::unique_ptr<Layout> layout = testsupport::makeDocumentWindow();
-    layout->engine->translationBaseUrl = QUrl(base);
-    layout->engine->VelkoField->setPlainTextFromCode(QStringLiteral("hi there all"));
+    Engine& engine = *layout->engine;
+    engine.translationBaseUrl = QUrl(base);
+    engine.translationTimeoutMs = 300;
+    engine.VelkoField->setPlainTextFromCode(QStringLiteral("hi there all"));
     layout->state->textChanged = true;
     const QStringList before = testsupport::snapshotOf(*layout);
     layout->action("btnTranslateToBulgarian")->trigger();
+    // The window does not wait for the answer.
+    QVERIFY(!engine.translationWindow->isVisible() && !QApplication::activeModalWidget());
+    QVERIFY(!layout->mainWindow->statusBar()->currentMessage().isEmpty());
 
-    if (!answer.isEmpty()) {
+    const bool reached = !answer.isEmpty() && answer != "hold";
+    if (reached) {
+        QTRY_VERIFY(isChildWindowAttached(layout->mainWindow.get(), engine.translationWindow));
+        QCOMPARE(engine.translationText->toPlainText(), shown);
+        QVERIFY(engine.translationText->isReadOnly());
+        testsupport::button(engine.translationWindow, "btnTranslationClose")->click();
+        QVERIFY(!engine.translationWindow->isVisible());
         const QList<LoopbackHttpServer::Request> requests = m_server.requests();
-        QVERIFY(!requests.isEmpty());
-        QCOMPARE(requests[0].method, "GET");
-        QCOMPARE(requests[0].target, "/bg/translate_t%23en%7Cfr%7Chi%20there%20all");
-    }
-    QCOMPARE(testsupport::snapshotOf(*layout), before);
-    // An answer is not reported; a service out of reach is.
-    auto* alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    QCOMPARE(alert != nullptr, answer.isEmpty());
-    if (alert) {
-        QVERIFY(alert->informativeText().contains(QLatin1String("could not be reached")));
+        QCOMPARE(requests.value(0).method, "GET");
+        QCOMPARE(requests.value(0).target, "/bg/translate_t%23en%7Cfr%7Chi%20there%20all");
+    } else {
+        QMessageBox* alert = testsupport::waitForAlert(5000);
+        QVERIFY(alert);
+        QVERIFY2(alert->informativeText().contains(shown), qPrintable(alert->informativeText()));
         alert->accept();
+        QVERIFY(!engine.translationWindow->isVisible());
     }
+    QVERIFY(layout->mainWindow->statusBar()->currentMessage().isEmpty());
+    QCOMPARE(testsupport::snapshotOf(*layout), before);
 }
 
 QTEST_MAIN(TranslateButtonTest)

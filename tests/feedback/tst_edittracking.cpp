@@ -3,6 +3,7 @@
 #include "testsupport.h"
 
 using namespace velko;
+using testsupport::flagsOf;
 
 namespace {
 
@@ -13,11 +14,10 @@ struct Window
     std::unique_ptr<Layout> layout = testsupport::makeDocumentWindow();
     Engine* engine = layout->engine;
     VelkoTextView* view = engine->VelkoField;
-    DocumentState* state = layout->state.get();
 
     Window()
     {
-        view->setPlainTextFromCode(QStringLiteral("Hello"));
+        view->setPlainTextFromCode("Hello");
         setLabelColor(engine->setFileNameLabel, colors::blue());
         view->setFocus();
         QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
@@ -31,43 +31,16 @@ class EditTrackingTest : public QObject
     Q_OBJECT
 
 private slots:
-    void codeChangesAreNotEdits()
+    // Plain text put in by a command carries none of the formatting before it,
+    // and text and colour from code leave nothing to undo. (That they are no
+    // edits the window's flags show in every command's test.)
+    void plainTextFromCodeIsPlain()
     {
         VelkoTextView view;
-        QSignalSpy edits(&view, &VelkoTextView::userTextChanged);
-        view.setPlainTextFromCode(QStringLiteral("from a command"));
-        view.setWholeTextColorFromCode(colors::orange());
-        {
-            VelkoTextView::CodeChange change(&view);
-            QTextCursor(view.document()).insertText(QStringLiteral("inserted by code"));
-        }
-        QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi hello}").ok());
-        QCOMPARE(edits.count(), 0);
-
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        view.setFocus();
-        QTest::keyClicks(&view, QStringLiteral("x"));
-        QCOMPARE(edits.count(), 1);
-        // After a command replaced the document, edits are still seen.
-        QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi again}").ok());
-        QTest::keyClick(&view, Qt::Key_End);
-        QTest::keyClick(&view, Qt::Key_Backspace);
-        QCOMPARE(edits.count(), 2);
-    }
-
-    // Bad RTF leaves the view as it was; plain text put in by a command carries
-    // no formatting, and text and colour from code leave nothing to undo.
-    void badOrPlainTextFromCode()
-    {
-        VelkoTextView view;
-        view.setPlainTextFromCode(QStringLiteral("precious text"));
-        QVERIFY(!view.setRtfFromCode("this is not rtf at all").ok());
-        QCOMPARE(view.toPlainText(), QStringLiteral("precious text"));
-
-        QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi\\b\\i bold}").ok());
+        QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi{\\header private}\\b\\i bold}").ok());
         view.moveCursor(QTextCursor::End);
-        view.setPlainTextFromCode(QStringLiteral("U2FsdGVkX1+abc"));
+        view.setPlainTextFromCode("U2FsdGVkX1+abc");
+        QVERIFY(!view.rtfOfWholeText().contains("private")); // nor what was kept beside it
         QTextCursor cursor(view.document());
         cursor.movePosition(QTextCursor::End);
         QVERIFY(!cursor.charFormat().font().bold());
@@ -79,80 +52,63 @@ private slots:
     void userEditsMarkTheDocument_data()
     {
         QTest::addColumn<QString>("edit");
-        for (const char* edit : {"type and delete", "undo", "bold", "type after lock"})
+        for (const char* edit :
+             {"type and delete", "undo", "bold", "type after lock", "undo clear"})
             QTest::newRow(edit) << QString::fromLatin1(edit);
     }
 
+    // Each of these is the user's edit: typing back to the same text, undoing a
+    // command's undoable insert, formatting, the first keystroke after a lock
+    // (which ends its orange display), and undoing Clear, which itself is none.
     void userEditsMarkTheDocument()
     {
         QFETCH(QString, edit);
         Window w;
-        if (edit == QLatin1String("type and delete")) {
-            // Back to the same text, still an edit.
+        if (edit == "type and delete") {
             QTest::keyClick(w.view, Qt::Key_X);
             QTest::keyClick(w.view, Qt::Key_Backspace);
-        } else if (edit == QLatin1String("undo")) {
-            // Undoing a command's undoable insert is the user's change.
+        } else if (edit == "undo") {
             {
                 VelkoTextView::CodeChange change(w.view);
-                w.view->textCursor().insertText(QStringLiteral(" inserted"));
+                w.view->textCursor().insertText(" inserted");
             }
-            QCOMPARE(testsupport::flagsOf(*w.layout), "clean plain");
+            QCOMPARE(flagsOf(*w.layout), "clean plain");
             w.view->undo();
-        } else if (edit == QLatin1String("bold")) {
+        } else if (edit == "bold") {
             w.view->selectAll();
             QTextCharFormat bold;
             bold.setFontWeight(QFont::Bold);
             w.view->mergeCurrentCharFormat(bold);
-        } else { // the first edit ends the orange display a lock leaves
+        } else if (edit == "type after lock") {
             w.view->setWholeTextColorFromCode(colors::orange());
-            w.state->textColorSetToOrangeAfterEncryption = true;
-            QTest::keyClicks(w.view, QStringLiteral("ab"));
+            w.layout->state->textColorSetToOrangeAfterEncryption = true;
+            QTest::keyClicks(w.view, "ab");
             QCOMPARE(w.view->currentCharFormat().foreground().color(), colors::black());
+        } else {
+            w.engine->btnClearAction();
+            QVERIFY(w.view->isEmpty());
+            QCOMPARE(flagsOf(*w.layout), "clean plain");
+            w.view->undo();
+            QCOMPARE(w.view->toPlainText(), "Hello");
         }
-        QCOMPARE(testsupport::flagsOf(*w.layout), "edited plain");
+        QCOMPARE(flagsOf(*w.layout), "edited plain");
     }
 
-    void commandsReplacingTextAreNotEdits_data()
+    // Open leaves a clean document whose replaced text Undo cannot bring back;
+    // the next keystroke is an edit. (Save's flags are in the save table.)
+    void openIsNoEdit()
     {
-        QTest::addColumn<QString>("command");
-        for (const char* command : {"open", "save"})
-            QTest::newRow(command) << QString::fromLatin1(command);
-    }
-
-    void commandsReplacingTextAreNotEdits()
-    {
-        QFETCH(QString, command);
         Window w;
-        const QString path = w.home.filePath(QStringLiteral("doc.rtf"));
+        const QString path = w.home.filePath("doc.rtf");
         QVERIFY(testsupport::writeFile(path, "{\\rtf1\\ansi {\\b Opened} text\\par}"));
-        testsupport::setDocumentPath(*w.layout, path); // Save in place writes where the label says
-        if (command == QLatin1String("open"))
-            w.engine->openRecentDocument(path);
-        else
-            w.engine->btnSaveAction();
+        w.engine->openRecentDocument(path);
         QVERIFY(!QApplication::activeModalWidget());
-        QCOMPARE(testsupport::flagsOf(*w.layout), "clean plain");
-        w.view->undo(); // a replaced text cannot be brought back
-        QCOMPARE(testsupport::flagsOf(*w.layout), "clean plain");
-        QTest::keyClicks(w.view, QStringLiteral("!")); // edits are still seen
-        QCOMPARE(testsupport::flagsOf(*w.layout), "edited plain");
-    }
-
-    // Clear is no edit, but one step that Undo takes back (and the step back is
-    // the user's edit).
-    void clearIsUndoable()
-    {
-        Window w;
-        w.view->clearFromCode();
-        QTest::keyClicks(w.view, QStringLiteral("Kept"));
-        w.state->textChanged = false;
-        w.engine->btnClearAction();
-        QVERIFY(w.view->isEmpty());
-        QVERIFY(!w.state->textChanged);
+        QCOMPARE(flagsOf(*w.layout), "clean plain");
         w.view->undo();
-        QCOMPARE(w.view->toPlainText(), QStringLiteral("Kept"));
-        QVERIFY(w.state->textChanged);
+        QCOMPARE(w.view->toPlainText(), "Opened text");
+        QCOMPARE(flagsOf(*w.layout), "clean plain");
+        QTest::keyClicks(w.view, "!");
+        QCOMPARE(flagsOf(*w.layout), "edited plain");
     }
 };
 

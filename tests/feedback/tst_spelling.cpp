@@ -26,8 +26,7 @@ const QString kSystemFolder = QStringLiteral("/usr/share/hunspell");
 QList<std::pair<int, int>> marksOf(const QTextDocument* document)
 {
     QList<std::pair<int, int>> marks;
-    const QList<QTextLayout::FormatRange> ranges = document->firstBlock().layout()->formats();
-    for (const QTextLayout::FormatRange& range : ranges) {
+    for (const QTextLayout::FormatRange& range : document->firstBlock().layout()->formats()) {
         if (range.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline)
             marks.append({range.start, range.length});
     }
@@ -43,59 +42,40 @@ class SpellingTest : public QObject
 private slots:
     void initTestCase()
     {
-        if (!QFileInfo::exists(kSystemFolder + QStringLiteral("/en_US.dic")))
+        if (!QFileInfo::exists(kSystemFolder + "/en_US.dic"))
             QSKIP("No en_US Hunspell dictionary (Debian package hunspell-en-us) installed.");
     }
 
-    void dictionaryForTheLocale_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("found");
-        const QString own = m_dir.filePath(QStringLiteral("dicts"));
-        QTest::newRow("exact") << "de_AT" << own + QStringLiteral("/de_AT");
-        QTest::newRow("same language") << "de_DE.UTF-8" << own + QStringLiteral("/de_AT");
-        QTest::newRow("system folder") << "en_US" << kSystemFolder + QStringLiteral("/en_US");
-        QTest::newRow("unknown language") << "xx-YY" << kSystemFolder + QStringLiteral("/en_US");
-        QTest::newRow("C locale") << "C" << kSystemFolder + QStringLiteral("/en_US");
-    }
-
+    // Our own folder first, then the system's; the same language in another
+    // country will do, else en_US. A .dic without its .aff is no dictionary.
     void dictionaryForTheLocale()
     {
-        QFETCH(QString, locale);
-        QFETCH(QString, found);
-        const QString own = m_dir.filePath(QStringLiteral("dicts"));
+        const QString own = m_dir.filePath("dicts");
         QDir().mkpath(own);
-        // A de_AT dictionary in our own folder; fr_FR has no .aff, so it is none.
         for (const char* name : {"de_AT.aff", "de_AT.dic", "fr_FR.dic"})
-            QVERIFY(testsupport::writeFile(own + u'/' + QString::fromLatin1(name), {}));
-        QCOMPARE(findDictionary(locale, {own, kSystemFolder}), found);
-        QCOMPARE(findDictionary(QStringLiteral("fr_FR"), {own}), QString());
+            QVERIFY(testsupport::writeFile(own + u'/' + name, {}));
+        const QString austrian = own + "/de_AT", system = kSystemFolder + "/en_US";
+        for (const auto& [locale, found] : {std::pair{"de_AT", austrian},
+                                            {"de_DE.UTF-8", austrian},
+                                            {"en_US", system},
+                                            {"xx-YY", system},
+                                            {"C", system}})
+            QCOMPARE(findDictionary(locale, {own, kSystemFolder}), found);
+        QCOMPARE(findDictionary("fr_FR", {own}), QString());
     }
 
-    void wordsAreCheckedWithSuggestions_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("suggestion");
-        QTest::newRow("right") << "house" << QString();
-        QTest::newRow("capitalised") << "Tuesday" << QString();
-        QTest::newRow("apostrophe") << "don't" << QString();
-        QTest::newRow("swapped letters") << "hosue"
-                                         << "house";
-        QTest::newRow("common slip") << "recieve"
-                                     << "receive";
-    }
-
+    // Words spelled right pass, capitalised or with an apostrophe too; for a
+    // slip the word meant is among the suggestions.
     void wordsAreCheckedWithSuggestions()
     {
-        QFETCH(QString, word);
-        QFETCH(QString, suggestion);
-        const auto checker = openChecker(m_dir.filePath(QStringLiteral("none.txt")));
+        const auto checker = openChecker(m_dir.filePath("none.txt"));
         QVERIFY(checker);
-        QCOMPARE(checker->language(), QStringLiteral("en_US"));
-        QCOMPARE(checker->isCorrect(word), suggestion.isEmpty());
-        if (!suggestion.isEmpty())
-            QVERIFY2(checker->suggestions(word).contains(suggestion),
-                     qPrintable(checker->suggestions(word).join(u',')));
+        QCOMPARE(checker->language(), "en_US");
+        for (const char* word : {"house", "Tuesday", "don't"})
+            QVERIFY2(checker->isCorrect(word), word);
+        for (const auto& [slip, meant] : {std::pair{"hosue", "house"}, {"recieve", "receive"}})
+            QVERIFY2(!checker->isCorrect(slip) && checker->suggestions(slip).contains(meant),
+                     qPrintable(checker->suggestions(slip).join(u',')));
     }
 
     // The context menu's Add to Dictionary: from a secure document the word is
@@ -103,7 +83,7 @@ private slots:
     // a plain document it goes to the list, which a later run reads back.
     void wordsFromASecureDocumentStayInMemory()
     {
-        const QString list = m_dir.filePath(QStringLiteral("data/personal-dictionary.txt"));
+        const QString list = m_dir.filePath("data/personal-dictionary.txt");
         bool secure = true;
         VelkoTextView view;
         view.resize(400, 200);
@@ -111,33 +91,31 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         SpellCheckView spelling(&view, openChecker(list), [&secure] { return secure; });
         const auto chooseFromMenu = [&](const QString& word, const char* item) {
-            view.setPlainTextFromCode(QStringLiteral("A ") + word + QStringLiteral(" here"));
+            view.setPlainTextFromCode("A " + word + " here");
             QTextCursor at(view.document());
             at.setPosition(3);
             QMenu menu;
-            menu.addAction(QStringLiteral("Copy"));
+            menu.addAction("Copy");
             spelling.addSpellingItems(&menu, view.cursorRect(at).center());
             auto* action = menu.findChild<QAction*>(QString::fromLatin1(item));
             QVERIFY2(action, item);
             QVERIFY(menu.actions().first()->text().size() > 0);
-            QCOMPARE(menu.actions().constLast()->text(), QStringLiteral("Copy"));
+            QCOMPARE(menu.actions().constLast()->text(), "Copy");
             action->trigger();
             QVERIFY(spelling.checker()->isCorrect(word));
             QVERIFY(marksOf(view.document()).isEmpty());
         };
 
-        chooseFromMenu(QStringLiteral("Zorblaxian"), "spellAddWord");
-        chooseFromMenu(QStringLiteral("Qwelmorth"), "spellIgnoreWord");
+        chooseFromMenu("Zorblaxian", "spellAddWord");
+        chooseFromMenu("Qwelmorth", "spellIgnoreWord");
         QVERIFY(!QFileInfo::exists(list));
-        chooseFromMenu(QStringLiteral("Frobnicatory"), "spellAddWordToFile");
+        chooseFromMenu("Frobnicatory", "spellAddWordToFile");
         secure = false;
-        chooseFromMenu(QStringLiteral("Quüxified"), "spellAddWord");
+        chooseFromMenu("Quüxified", "spellAddWord");
         QCOMPARE(testsupport::readFile(list), QByteArray("Frobnicatory\nQuüxified\n"));
-
         const auto later = openChecker(list);
-        QVERIFY(later->isCorrect(QStringLiteral("Quüxified")));
-        QVERIFY(!later->isCorrect(QStringLiteral("Zorblaxian")));
-        QVERIFY(!later->isCorrect(QStringLiteral("Qwelmorth")));
+        QVERIFY(later->isCorrect("Quüxified"));
+        QVERIFY(!later->isCorrect("Zorblaxian") && !later->isCorrect("Qwelmorth"));
     }
 
     // The marks are the layout's alone: the RTF, the undo history, the modified
@@ -151,13 +129,12 @@ private slots:
         QVERIFY(view.setRtfFromCode(rtf));
         const QByteArray written = view.rtfOfWholeText();
         QSignalSpy edits(&view, &VelkoTextView::userTextChanged);
-        SpellCheckView spelling(&view, openChecker(m_dir.filePath(QStringLiteral("none.txt"))), {});
+        SpellCheckView spelling(&view, openChecker(m_dir.filePath("none.txt")), {});
         const QList<std::pair<int, int>> expected{{0, 5}, {9, 5}};
         QTRY_COMPARE(marksOf(view.document()), expected);
 
         QCOMPARE(view.rtfOfWholeText(), written);
-        QCOMPARE(view.document()->availableUndoSteps(), 0);
-        QVERIFY(!view.document()->isModified());
+        QVERIFY(view.document()->availableUndoSteps() == 0 && !view.document()->isModified());
         QCOMPARE(edits.count(), 0);
 
         // Off, and while the view is read-only (it shows enciphered text then).
@@ -176,7 +153,7 @@ private slots:
 private:
     std::unique_ptr<SpellChecker> openChecker(const QString& personalPath) const
     {
-        auto checker = SpellChecker::open(kSystemFolder + QStringLiteral("/en_US"), personalPath);
+        auto checker = SpellChecker::open(kSystemFolder + "/en_US", personalPath);
         return checker ? std::move(checker).value() : nullptr;
     }
     QTemporaryDir m_dir;

@@ -1,5 +1,6 @@
 #include "rtf/grammar/rtfgrammar.h"
 #include "rtf/rtf.h"
+#include "rtf/textproperties.h"
 #include "structure.h"
 
 #include <QBuffer>
@@ -19,7 +20,7 @@ const QByteArray kOtherWriter =
     "{\\f1\\fswiss\\fcharset0 Arial{\\*\\falt Helvetica};}}"
     "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
     "\\pard\\plain\\f1\\fs28 big {\\highlight2 marked}{\\ulw words}{\\striked1 struck}"
-    "{\\up6\\super up}{\\dn4 down}\\plain plain}";
+    "{\\up6\\super up}{\\dn4 down}{\\uldb twice}{\\uld dots\\ulnone}\\plain plain}";
 const QByteArray kLinks =
     "{\\rtf1 see {\\field{\\*\\fldinst{HYPERLINK \"https://example.org/x\" \\\\o \"tip\"}}"
     "{\\fldrslt{\\ul\\cf2 the site}}} and {\\field{\\*\\fldinst HYPERLINK \\\\l \"part2\"}"
@@ -33,13 +34,31 @@ const QByteArray kList =
     "\\pard\\ls3\\ilvl0\\fi-360\\li720{\\listtext\\'b7\\tab}first\\par"
     "\\pard\\ls3\\ilvl1\\fi-360\\li1440{\\listtext a)\\tab}sub\\par\\pard after}";
 // As LibreOffice writes them: a style sheet with headings (one with an outline
-// list that has no numbers), and paragraphs that name the styles.
+// list that has no numbers), and paragraphs that name the styles; a style
+// based on another, a character style.
 const QByteArray kStyles =
     "{\\rtf1{\\stylesheet{\\s0\\fs24 Normal;}{\\s1\\b\\fs48\\ls1 Heading 1;}"
-    "{\\s2\\outlinelevel1\\i Other;}}"
+    "{\\s2\\outlinelevel1\\i Other;}{\\s3\\sbasedon2\\fs40\\rtlpar Based;}{\\*\\cs9\\ul Stress;}}"
     "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc255{\\leveltext\\'00;}"
     "{\\levelnumbers;}}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
-    "\\pard\\plain\\s1 Title\\par\\pard\\plain\\s2 Sub\\par\\pard\\plain\\s0 body}";
+    "\\pard\\plain\\s1 Title\\par\\pard\\plain\\s2 Sub\\par\\pard\\plain\\s3 based {\\cs9 stress}"
+    "\\par\\pard\\plain\\s0 body}";
+// Tab positions: a right one with dots, then a left one.
+const QByteArray kTabs = "{\\rtf1\\pard\\tqr\\tldot\\tx2880\\tx4320 tabbed\\tab x\\par}";
+// Lists as word processors number them: levels that start again below an
+// item, with the numbers of the levels above (in Chinese counting, which Qt
+// has no style for); start numbers of a level and
+// of an override; \\ls0; an \\ls naming no list, where its \\pn counts.
+const QByteArray kLevels =
+    "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc35{\\leveltext\\'02\\'00.;}}"
+    "{\\listlevel\\levelnfc2\\levelstartat2{\\leveltext\\'04\\'00.\\'01.;}}\\listid7}"
+    "{\\list{\\listlevel\\levelnfc23{\\leveltext\\'00;}}\\listid8}}"
+    "{\\*\\listoverridetable{\\listoverride\\listid7\\ls0}{\\listoverride\\listid7"
+    "\\listoverridecount1{\\lfolevel\\listoverridestartat\\levelstartat5}\\ls2}"
+    "{\\listoverride\\listid8\\ls3}}"
+    "\\pard\\ls0 a\\par\\ilvl1 b\\par c\\par\\ilvl0 d\\par\\ilvl1 e\\par"
+    "{\\*\\pn\\pnlvlcont}continued\\par\\pard\\ls2 f\\par\\pard\\ls3 none\\par"
+    "\\pard{\\*\\pn\\pnlvlbody\\pnucltr\\pnstart3}\\ls9 g\\par}";
 // LibreOffice's table: the first row's first cell spans two columns of the
 // rows below (it has one right edge fewer), a vertical merge, shading, and a
 // nested table in the last cell.
@@ -108,9 +127,8 @@ void TestRtfReader::read_data()
     reads("unknown starred destination", "{\\rtf1 a{\\*\\xyz hidden {nested} text}b}", "ab");
     reads("known destinations skipped",
           "{\\rtf1{\\info{\\title T}{\\author A}}{\\stylesheet{\\s1 Heading;}}"
-          "{\\header H}{\\footer F}{\\nonshppict{\\pict\\pngblip 89504e47}}x{\\*\\generator G;}"
-          "{\\object{\\objdata 0102}}y}",
-          "xy");
+          "{\\header H}{\\footer F}{\\nonshppict{\\pict\\pngblip 89504e47}}x{\\*\\generator G;}}",
+          "x");
     reads("\\bin skips binary with braces", "{\\rtf1 a\\bin3 }}{bc}", "abc");
     reads("unicode with fallback", "{\\rtf1 \\u8364?x\\u233\\'e9y}", "€xéy");
     reads("skip count kept per group", "{\\rtf1\\uc2{\\uc1 \\u8364?}\\u8364??z}", "€€z");
@@ -124,10 +142,14 @@ void TestRtfReader::read_data()
           "{\\rtf1 \\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote"
           "\\~\\_\\{\\}\\\\}",
           "—–•‘’“”\u00A0\u2011{}\\");
+    reads("Symbol font, by name",
+          "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}a{\\f1 a\\'b7\\u61623?}b}", "aα••b");
+    reads("\\hich, \\dbch and \\loch choose the font of the bytes",
+          "{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}{\\f1\\fcharset128 M;}{\\f2\\fcharset204 C;}}"
+          "\\loch\\af0\\hich\\af2\\dbch\\af1 \\'93\\'fa\\hich\\'e0\\loch\\f0 a\\'e0}",
+          "日аaà");
     reads("\\upr keeps the unicode group", "{\\rtf1{\\upr{\\f1 ansi}{\\*\\ud{\\f1 \\u955?}}}}",
           "λ");
-    // Hidden text stays: the editor cannot hide it, and dropping it would lose it on save.
-    reads("hidden text", "{\\rtf1 a{\\v hidden}b\\v c\\v0 d}", "ahiddenbcd");
     reads("hyperlink fields", kLinks, "see the site and here end");
     reads("final paragraph mark", "{\\rtf1 a\\par b\\par}", "a\u2029b");
     reads("empty last paragraph kept", "{\\rtf1 a\\par\\par}", "a\u2029");
@@ -158,6 +180,24 @@ void TestRtfReader::read_data()
           "ok");
     reads("level text outside a list", "{\\rtf1{\\*\\listtable{\\leveltext ab}}ok}", "ok");
     salvages("raw control byte", QByteArray("\0{\\rtf\004ub", 10), "ub");
+    reads("a star before a symbol marks no destination", "{\\rtf1 a{\\*\\{\\info}b}", "a{b");
+    // A name the writer would write as "Symbol" is read as the Symbol font.
+    reads("a Symbol font name with control characters in it",
+          "{\\rtf1{\\fonttbl{\\f0 Sym\x16"
+          "bol;}{\\f1 Symbol;}}\\f0 b\\u-3913?\\f1\\u97?}",
+          "\u03B2\u2022a");
+    reads("text before the font table keeps the font it was read in",
+          "{\\rtf1 a\\u-3913?{\\fonttbl{\\f0 Symbol;}}b}", "a\uF0B7\u03B2");
+    salvages("kept group and hidden text cut short",
+             "{\\rtf1{\\info{\\title Tt\\pngblip 89504e47}a\\bin4 }}{{\\vlq{\\rtf1uoze\\rd\\", "");
+    salvages("hidden \\bin cut short", "{\\rtf1 a{\\v b\\bin9 c}", "a\uFFFC");
+    reads(
+        "row words in hidden text",
+        "{\\rtf1\\trowd\\cellx100\\intbl a{\\v b\\trowd\\cellx5\\cellx9\\uc0\\u955 c}\\cell\\row}",
+        "\uFDD0a\uFFFC\uFDD1");
+    // Styles and lists left out of kept RTF leave the words around them apart.
+    reads("kept words around a style",
+          "{\\rtf1{\\v \\tyl\\ls1\\cs2 eshe6}x{\\v \\a\\s1 -1\\trowd\\cellx9 2}}", "\uFFFCx\uFFFC");
 
     salvages("truncated", "{\\rtf1 hello \\b wor", "hello wor");
     salvages("escaped close does not close", "{\\rtf1 a\\}", "a}");
@@ -173,7 +213,8 @@ void TestRtfReader::read_data()
 }
 
 // Lock's check and the reader follow one grammar: what lock accepts, the
-// reader opens, and what the reader refuses leaves its document as it was.
+// reader opens, and its text comes back through our writer; what the reader
+// refuses leaves its document as it was.
 void TestRtfReader::read()
 {
     QFETCH(QByteArray, rtf);
@@ -191,6 +232,12 @@ void TestRtfReader::read()
     if (refusal == kReads) {
         QVERIFY(status.ok());
         QCOMPARE(document.toRawText(), text);
+        // What the fuzzer checks: what we write is complete and reads the same.
+        const QByteArray written = rtf::write(document);
+        QVERIFY(rtf::isCompleteRtf(written));
+        QTextDocument again;
+        QVERIFY(rtf::read(written, &again).ok());
+        QCOMPARE(again.toRawText(), text);
         return;
     }
     QVERIFY(!status.ok());
@@ -204,8 +251,8 @@ void TestRtfReader::formats_data()
     QTest::addColumn<QString>("word");
     QTest::addColumn<int>("property");
     QTest::addColumn<QVariant>("value");
-    const auto row = [](const char* name, const QByteArray& rtf, const char* word,
-                        QTextFormat::Property property, const QVariant& value) {
+    const auto row = [](const char* name, const QByteArray& rtf, const char* word, int property,
+                        const QVariant& value) {
         QTest::newRow(name) << rtf << QString::fromUtf8(word) << int(property) << value;
     };
     row("font of the table", kOtherWriter, "big", QTextFormat::FontFamilies, QStringList{"Arial"});
@@ -215,6 +262,18 @@ void TestRtfReader::formats_data()
         int(QTextCharFormat::SingleUnderline));
     row("lowered (\\dn)", kOtherWriter, "down", QTextFormat::TextVerticalAlignment,
         int(QTextCharFormat::AlignSubScript));
+    row("double underline kept", kOtherWriter, "twice", rtf::kUnderlineWord, QByteArray("uldb"));
+    row("dotted underline", kOtherWriter, "dots", QTextFormat::TextUnderlineStyle,
+        int(QTextCharFormat::DotLine));
+    row("style based on another", kStyles, "based", QTextFormat::FontItalic, true);
+    row("style's own size", kStyles, "based", QTextFormat::FontPointSize, 20.0);
+    row("style's direction", kStyles, "based", QTextFormat::LayoutDirection, int(Qt::RightToLeft));
+    row("character style", kStyles, "stress", QTextFormat::TextUnderlineStyle,
+        int(QTextCharFormat::SingleUnderline));
+    row("tab positions", kTabs, "tabbed", QTextFormat::TabPositions,
+        QVariantList{QVariant::fromValue(QTextOption::Tab(144, QTextOption::RightTab)),
+                     QVariant::fromValue(QTextOption::Tab(216, QTextOption::LeftTab))});
+    row("tab leaders", kTabs, "tabbed", rtf::kTabLeaders, QStringLiteral(". "));
     row("style's character format", kStyles, "Title", QTextFormat::FontWeight, int(QFont::Bold));
     row("no list for an outline level without numbers", kStyles, "Title", QTextFormat::ListStyle,
         QVariant());
@@ -233,7 +292,8 @@ void TestRtfReader::formats_data()
     row("no list after \\pard", kList, "after", QTextFormat::ListStyle, QVariant());
 }
 
-// The format of a word read from another writer's document, or of its list.
+// The format of a word read from another writer's document, of its
+// paragraph, or of its list.
 void TestRtfReader::formats()
 {
     QFETCH(QByteArray, rtf);
@@ -247,9 +307,13 @@ void TestRtfReader::formats()
     cursor.setPosition(cursor.selectionStart() + 1);
     const QTextList* list = cursor.currentList();
     const bool ofList = property >= QTextFormat::ListStyle && property < QTextFormat::FrameBorder;
-    const QTextFormat format = !ofList ? cursor.charFormat()
-                               : list  ? list->format()
-                                       : QTextFormat();
+    const bool ofBlock =
+        (property >= QTextFormat::BlockAlignment && property < QTextFormat::FirstFontProperty) ||
+        property == QTextFormat::LayoutDirection || property == rtf::kTabLeaders;
+    const QTextFormat format = ofBlock   ? QTextFormat(cursor.blockFormat())
+                               : !ofList ? QTextFormat(cursor.charFormat())
+                               : list    ? list->format()
+                                         : QTextFormat();
     QCOMPARE(format.property(property), value);
 }
 
@@ -271,6 +335,18 @@ void TestRtfReader::structure_data()
         "c\\cell\\row"
         "\\trowd\\cellx100\\cellx200\\cellx300\\intbl d\\cell e\\cell f\\cell\\row}",
         "/[(1x2:ab|c)(d|e|f)]/");
+    row("edges a few twips apart are one column",
+        "{\\rtf1\\trowd\\cellx1000\\cellx2000\\intbl a\\cell b\\cell\\row"
+        "\\trowd\\cellx1006\\cellx1994\\intbl c\\cell d\\cell\\row}",
+        "/[(a|b)(c|d)]/");
+    row("cells spanning rows, then columns split under them",
+        "{\\rtf1\\trowd\\clvmgf\\cellx1000\\clvmgf\\cellx2000\\clvmgf\\cellx3000\\intbl "
+        "A\\cell B\\cell C\\cell\\row\\trowd\\clvmrg\\cellx1000\\clvmrg\\cellx2000\\clvmrg"
+        "\\cellx3000\\intbl\\cell\\cell\\cell\\row\\trowd\\cellx500\\cellx1000\\cellx1500\\cellx200"
+        "0"
+        "\\cellx2500\\cellx3000\\cellx3500\\intbl p\\cell q\\cell r\\cell s\\cell t\\cell u\\cell "
+        "v\\cell\\row}",
+        "/[(2x2:A|2x2:B|2x2:C|)()(p|q|r|s|t|u|v)]/");
     row("table words out of place",
         "{\\rtf1\\cell\\row\\nestrow\\itap9999 x\\nestcell\\clvmrg\\cellx-5\\row"
         "\\trowd\\cellx5\\cellx3\\cellx4\\clmrg\\clvmrg\\cellx9\\intbl y\\cell\\row\\pard z}",
@@ -281,10 +357,28 @@ void TestRtfReader::structure_data()
             pngHex() + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}",
         "a<6x2.25>b");
     row("metafile kept", "{\\rtf1{\\pict\\wmetafile8\\picw2540\\pich1270 0102ff}}", "<72x36*>");
+    // The cell's paragraph takes its format again at the end: its list is made again.
+    row("list paragraph formatted twice", "{\\rtf\\ls3\\cell", "/[()]/");
     row("picture with no data", "{\\rtf1 a{\\pict\\xff\\xffden}b{\\pict}c}", "abc");
     row("picture after \\bin", "{\\rtf1{\\pict\\emfblip\\picwgoal20\\pichgoal40\\bin3 {}}}",
         "<1x2*>");
-    row("headings by style name and outline level", kStyles, "#1 Title/#2 Sub/body");
+    row("headings by style name and outline level", kStyles,
+        "#1 Title/#2 Sub/#2 based stress/body");
+    row("list levels, starts and labels", kLevels,
+        ">一. a/>>一.ii. b/>>一.iii. c/>二. d/>>二.ii. e/continued/>五. f/none/>C. g");
+    // What the view cannot show is kept where it stands.
+    row("hidden text", "{\\rtf1 a{\\v hidden}b\\v c{\\b d}\\v0 e\\v f\\par\\plain g}",
+        "a{v}b{v}e{v}/g");
+    row("shapes, drawing objects, objects, fields with no result",
+        "{\\rtf1\\paperw11906{\\header H}a{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 202}}"
+        "{\\shptxt box}}}b{\\*\\do\\dobxpage}c{\\object{\\objdata 0102}}"
+        "{\\field{\\*\\fldinst PAGE}}{\\field{\\*\\fldinst N}{\\fldrslt }}{\\field}}",
+        "a{shp}b{do}c{object}{field}{field}");
+    row("page breaks", "{\\rtf1 a\\page b\\par\\page\\pard\\pagebb c\\par\\pard d}", "a/~b/~c/d");
+    row("footnotes, an endnote with a mark of its own",
+        "{\\rtf1 a{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} one\\par two}b*"
+        "{\\footnote\\ftnalt\\pard end}c{\\super\\chftn{\\footnote {\\chftn}x}}}",
+        "a^1b^*c^2/notes(@^1 one/two/@@end/@^2x)/");
 }
 
 // Tables, pictures and headings: the structure of the document read.

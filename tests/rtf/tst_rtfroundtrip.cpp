@@ -1,5 +1,6 @@
 #include "rtf/grammar/rtfgrammar.h"
 #include "rtf/rtf.h"
+#include "rtf/textproperties.h"
 #include "structure.h"
 
 #include <QImage>
@@ -8,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextList>
 
 using namespace velko;
@@ -138,9 +140,71 @@ void headingDocument(QTextDocument& document)
     cursor.insertText("body");
 }
 
+// A list interrupted by a nested one and continued, counting from 4.
+void listDocument(QTextDocument& document)
+{
+    QTextCursor cursor(&document);
+    cursor.insertText("intro");
+    cursor.insertBlock();
+    QTextListFormat outer;
+    outer.setStyle(QTextListFormat::ListUpperRoman);
+    outer.setIndent(2);
+    outer.setNumberSuffix(")");
+    outer.setProperty(rtf::kListStart, 4);
+    QTextList* list = cursor.createList(outer);
+    cursor.insertText("one");
+    cursor.insertBlock();
+    QTextListFormat inner;
+    inner.setStyle(QTextListFormat::ListSquare);
+    inner.setIndent(3);
+    cursor.createList(inner);
+    cursor.insertText("inner");
+    cursor.insertBlock();
+    list->add(cursor.block());
+    cursor.insertText("two");
+    cursor.insertBlock(QTextBlockFormat());
+    cursor.insertText("outro");
+}
+
+// Levels that count on their own, start again below an item, and show the
+// numbers of the levels above; numbers Qt has no style for.
+void levelsDocument(QTextDocument& document)
+{
+    (void)rtf::read(
+        "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat3{\\leveltext"
+        "\\'02\\'00.;}}{\\listlevel\\levelnfc30{\\leveltext\\'04\\'00.\\'01);}}\\listid1}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\ls0}}\\ls0 a\\par\\ilvl1 b\\par c\\par"
+        "\\ilvl0 d\\par\\ilvl1 e\\par}",
+        &document);
+}
+
+// What the view cannot show, as LibreOffice writes it: an A4 page, a header
+// in a font of its own, a text box, a field with no result, hidden text, a
+// page break and a section break.
+void keptDocument(QTextDocument& document)
+{
+    (void)rtf::read(
+        "{\\rtf1{\\fonttbl{\\f0 Times;}{\\f1\\fcharset204 "
+        "Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+        "{\\info{\\title T}}\\paperw11906\\paperh16838\\margl1134\\sectd\\pgwsxn11906"
+        "{\\header\\pard\\f1\\cf1 head\\par}{\\footer foot}"
+        "\\pard a{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 202}}{\\shptxt\\f1 box}}}b"
+        "{\\field{\\*\\fldinst PAGE}}{\\v\\f1 hidden}c\\par\\pard\\pagebb "
+        "d\\sect\\sectd\\lndscpsxn\\pard e}",
+        &document);
+}
+
+void notesDocument(QTextDocument& document)
+{
+    (void)rtf::read("{\\rtf1 a{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} one\\par\\b "
+                    "two}b*{\\footnote\\ftnalt\\pard\\plain end}c}",
+                    &document);
+}
+
 using Builder = void (*)(QTextDocument&);
-const Builder kBuilders[] = {tableDocument, nestedTableDocument, pictureDocument, metafileDocument,
-                             headingDocument};
+const Builder kBuilders[] = {tableDocument,    nestedTableDocument, pictureDocument,
+                             metafileDocument, headingDocument,     listDocument,
+                             levelsDocument,   keptDocument,        notesDocument};
 
 } // namespace
 
@@ -151,10 +215,9 @@ class TestRtfRoundTrip : public QObject
 private slots:
     void formats_data();
     void formats();
-    void lists_data();
-    void lists();
     void structures_data();
     void structures();
+    void keptObjectsOutliveEditing();
     void lastParagraph();
     void rangeIsCompleteDocument();
 };
@@ -200,6 +263,13 @@ void TestRtfRoundTrip::formats_data()
           });
     chars("subscript", "sub",
           [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSubScript); });
+    chars("double underline, drawn single", "uldb", [](QTextCharFormat& f) {
+        f.setFontUnderline(true);
+        f.setProperty(rtf::kUnderlineWord, QByteArray("uldb"));
+    });
+    chars("wave underline", "ulwave", [](QTextCharFormat& f) {
+        f.setProperty(QTextFormat::TextUnderlineStyle, int(QTextCharFormat::WaveUnderline));
+    });
     block("centre, margins and indents", "qc li", [](QTextBlockFormat& f) {
         f.setAlignment(Qt::AlignHCenter);
         f.setRightMargin(12.5);
@@ -209,6 +279,16 @@ void TestRtfRoundTrip::formats_data()
         f.setTopMargin(6);
     });
     block("right", "qr", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignRight); });
+    block("right to left", "rtlpar",
+          [](QTextBlockFormat& f) { f.setLayoutDirection(Qt::RightToLeft); });
+    block("tab positions with kinds and leaders", "tx tqr tldot tqc tqdec tlul",
+          [](QTextBlockFormat& f) {
+              f.setTabPositions({QTextOption::Tab(36, QTextOption::LeftTab),
+                                 QTextOption::Tab(144, QTextOption::RightTab),
+                                 QTextOption::Tab(200, QTextOption::CenterTab),
+                                 QTextOption::Tab(300, QTextOption::DelimiterTab, u'.')});
+              f.setProperty(rtf::kTabLeaders, QStringLiteral(" . _"));
+          });
     block("justified", "qj", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignJustify); });
     block("line height 150%", "",
           [](QTextBlockFormat& f) { f.setLineHeight(150, QTextBlockFormat::ProportionalHeight); });
@@ -257,63 +337,6 @@ void TestRtfRoundTrip::formats()
         verifyProperties(back->findBlockByNumber(number).blockFormat(), block, true);
 }
 
-void TestRtfRoundTrip::lists_data()
-{
-    QTest::addColumn<int>("style");
-    QTest::addColumn<int>("indent");
-    QTest::addColumn<QString>("suffix");
-    QTest::newRow("decimal with )") << int(QTextListFormat::ListDecimal) << 1 << QString(")");
-    QTest::newRow("upper roman") << int(QTextListFormat::ListUpperRoman) << 4 << QString(".");
-    QTest::newRow("bullets") << int(QTextListFormat::ListDisc) << 1 << QString(".");
-}
-
-void TestRtfRoundTrip::lists()
-{
-    QFETCH(int, style);
-    QFETCH(int, indent);
-    QFETCH(QString, suffix);
-    QTextDocument document;
-    QTextCursor cursor(&document);
-    cursor.insertText("intro");
-    cursor.insertBlock();
-    QTextListFormat listFormat;
-    listFormat.setStyle(QTextListFormat::Style(style));
-    listFormat.setIndent(indent);
-    listFormat.setNumberSuffix(suffix);
-    QTextList* list = cursor.createList(listFormat);
-    cursor.insertText("one");
-    // A nested list inside, then back to the outer one.
-    cursor.insertBlock();
-    QTextListFormat nested = listFormat;
-    nested.setIndent(indent + 1);
-    cursor.createList(nested);
-    cursor.insertText("inner");
-    cursor.insertBlock();
-    list->add(cursor.block());
-    cursor.insertText("two");
-    cursor.insertBlock(QTextBlockFormat());
-    cursor.insertText("outro");
-
-    const QByteArray rtfData = rtf::write(document);
-    QVERIFY(rtfData.contains("{\\listtext ")); // the fallback older readers show
-    verifyWords(rtfData, "ls ilvl" + QByteArray::number(indent));
-    const auto back = readBack(rtfData);
-    back->setDefaultFont(document.defaultFont());
-    QCOMPARE(rtf::write(*back), rtfData);
-    QVERIFY(!back->findBlockByNumber(0).textList());
-    QVERIFY(!back->findBlockByNumber(4).textList());
-    const QTextList* outer = back->findBlockByNumber(1).textList();
-    QVERIFY(outer);
-    QCOMPARE(int(outer->format().style()), style);
-    QCOMPARE(outer->format().indent(), indent);
-    QCOMPARE(back->findBlockByNumber(3).textList(), outer);
-    QCOMPARE(outer->itemText(back->findBlockByNumber(3)),
-             list->itemText(document.findBlockByNumber(3)));
-    const QTextList* inner = back->findBlockByNumber(2).textList();
-    QVERIFY(inner && inner != outer);
-    QCOMPARE(inner->format().indent(), indent + 1);
-}
-
 void TestRtfRoundTrip::structures_data()
 {
     QTest::addColumn<int>("builder");
@@ -331,9 +354,22 @@ void TestRtfRoundTrip::structures_data()
         << 3 << "a<72x36*>b<1x1*>c" << QByteArray("wmetafile8 picw");
     QTest::newRow("headings") << 4 << "#1 Title/#3 Part/body"
                               << QByteArray("stylesheet s1 s3 outlinelevel0 outlinelevel2");
+    QTest::newRow("list continued after a nested one, counted from 4")
+        << 5 << "intro/>>IV) one/>>>\u2022 inner/>>V) two/outro"
+        << QByteArray("listtext ls ilvl1 ilvl2 levelstartat4");
+    QTest::newRow("levels numbered below the levels above")
+        << 6 << ">3. a/>>3.甲) b/>>3.乙) c/>4. d/>>4.甲) e"
+        << QByteArray("levelstartat3 levelnfc30");
+    QTest::newRow("kept: page, header, footer, text box, field, hidden text, breaks")
+        << 7 << "a{shp}b{field}{v}c/~d/e"
+        << QByteArray("info paperw11906 paperh16838 margl1134 pgwsxn11906 header footer shp "
+                      "shptxt fldinst v pagebb sect lndscpsxn");
+    QTest::newRow("footnote, endnote with a mark of its own")
+        << 8 << "a^1b^*c/notes(@^1 one/two/@@end)/" << QByteArray("chftn footnote ftnalt");
 }
 
-// Tables, pictures and headings come back as they were, and write the same bytes again.
+// Tables, pictures, headings and lists come back as they were, and write the
+// same bytes again.
 void TestRtfRoundTrip::structures()
 {
     QFETCH(int, builder);
@@ -348,6 +384,28 @@ void TestRtfRoundTrip::structures()
     QCOMPARE(structureOf(*back), structure);
     back->setDefaultFont(document.defaultFont());
     QCOMPARE(rtf::write(*back), data);
+    if (builder == 8) {
+        // A part of the text holds only the notes of its marks.
+        const QByteArray part = rtf::writeRange(document, 0, 2);
+        QCOMPARE(part.count("{\\footnote"), 1);
+        QCOMPARE(structureOf(*readBack(part)), QStringLiteral("a^1/notes(@^1 one/two)/"));
+        // A note whose mark was deleted still goes out, marked at the end.
+        QTextCursor mark(&document);
+        mark.setPosition(1);
+        mark.setPosition(2, QTextCursor::KeepAnchor);
+        mark.removeSelectedText();
+        QCOMPARE(structureOf(*readBack(rtf::write(document))),
+                 QStringLiteral("ab^*c/^1/notes(@@end/@^1 one/two)/"));
+    }
+    if (builder == 7) {
+        // The header's font and colour are this writer's numbers for Arial,
+        // in its character set, and red.
+        QVERIFY(data.contains("\\cf1 head"));
+        const qsizetype arial = data.indexOf("\\fcharset204 Arial;}");
+        QVERIFY(arial > 0);
+        const QByteArray font = data.mid(data.lastIndexOf("{\\f", arial) + 1, 3);
+        QVERIFY2(data.contains("{\\header\\pard" + font), font);
+    }
     if (builder == 0) {
         const auto* table = qobject_cast<QTextTable*>(back->rootFrame()->childFrames().value(0));
         QVERIFY(table);
@@ -360,6 +418,39 @@ void TestRtfRoundTrip::structures()
         QCOMPARE(cell.background().color(), QColor(255, 255, 0));
         QCOMPARE(cell.verticalAlignment(), QTextCharFormat::AlignMiddle);
     }
+}
+
+// Typing beside a kept object keeps it, and a copy of it pasted through HTML
+// (as the view copies) is written back as the RTF it stands for.
+void TestRtfRoundTrip::keptObjectsOutliveEditing()
+{
+    QTextDocument document;
+    keptDocument(document);
+    QTextCursor cursor(&document);
+    cursor.setPosition(1);
+    cursor.insertText(" after");
+    cursor.setPosition(8);
+    cursor.insertText("before ");
+    cursor.setPosition(7);
+    cursor.setPosition(8, QTextCursor::KeepAnchor);
+    QCOMPARE(cursor.selectedText(), QString(QChar::ObjectReplacementCharacter));
+    const QString html = QTextDocumentFragment(cursor).toHtml();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertFragment(QTextDocumentFragment::fromHtml(html, &document));
+    QCOMPARE(structureOf(document).left(20), QStringLiteral("a after{shp}before b"));
+
+    QTextDocument metafile;
+    metafileDocument(metafile);
+    QTextCursor picture(&metafile);
+    picture.setPosition(1);
+    picture.setPosition(2, QTextCursor::KeepAnchor);
+    const QString pictureHtml = QTextDocumentFragment(picture).toHtml();
+    picture.insertFragment(QTextDocumentFragment::fromHtml(pictureHtml, &metafile));
+    QCOMPARE(rtf::write(metafile).count("{\\pict\\wmetafile8"), 1);
+
+    const QByteArray data = rtf::write(document);
+    QCOMPARE(data.count("{\\shp{\\*\\shpinst"), 2);
+    QVERIFY(data.contains("{\\v \\f"));
 }
 
 // The closing \par of the last paragraph neither adds an empty paragraph nor

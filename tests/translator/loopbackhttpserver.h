@@ -1,9 +1,8 @@
 #pragma once
 
-// A small HTTP/1.1 server on 127.0.0.1, on its own thread so a client that
-// blocks the test's thread still gets served. Each connection gets the answer
-// registered for the longest prefix of its target, then is closed; an empty
-// answer means "accept, read, never answer".
+// A small HTTP/1.1 server on 127.0.0.1, on its own thread so a blocking client
+// gets served. Each connection gets the answer registered for the longest
+// prefix of its target, then is closed; an empty answer: never answer.
 
 #include <QHash>
 #include <QMutex>
@@ -16,11 +15,11 @@
 class LoopbackHttpServer
 {
 public:
+    using Headers = QList<QPair<QByteArray, QByteArray>>;
     struct Request
     {
-        QByteArray method;
-        QByteArray target;
-        QList<QPair<QByteArray, QByteArray>> headers;
+        QByteArray method, target;
+        Headers headers;
     };
 
     LoopbackHttpServer()
@@ -30,7 +29,6 @@ public:
         QMetaObject::invokeMethod(
             m_context.get(), [this] { listen(); }, Qt::BlockingQueuedConnection);
     }
-
     ~LoopbackHttpServer()
     {
         QMetaObject::invokeMethod(
@@ -60,8 +58,7 @@ public:
     }
 
     // A whole HTTP/1.1 answer with Content-Length.
-    static QByteArray answer(int status, const QByteArray& body = {},
-                             const QList<QPair<QByteArray, QByteArray>>& headers = {})
+    static QByteArray answer(int status, const QByteArray& body = {}, const Headers& headers = {})
     {
         QByteArray raw = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\n";
         for (const auto& [name, value] : headers)
@@ -69,7 +66,6 @@ public:
         return raw + "Content-Length: " + QByteArray::number(body.size()) +
                "\r\nConnection: close\r\n\r\n" + body;
     }
-
     static QByteArray redirect(int status, const QByteArray& location)
     {
         return answer(status, {}, {{"Location", location}});
@@ -105,11 +101,9 @@ private:
         QList<QByteArray> lines = head.split('\n');
         const QList<QByteArray> requestLine = lines.takeFirst().trimmed().split(' ');
         Request request{requestLine.value(0), requestLine.value(1), {}};
-        for (const QByteArray& line : lines) {
-            const qsizetype colon = line.indexOf(':');
-            request.headers.append({line.left(colon), line.mid(colon + 1).trimmed()});
-        }
-
+        for (const QByteArray& line : lines)
+            request.headers.append(
+                {line.left(line.indexOf(':')), line.mid(line.indexOf(':') + 1).trimmed()});
         QByteArray rawAnswer = answer(404, "no such test route");
         {
             QMutexLocker lock(&m_mutex);
@@ -132,7 +126,6 @@ private:
     std::unique_ptr<QObject> m_context = std::make_unique<QObject>();
     QTcpServer* m_server = nullptr;
     quint16 m_port = 0;
-
     mutable QMutex m_mutex;
     QHash<QByteArray, QByteArray> m_answers;
     QList<Request> m_requests;

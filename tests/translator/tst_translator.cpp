@@ -33,11 +33,11 @@ QByteArray encoded(const QByteArray& body, const QByteArray& coding)
 }
 
 // Answers by target prefix.
-using Routes = QList<QPair<QByteArray, QByteArray>>;
+using Routes = LoopbackHttpServer::Headers;
 
 const QString kUnable = QStringLiteral("Unable to translate text");
 const QString kQuiet = QStringLiteral("velko.translator.info=false");
-const QList<QPair<QByteArray, QByteArray>> kHeaders = {
+const LoopbackHttpServer::Headers kHeaders = {
     {"Accept-Charset", "utf-8"},
     {"Accept-Encoding", "gzip,deflate"},
     {"User-Agent", "Mozilla/5.0 (Macintosh; U; Intel Mac OS X 10.5; en-US; rv:1.9.0.6) "
@@ -54,12 +54,84 @@ class TranslatorTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void queryReachesServerIntact_data();
-    void queryReachesServerIntact();
-    void serverAnswers_data();
-    void serverAnswers();
-    void callsFromOtherThreads();
+    // The client's one log line would flood the output of the tables.
+    void initTestCase() { QLoggingCategory::setFilterRules(kQuiet); }
+
+    void queryReachesServerIntact_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QByteArray>("query");
+        QTest::newRow("reserved and escaped")
+            << "a&b=c+d %20"
+            << "d e&" << QByteArray("d%20e%26&text=a%26b%3Dc%2Bd%20%2520");
+        QTest::newRow("non-ASCII letters")
+            << QStringLiteral("Grüße, мир") << "en"
+            << QByteArray("en&text=Gr%C3%BC%C3%9Fe%2C%20%D0%BC%D0%B8%D1%80");
+    }
+
+    // The query, the fixed headers and the one log line with the URL sent.
+    void queryReachesServerIntact()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, language);
+        QFETCH(QByteArray, query);
+        m_server.setAnswer("/query/", LoopbackHttpServer::answer(200, kHalloWelt));
+        m_server.clearRequests();
+        const QByteArray target = "/query/translate_a/t?client=t&sl=auto&tl=" + query;
+        QLoggingCategory::setFilterRules(QString());
+        QTest::ignoreMessage(QtInfoMsg,
+                             qPrintable("urlEncodedString = " + m_server.baseUrl(target)));
+        QCOMPARE(translator::translateText(text, language, optionsFor("/query")), "Hallo Welt");
+        QLoggingCategory::setFilterRules(kQuiet);
+
+        QCOMPARE(m_server.requests().size(), 1);
+        QCOMPARE(m_server.requests()[0].target, target);
+        QMap<QByteArray, QByteArray> sent;
+        for (const auto& [name, value] : m_server.requests()[0].headers)
+            sent.insert(name.trimmed().toLower(), value);
+        QVERIFY(!sent.contains("keep-alive"));
+        for (const auto& [name, value] : kHeaders)
+            QCOMPARE(sent.value(name.toLower()), value);
+    }
+
+    void serverAnswers_data(); // below: its raw strings are beyond moc
+
+    // What the service's answer gives the user: the translation, or the one
+    // notice when there is none to take.
+    void serverAnswers()
+    {
+        QFETCH(Routes, answers);
+        QFETCH(QString, expected);
+        for (const auto& [prefix, answer] : answers)
+            m_server.setAnswer(prefix, answer);
+        const QString route = QString::fromLatin1(answers.first().first);
+        const TranslatorOptions options =
+            route.startsWith(u'/') ? optionsFor(route) : TranslatorOptions{route, 5000};
+        QCOMPARE(translator::translateText("hello world", "de", options), expected);
+    }
+
+    // A call waiting for its time-out holds up no other; the silent server did
+    // get the request, and left it unanswered.
+    void callsFromOtherThreads()
+    {
+        m_server.setAnswer("/threads/", LoopbackHttpServer::answer(200, kHalloWelt));
+        m_server.setAnswer("/threads/slow", QByteArray());
+        m_server.clearRequests();
+        QString fast, slow;
+        std::unique_ptr<QThread> slowThread(QThread::create([&] {
+            slow = translator::translateText("x", "de", optionsFor("/threads/slow", 3000));
+        }));
+        std::unique_ptr<QThread> fastThread(QThread::create(
+            [&] { fast = translator::translateText("x", "de", optionsFor("/threads")); }));
+        slowThread->start();
+        fastThread->start();
+        QVERIFY(fastThread->wait(2000));
+        QCOMPARE(fast, "Hallo Welt");
+        QVERIFY(slowThread->wait(10000));
+        QCOMPARE(slow, kUnable);
+        QCOMPARE(m_server.requests().size(), 2);
+    }
 
 private:
     TranslatorOptions optionsFor(const QString& prefix, int timeoutMs = 5000) const
@@ -70,60 +142,11 @@ private:
     LoopbackHttpServer m_server;
 };
 
-void TranslatorTest::initTestCase()
-{
-    // The client's one log line would flood the output of the tables.
-    QLoggingCategory::setFilterRules(kQuiet);
-}
-
-void TranslatorTest::queryReachesServerIntact_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QByteArray>("query");
-
-    const auto row = [](const char* name, const QString& text, const char* language,
-                        const char* query) {
-        QTest::newRow(name) << text << QString::fromLatin1(language)
-                            << "client=t&sl=auto&tl=" + QByteArray(query);
-    };
-    row("reserved and escaped", "a&b=c+d %20", "d e&", "d%20e%26&text=a%26b%3Dc%2Bd%20%2520");
-    row("non-ASCII letters", QStringLiteral("Grüße, мир"), "en",
-        "en&text=Gr%C3%BC%C3%9Fe%2C%20%D0%BC%D0%B8%D1%80");
-}
-
-// The query, the headers and the one log line with the URL sent.
-void TranslatorTest::queryReachesServerIntact()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, language);
-    QFETCH(QByteArray, query);
-    m_server.setAnswer("/query/", LoopbackHttpServer::answer(200, kHalloWelt));
-    m_server.clearRequests();
-    const QByteArray target = "/query/translate_a/t?" + query;
-    QLoggingCategory::setFilterRules(QString());
-    QTest::ignoreMessage(QtInfoMsg, qPrintable("urlEncodedString = " +
-                                               m_server.baseUrl(QString::fromLatin1(target))));
-    QCOMPARE(translator::translateText(text, language, optionsFor("/query")), "Hallo Welt");
-    QLoggingCategory::setFilterRules(kQuiet);
-
-    QCOMPARE(m_server.requests().size(), 1);
-    QCOMPARE(m_server.requests()[0].target, target);
-    QMap<QByteArray, QByteArray> sent;
-    for (const auto& [name, value] : m_server.requests()[0].headers)
-        sent.insert(name.trimmed().toLower(), value);
-    QVERIFY(!sent.contains("keep-alive"));
-    for (const auto& [name, value] : kHeaders)
-        QCOMPARE(sent.value(name.toLower()), value);
-}
-
 void TranslatorTest::serverAnswers_data()
 {
     QTest::addColumn<Routes>("answers"); // the request goes to the first
     QTest::addColumn<QString>("expected");
-
     using Server = LoopbackHttpServer;
-    const QByteArray privet = QStringLiteral("[\"Привет, мир\",\"hello world\"]").toUtf8();
     const auto row = [](const char* name, const Routes& routes, const QString& expected) {
         QTest::newRow(name) << routes << expected;
     };
@@ -131,7 +154,6 @@ void TranslatorTest::serverAnswers_data()
     const auto ok = [&](const char* name, const QByteArray& body, const QString& expected) {
         row(name, {{"/ok" + QByteArray::number(++n), Server::answer(200, body)}}, expected);
     };
-
     ok("200", kHalloWelt, "Hallo Welt");
     ok("cut at first marker", R"(["Er sagte "ja", dann","x"])", R"(Er sagte "ja)");
     ok("line breaks", R"(["eins\n zwei\N drei","x"])", "eins\r\nzwei\r\ndrei");
@@ -139,7 +161,8 @@ void TranslatorTest::serverAnswers_data()
     ok("empty translation", R"(["",)", "");
     ok("no marker", R"(["Hallo Welt"])", kUnable);
     ok("one character before marker", R"(x",rest)", kUnable);
-    ok("UTF-8 without charset", privet, QStringLiteral("Привет, мир"));
+    ok("UTF-8 without charset", QStringLiteral("[\"Привет, мир\",\"x\"]").toUtf8(),
+       QStringLiteral("Привет, мир"));
     row("404 with a translation in its body", {{"/s404", Server::answer(404, kHalloWelt)}},
         kUnable);
     row("redirect chain to 200",
@@ -156,48 +179,13 @@ void TranslatorTest::serverAnswers_data()
     const QByteArray huge = kHalloWelt + QByteArray(5 * 1024 * 1024, ' ');
     row("answer beyond the limit", {{"/huge", Server::answer(200, huge)}}, kUnable);
     row("gzip beyond the limit", {{"/bomb", encoded(compress(huge, 31), "gzip")}}, kUnable);
-    const QByteArray latin1 = "[\"Gr\374\337e\",\"x\"]";
     row("Latin-1 declared",
-        {{"/latin1",
-          Server::answer(200, latin1, {{"Content-Type", "text/plain; charset=ISO-8859-1"}})}},
+        {{"/latin1", Server::answer(200, "[\"Gr\374\337e\",\"x\"]",
+                                    {{"Content-Type", "text/plain; charset=ISO-8859-1"}})}},
         QStringLiteral("Grüße"));
     // Nothing listens on port 1; a URL without a scheme goes nowhere.
     row("nothing listening", {{"http://127.0.0.1:1", {}}}, kUnable);
     row("no scheme", {{"no scheme", {}}}, kUnable);
-}
-
-void TranslatorTest::serverAnswers()
-{
-    QFETCH(Routes, answers);
-    QFETCH(QString, expected);
-
-    for (const auto& [prefix, answer] : answers)
-        m_server.setAnswer(prefix, answer);
-    const QString route = QString::fromLatin1(answers.first().first);
-    const TranslatorOptions options =
-        route.startsWith(u'/') ? optionsFor(route) : TranslatorOptions{route, 5000};
-    QCOMPARE(translator::translateText("hello world", "de", options), expected);
-}
-
-// A call waiting for its time-out holds up no other; the silent server did
-// get the request, and left it unanswered.
-void TranslatorTest::callsFromOtherThreads()
-{
-    m_server.setAnswer("/threads/", LoopbackHttpServer::answer(200, kHalloWelt));
-    m_server.setAnswer("/threads/slow", QByteArray());
-    m_server.clearRequests();
-    QString fast, slow;
-    std::unique_ptr<QThread> slowThread(QThread::create(
-        [&] { slow = translator::translateText("x", "de", optionsFor("/threads/slow", 3000)); }));
-    std::unique_ptr<QThread> fastThread(QThread::create(
-        [&] { fast = translator::translateText("x", "de", optionsFor("/threads")); }));
-    slowThread->start();
-    fastThread->start();
-    QVERIFY(fastThread->wait(2000));
-    QCOMPARE(fast, "Hallo Welt");
-    QVERIFY(slowThread->wait(10000));
-    QCOMPARE(slow, kUnable);
-    QCOMPARE(m_server.requests().size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TranslatorTest)

@@ -1,6 +1,7 @@
 #include "core/desktop/recentdocuments.h"
 
 #include "core/documentfile.h"
+#include "core/nativepath.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -93,7 +94,7 @@ Status addRecentDocument(const QString& path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     GError* error = nullptr;
-    GCharPtr uri(g_filename_to_uri(QFile::encodeName(absolute).constData(), nullptr, &error));
+    GCharPtr uri(g_filename_to_uri(nativePath(absolute).constData(), nullptr, &error));
     if (!uri)
         return makeError(ErrorCode::Internal,
                          QStringLiteral("%1: %2").arg(absolute, takeMessage(error)));
@@ -147,8 +148,8 @@ QStringList recentDocuments()
         GCharPtr fileName(g_filename_from_uri(uri, nullptr, nullptr));
         if (!fileName)
             continue;
-        const QString path = QFile::decodeName(fileName.get());
-        if (!QFileInfo(path).isFile())
+        const QString path = pathFromNative(fileName.get());
+        if (!checkRegularFile(path))
             continue;
         GDateTime* stamp = nullptr;
         gint64 when = 0;

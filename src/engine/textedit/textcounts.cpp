@@ -6,9 +6,12 @@ namespace velko::textedit {
 
 namespace {
 
+// Breaks between paragraphs, the edges of tables and their cells, and pictures
+// part words but are no characters.
 bool isBreak(QChar c)
 {
-    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n' || c == u'\r';
+    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n' ||
+           c == u'\r' || c == u'\uFDD0' || c == u'\uFDD1' || c == QChar::ObjectReplacementCharacter;
 }
 
 } // namespace
@@ -22,7 +25,7 @@ TextCounts countText(const QString& plainText)
             continue; // one character with the high half before it
         if (!isBreak(c))
             ++counts.characters;
-        const bool space = c.isSpace();
+        const bool space = c.isSpace() || isBreak(c);
         if (!space && !inWord)
             ++counts.words;
         inWord = !space;

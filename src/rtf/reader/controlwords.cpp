@@ -1,5 +1,8 @@
 #include "rtf/reader/controlwords.h"
 
+#include "rtf/reader/keptwords.h"
+#include "rtf/textproperties.h"
+
 #include <string_view>
 #include <unordered_map>
 
@@ -90,6 +93,16 @@ const std::unordered_map<std::string_view, WordEntry>& words()
                                       "field-pict",   "nonesttables",
                                       "ebcstart",     "ebcend"})
             add(name, Word::SkippedDestination);
+        const auto keep = [&t](std::string_view name, char16_t kind) {
+            t.insert_or_assign(name, WordEntry{Word::KeptGroup, kind});
+        };
+        for (std::string_view name : kKeptDocumentGroups)
+            keep(name, kKeptDocument);
+        for (std::string_view name : kKeptInlineGroups)
+            keep(name, kKeptInline);
+        keep("footnote", kKeptNote);
+        for (std::string_view name : kKeptSettings)
+            add(name, Word::Setting);
         add("f", Word::Font);
         add("fcharset", Word::Charset);
         add("cpg", Word::CodePage);
@@ -102,16 +115,17 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("levelnfcn", Word::LevelNumberFormat);
         add("listid", Word::ListId);
         add("listoverride", Word::ListOverride);
+        add("levelstartat", Word::LevelStart);
+        add("lfolevel", Word::OverrideLevel);
+        add("pnstart", Word::LegacyStart);
+        add("pnlvlcont", Word::LegacyContinue);
+        add("sbasedon", Word::BasedOn);
         add("plain", Word::Plain);
         add("fs", Word::FontSize);
         add("b", Word::Bold);
         add("i", Word::Italic);
-        for (std::string_view name :
-             {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
-              "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
-              "ulwave"})
-            add(name, Word::Underline);
-        add("ulnone", Word::UnderlineNone);
+        for (int kind = 0; kind < kUnderlineKindCount; ++kind)
+            add(kUnderlineKinds[kind].word, Word::Underline, char16_t(kind));
         add("strike", Word::Strike);
         add("striked", Word::Strike);
         add("cf", Word::Foreground);
@@ -123,6 +137,12 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("nosupersub", Word::NoSuperSub);
         add("up", Word::Raise);
         add("dn", Word::Lower);
+        add("af", Word::AssociatedFont);
+        add("loch", Word::RunKind, 1);
+        add("hich", Word::RunKind, 2);
+        add("dbch", Word::RunKind, 3);
+        add("cs", Word::CharStyle);
+        add("v", Word::Hidden);
         add("pard", Word::Pard);
         add("ql", Word::AlignLeft);
         add("qc", Word::AlignCentre);
@@ -143,8 +163,21 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("ilvl", Word::ListLevelNumber);
         add("s", Word::Style);
         add("outlinelevel", Word::OutlineLevel);
+        add("tx", Word::TabPosition);
+        add("tqr", Word::TabKind, 1);
+        add("tqc", Word::TabKind, 2);
+        add("tqdec", Word::TabKind, 3);
+        add("tldot", Word::TabLeader, u'.');
+        add("tlmdot", Word::TabLeader, u'm');
+        add("tlhyph", Word::TabLeader, u'-');
+        add("tlul", Word::TabLeader, u'_');
+        add("tlth", Word::TabLeader, u't');
+        add("tleq", Word::TabLeader, u'=');
+        add("rtlpar", Word::Direction, 1);
+        add("ltrpar", Word::Direction, 0);
         add("intbl", Word::InTable);
         add("itap", Word::Nesting);
+        add("pagebb", Word::PageBreakBefore);
         add("trowd", Word::RowDefaults);
         add("trgaph", Word::RowGap);
         add("trleft", Word::RowLeft);
@@ -177,8 +210,9 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("brdrw", Word::BorderWidth);
         add("brdrcf", Word::BorderColor);
         add("par", Word::Par);
-        add("sect", Word::Par);
-        add("page", Word::Par);
+        add("sect", Word::Section);
+        add("page", Word::PageBreak);
+        add("chftn", Word::FootnoteNumber);
         add("line", Word::Line);
         add("tab", Word::Tab);
         add("cell", Word::Cell);

@@ -32,6 +32,8 @@ enum class Word {
     PictureGroup, // \shppict: holds the picture a reader should prefer
     NestedTableProperties,
     SkippedDestination,
+    KeptGroup, // a destination kept as RTF; character: its Kept::Kind
+    Setting,   // a setting of the document or a section, kept as RTF
     // tables
     Font,
     Charset,
@@ -44,25 +46,33 @@ enum class Word {
     LevelNumberFormat,
     ListId,
     ListOverride,
+    LevelStart,    // \levelstartatN
+    OverrideLevel, // \lfolevel: the next level of a list override
     LegacyBullet,
     LegacyBody,
     LegacyLevel,
     LegacyFormat,
+    LegacyStart,    // \pnstartN
+    LegacyContinue, // \pnlvlcont: the paragraph continues the list unnumbered
+    BasedOn,        // \sbasedonN in the style sheet
     // characters
     Plain,
     FontSize,
     Bold,
     Italic,
-    Underline,
-    UnderlineNone,
+    Underline, // character: the kind, an index of kUnderlineKinds
     Strike,
     Foreground,
     Background,
     Super,
     Sub,
     NoSuperSub,
-    Raise, // \upN
-    Lower, // \dnN
+    Raise,          // \upN
+    Lower,          // \dnN
+    AssociatedFont, // \afN
+    RunKind,        // character: 1 \loch, 2 \hich, 3 \dbch
+    CharStyle,      // \csN
+    Hidden,
     // paragraphs
     Pard,
     AlignLeft,
@@ -81,8 +91,13 @@ enum class Word {
     ListLevelNumber,
     Style,
     OutlineLevel,
+    TabPosition, // \txN
+    TabKind,     // character: 1 right, 2 centre, 3 decimal
+    TabLeader,   // character: as in kTabLeaders
+    Direction,   // character: 1 \rtlpar, 0 \ltrpar
     InTable,
     Nesting,
+    PageBreakBefore,
     // table rows
     RowDefaults,
     RowGap,
@@ -106,6 +121,9 @@ enum class Word {
     Tab,
     Cell,
     Row,
+    Section,
+    PageBreak,
+    FootnoteNumber, // \chftn
     Character,
 };
 
@@ -113,8 +131,8 @@ struct WordEntry
 {
     Word word;
     // Character: the character the word stands for; LegacyFormat: the
-    // \levelnfc value of the old-style list format; a few table words: the
-    // choice they make.
+    // \levelnfc value of the old-style list format; Underline and a few
+    // paragraph and table words: the choice they make.
     char16_t character = 0;
 };
 

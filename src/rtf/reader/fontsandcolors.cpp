@@ -1,5 +1,7 @@
 #include "rtf/reader/fontsandcolors.h"
 
+#include "rtf/formatwords.h"
+
 namespace velko::rtf::reader {
 
 namespace {
@@ -38,6 +40,8 @@ void FontTable::text(QByteArrayView bytes)
         font->complete = true;
         decodeName(font);
         font->family = font->family.trimmed();
+        // The writer's rule: its own font table names such a font "Symbol".
+        font->symbolFont = isSymbolFontName(font->family);
     }
 }
 
@@ -79,6 +83,8 @@ QStringList FontTable::families(int font) const
 int FontTable::codePage(int font) const
 {
     const auto found = m_fonts.constFind(font >= 0 ? font : m_defaultFont);
+    if (found != m_fonts.cend() && found->symbolFont)
+        return kSymbolFontCodePage;
     if (found != m_fonts.cend() && found->codePage != 0)
         return found->codePage;
     return m_codePages.document();

@@ -39,7 +39,8 @@ public:
     // The same as a list of one family, made once per font and shared by the
     // formats that name it; empty when the table names none.
     QStringList families(int font) const;
-    // The code page of a font's text (-1: the default font's): its own, or the document's.
+    // The code page of a font's text (-1: the default font's): its own, or the
+    // document's; kSymbolFontCodePage for the Symbol font.
     int codePage(int font) const;
 
 private:
@@ -49,6 +50,7 @@ private:
         QString family;
         int codePage = 0; // 0: the document's code page
         bool complete = false;
+        bool symbolFont = false; // named "Symbol"
     };
 
     Entry* entry(int font);

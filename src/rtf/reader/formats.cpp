@@ -2,6 +2,9 @@
 
 #include "rtf/reader/fields.h"
 #include "rtf/reader/fontsandcolors.h"
+#include "rtf/textproperties.h"
+
+#include <algorithm>
 
 namespace velko::rtf::reader {
 
@@ -18,18 +21,37 @@ int twipsParameter(const RtfToken& token)
     return qBound(-1000000, token.parameter, 1000000);
 }
 
+// Tab positions a paragraph may hold; more are dropped.
+constexpr qsizetype kMaxTabs = 64;
+
+QTextOption::TabType tabType(quint8 kind)
+{
+    switch (kind) {
+    case 1:
+        return QTextOption::RightTab;
+    case 2:
+        return QTextOption::CenterTab;
+    case 3:
+        return QTextOption::DelimiterTab;
+    default:
+        return QTextOption::LeftTab;
+    }
+}
+
 } // namespace
 
 size_t qHash(const CharState& state, size_t seed)
 {
     return qHashMulti(seed, state.font, state.halfPoints, state.bold, state.italic, state.underline,
                       state.strike, state.foreground, state.background, state.verticalAlignment,
-                      state.link);
+                      state.link, state.bytesFont());
 }
 
-bool applyFormatWord(Word word, const RtfToken& token, CharState& chars, ParaState& para)
+bool applyFormatWord(const WordEntry& entry, const RtfToken& token, CharState& chars,
+                     ParaState& para)
 {
     const int value = token.parameter;
+    const Word word = entry.word;
     switch (word) {
     case Word::Plain: {
         const int link = chars.link;
@@ -39,6 +61,15 @@ bool applyFormatWord(Word word, const RtfToken& token, CharState& chars, ParaSta
     }
     case Word::Font:
         chars.font = value;
+        if (chars.runKind > 0)
+            chars.runFonts[chars.runKind - 1] = value;
+        return true;
+    case Word::AssociatedFont:
+        if (chars.runKind > 0)
+            chars.runFonts[chars.runKind - 1] = value;
+        return true;
+    case Word::RunKind:
+        chars.runKind = quint8(entry.character);
         return true;
     case Word::FontSize:
         chars.halfPoints = value > 0 ? qBound(2, value, 3276) : 24;
@@ -50,10 +81,7 @@ bool applyFormatWord(Word word, const RtfToken& token, CharState& chars, ParaSta
         chars.italic = flag(token);
         return true;
     case Word::Underline:
-        chars.underline = flag(token);
-        return true;
-    case Word::UnderlineNone:
-        chars.underline = false;
+        chars.underline = flag(token) ? quint8(entry.character) : 0;
         return true;
     case Word::Strike:
         chars.strike = flag(token);
@@ -77,6 +105,9 @@ bool applyFormatWord(Word word, const RtfToken& token, CharState& chars, ParaSta
     case Word::Lower:
         chars.verticalAlignment =
             !token.hasParameter || value > 0 ? (word == Word::Raise ? 1 : 2) : 0;
+        return true;
+    case Word::Hidden:
+        chars.hidden = flag(token);
         return true;
     case Word::Pard:
         para = ParaState{};
@@ -118,7 +149,7 @@ bool applyFormatWord(Word word, const RtfToken& token, CharState& chars, ParaSta
         para.indentLevels = qBound(0, value, 100);
         return true;
     case Word::ListNumber:
-        para.list = qBound(0, value, kLegacyListBase - 1);
+        para.list = value >= 0 ? value : -1;
         return true;
     case Word::ListLevelNumber:
         para.listLevel = qBound(0, value, 8);
@@ -126,11 +157,30 @@ bool applyFormatWord(Word word, const RtfToken& token, CharState& chars, ParaSta
     case Word::OutlineLevel:
         para.outlineLevel = qBound(-1, value, 9);
         return true;
+    case Word::TabPosition:
+        if (para.tabs.size() < kMaxTabs) {
+            para.nextTab.position = twipsParameter(token);
+            para.tabs.append(para.nextTab);
+        }
+        para.nextTab = TabStop{};
+        return true;
+    case Word::TabKind:
+        para.nextTab.kind = quint8(entry.character);
+        return true;
+    case Word::TabLeader:
+        para.nextTab.leader = entry.character;
+        return true;
+    case Word::Direction:
+        para.rightToLeft = entry.character == 1;
+        return true;
     case Word::InTable:
         para.inTable = true;
         return true;
     case Word::Nesting:
         para.nesting = qBound(0, value, kMaxTableDepth);
+        return true;
+    case Word::PageBreakBefore:
+        para.pageBreakBefore = flag(token);
         return true;
     default:
         return false;
@@ -148,8 +198,12 @@ QTextCharFormat charFormat(const CharState& state, const FontTable& fonts, const
         format.setFontWeight(QFont::Bold);
     if (state.italic)
         format.setFontItalic(true);
-    if (state.underline)
-        format.setFontUnderline(true);
+    if (state.underline > 0 && state.underline < kUnderlineKindCount) {
+        const UnderlineKind& kind = kUnderlineKinds[state.underline];
+        format.setProperty(QTextFormat::TextUnderlineStyle, int(kind.style));
+        if (state.underline >= kFirstKeptUnderline)
+            format.setProperty(kUnderlineWord, QByteArray(kind.word));
+    }
     if (state.strike)
         format.setFontStrikeOut(true);
     if (const QColor foreground = colors.color(state.foreground); foreground.isValid())
@@ -167,7 +221,31 @@ QTextCharFormat charFormat(const CharState& state, const FontTable& fonts, const
     return format;
 }
 
-QTextBlockFormat blockFormat(const ParaState& state, qreal indentWidth)
+namespace {
+
+// Tab positions in order, with their leaders as a property when there are any.
+void setTabs(QTextBlockFormat& format, QList<TabStop> stops)
+{
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](const TabStop& a, const TabStop& b) { return a.position < b.position; });
+    QList<QTextOption::Tab> tabs;
+    QString leaders;
+    bool led = false;
+    for (const TabStop& stop : std::as_const(stops)) {
+        const QTextOption::TabType type = tabType(stop.kind);
+        tabs.append(QTextOption::Tab(stop.position / 20.0, type,
+                                     type == QTextOption::DelimiterTab ? QChar(u'.') : QChar()));
+        leaders += stop.leader != 0 ? QChar(stop.leader) : QChar(u' ');
+        led = led || stop.leader != 0;
+    }
+    format.setTabPositions(tabs);
+    if (led)
+        format.setProperty(kTabLeaders, leaders);
+}
+
+} // namespace
+
+QTextBlockFormat blockFormat(const ParaState& state, qreal indentWidth, bool inList)
 {
     QTextBlockFormat format;
     switch (state.alignment) {
@@ -183,7 +261,7 @@ QTextBlockFormat blockFormat(const ParaState& state, qreal indentWidth)
     default:
         break;
     }
-    const int listLevels = state.list > 0 ? state.listLevel + 1 : 0;
+    const int listLevels = inList ? state.listLevel + 1 : 0;
     qreal left = state.left / 20.0 - (state.indentLevels + listLevels) * indentWidth;
     if (listLevels > 0 && left < 0)
         left = 0;
@@ -208,8 +286,14 @@ QTextBlockFormat blockFormat(const ParaState& state, qreal indentWidth)
     }
     if (state.indentLevels > 0)
         format.setIndent(state.indentLevels);
+    if (state.pageBreakBefore)
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     if (state.outlineLevel >= 0 && state.outlineLevel < 6)
         format.setHeadingLevel(state.outlineLevel + 1);
+    if (state.rightToLeft)
+        format.setLayoutDirection(Qt::RightToLeft);
+    if (!state.tabs.isEmpty())
+        setTabs(format, state.tabs);
     return format;
 }
 

@@ -1,9 +1,9 @@
 #include "rtf/reader/pictures.h"
 
+#include "rtf/keptproperties.h"
 #include "rtf/pictureproperties.h"
 
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
@@ -130,11 +130,7 @@ std::optional<QTextImageFormat> Pictures::end(QTextDocument* document)
     height = qMax<qreal>(1, height * m_scaleY / 100);
 
     static const char* const extensions[] = {"", ".png", ".jpeg", ".pict"};
-    const QString name =
-        QStringLiteral("velko-picture:") +
-        QString::fromLatin1(
-            QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(24)) +
-        QLatin1String(extensions[int(kind)]);
+    const QString name = pictureResourceName(bytes, QLatin1StringView(extensions[int(kind)]));
     QTextImageFormat format;
     format.setName(name);
     format.setWidth(width);
@@ -143,6 +139,9 @@ std::optional<QTextImageFormat> Pictures::end(QTextDocument* document)
     if (kind == Kind::Other) {
         format.setProperty(kPictureWords, m_words);
         document->addResource(QTextDocument::ImageResource, QUrl(name), placeholder(width, height));
+        // Also where a copy through HTML, which keeps only the name, finds it.
+        document->addResource(kKeptResource, keptRtfUrl(name),
+                              "{\\pict" + m_words + '\n' + bytes.toHex() + '}');
     } else {
         document->addResource(QTextDocument::ImageResource, QUrl(name), bytes);
     }

@@ -6,6 +6,7 @@
 #include <QTextTable>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace velko::rtf::reader {
 
@@ -15,6 +16,10 @@ namespace {
 constexpr int kMaxColumns = 64;
 // The width given to a column that no row definition states, in twips.
 constexpr int kDefaultColumn = 1440;
+// How far a row's cell edge may lie from a column edge of the rows before
+// and still be taken for it, in twips: word processors write the same edge a
+// few twips apart from row to row.
+constexpr int kEdgeTolerance = 30;
 
 int twipsValue(int value)
 {
@@ -30,6 +35,31 @@ QList<int> rightEdges(const QList<int>& rights, int left)
     for (const int right : rights) {
         previous = qMax(previous + 1, right);
         edges.append(previous);
+    }
+    return edges;
+}
+
+// The edges moved onto the known edges they lie close to, still increasing.
+QList<int> snappedEdges(const QList<int>& rights, const QList<int>& known)
+{
+    QList<int> edges;
+    edges.reserve(rights.size());
+    for (const int right : rights) {
+        int edge = right;
+        int nearest = kEdgeTolerance + 1;
+        const qsizetype found =
+            std::lower_bound(known.cbegin(), known.cend(), right) - known.cbegin();
+        for (const qsizetype candidate : {found - 1, found}) {
+            if (candidate < 0 || candidate >= known.size())
+                continue;
+            if (const int distance = std::abs(known.at(candidate) - right); distance < nearest) {
+                nearest = distance;
+                edge = known.at(candidate);
+            }
+        }
+        if (!edges.isEmpty() && edge <= edges.last())
+            edge = qMax(right, edges.last() + 1);
+        edges.append(edge);
     }
     return edges;
 }
@@ -173,8 +203,32 @@ void Tables::open(int depth)
 
 void Tables::close()
 {
+    joinVertically(m_open.last());
     m_output.cursor().setPosition(m_open.last().table->lastPosition() + 1);
     m_open.removeLast();
+}
+
+void Tables::finish()
+{
+    m_output.flushText();
+    while (!m_open.isEmpty())
+        close();
+}
+
+// Cells join the ones above them only once the table is complete: Qt puts
+// the cells of a column inserted beside a cell that spans rows into the wrong
+// rows, and their text then lands in other cells.
+void Tables::joinVertically(Open& table)
+{
+    QTextTable* qtable = table.table;
+    for (const auto& [row, column] : std::as_const(table.verticalMerges)) {
+        const QTextTableCell cell = qtable->cellAt(row, column);
+        const QTextTableCell above = qtable->cellAt(row - 1, column);
+        if (cell.row() == row && cell.column() == column && above.column() == column)
+            qtable->mergeCells(above.row(), column, row - above.row() + 1,
+                               qMax(above.columnSpan(), cell.columnSpan()));
+    }
+    table.verticalMerges.clear();
 }
 
 // Places the row's cells on the table's columns by their right edges,
@@ -191,7 +245,7 @@ void Tables::startRow(Open& table, const Row& row)
     rights.reserve(row.cells.size());
     for (const Cell& cell : row.cells)
         rights.append(cell.right);
-    rights = rightEdges(rights, row.left);
+    rights = snappedEdges(rightEdges(rights, row.left), table.edges);
     if (table.edges.isEmpty())
         table.left = row.left;
     splitColumns(table, rights);
@@ -240,16 +294,21 @@ void Tables::splitColumns(Open& table, const QList<int>& rights)
         const int k = int(found - table.edges.begin());
         if (k < table.edges.size() && table.edges.at(k) == right)
             continue;
-        table.edgesChanged = true;
         if (k == table.edges.size()) {
+            table.edgesChanged = true;
             qtable->appendColumns(1);
             table.edges.append(right);
             continue;
         }
+        table.edgesChanged = true;
         // Column k splits at `right`: its left part stays k, the right part
         // becomes k + 1, and the rows before join the two again.
         qtable->insertColumns(k + 1, 1);
         table.edges.insert(k, right);
+        for (auto& [mergedRow, mergedColumn] : table.verticalMerges) {
+            if (mergedColumn > k)
+                ++mergedColumn;
+        }
         for (int row = 0; row < table.row; ++row) {
             const QTextTableCell left = qtable->cellAt(row, k);
             const QTextTableCell added = qtable->cellAt(row, k + 1);
@@ -277,7 +336,13 @@ void Tables::enterCell(Open& table)
             table.edges.append(table.edges.last() + kDefaultColumn);
         table.edgesChanged = true;
     }
-    const QTextTableCell cell = qtable->cellAt(table.row, column);
+    QTextTableCell cell = qtable->cellAt(table.row, column);
+    // Should the table's grid have no cell there, the content joins the
+    // row's last cell rather than landing anywhere else.
+    while (!cell.isValid() && column > 0)
+        cell = qtable->cellAt(table.row, --column);
+    if (!cell.isValid())
+        return;
     m_output.cursor().setPosition(covered ? cell.lastPosition() : cell.firstPosition());
     table.cellEnded = false;
 }
@@ -313,12 +378,8 @@ void Tables::finishRow(Open& table, const Row& row)
                                                             : QTextCharFormat::AlignBottom);
             cell.setFormat(format);
         }
-        if (spec.verticalMerged && table.row > 0) {
-            const QTextTableCell above = qtable->cellAt(table.row - 1, column);
-            if (above.column() == column)
-                qtable->mergeCells(above.row(), column, table.row - above.row() + 1,
-                                   qMax(above.columnSpan(), cell.columnSpan()));
-        }
+        if (spec.verticalMerged && table.row > 0)
+            table.verticalMerges.append({table.row, column});
     }
     if (table.row == 0 || table.edgesChanged)
         formatTable(table, row);

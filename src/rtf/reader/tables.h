@@ -44,6 +44,8 @@ public:
     void endCell(const ParaState& para);
     // \row and \nestrow: the row at `depth` ends and takes its definition.
     void endRow(int depth);
+    // The end of the document: the tables still open are completed.
+    void finish();
 
 private:
     struct Cell
@@ -83,10 +85,13 @@ private:
         bool rowEnded = false;
         bool cellEnded = false;
         bool edgesChanged = false;
+        // Cells (row, column) that join the cell above them, once the table is done.
+        QList<std::pair<int, int>> verticalMerges;
     };
 
     void open(int depth);
     void close();
+    void joinVertically(Open& table);
     void startRow(Open& table, const Row& row);
     void splitColumns(Open& table, const QList<int>& rights);
     void enterCell(Open& table);

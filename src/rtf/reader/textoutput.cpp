@@ -62,7 +62,7 @@ void TextOutput::end()
 void TextOutput::bytes(const CharState& state, QByteArrayView bytes)
 {
     prepareForText(state);
-    const int codePage = m_fonts.codePage(state.font);
+    const int codePage = m_fonts.codePage(state.bytesFont());
     if (codePage != m_pendingCodePage) {
         flushBytes();
         m_pendingCodePage = codePage;
@@ -82,6 +82,9 @@ void TextOutput::character(const CharState& state, char16_t c)
 {
     if (dropsOut(c))
         return;
+    // Symbol fonts' characters given as \uN lie at U+F020 to U+F0FF.
+    if (c >= 0xF020 && c <= 0xF0FF && m_fonts.codePage(state.bytesFont()) == kSymbolFontCodePage)
+        c = symbolFontCharacter(uchar(c));
     prepareForText(state);
     flushBytes();
     m_buffer += QChar(c);
@@ -105,7 +108,7 @@ void TextOutput::flushBytes()
 {
     if (m_pendingBytes.isEmpty())
         return;
-    if (m_pendingPrintable) {
+    if (m_pendingPrintable && m_pendingCodePage != kSymbolFontCodePage) {
         m_buffer += QLatin1StringView(m_pendingBytes);
     } else {
         QString decoded = m_codePages.decode(m_pendingCodePage, m_pendingBytes);
@@ -121,10 +124,10 @@ const QTextCharFormat& TextOutput::formatFor(const CharState& state)
     if (m_formats.empty())
         m_formats.resize(kMaxCachedFormats);
     CachedFormat& slot = m_formats[qHash(state) & (kMaxCachedFormats - 1)];
-    if (!slot.made || !(slot.state == state)) {
+    if (slot.generation != m_formatGeneration || !(slot.state == state)) {
         slot.state = state;
         slot.format = compacted(charFormat(state, m_fonts, m_colors, m_fields));
-        slot.made = true;
+        slot.generation = m_formatGeneration;
     }
     return slot.format;
 }
@@ -149,6 +152,13 @@ void TextOutput::flushText()
     m_buffer.resize(0);
 }
 
+void TextOutput::fontsChanging()
+{
+    flushText();
+    ++m_formatGeneration; // every slot made before is stale, at no cost per slot
+    m_lastKnown = false; // its format was made with the table that goes
+}
+
 void TextOutput::endParagraph(const ParaState& para)
 {
     flushBytes();
@@ -158,8 +168,9 @@ void TextOutput::endParagraph(const ParaState& para)
     // A separator in the buffer takes the character format of the character
     // before it and opens a block in its own block's format: both must be
     // known here. A list item joins its list as a block of its own.
-    const bool known = m_bufferBlocks > 0 || (m_blockOpenedHere && para.list == 0 &&
-                                              (!m_buffer.isEmpty() || m_lastKnown));
+    const bool inList = para.list >= 0 || para.legacyList >= 0;
+    const bool known = m_bufferBlocks > 0 ||
+                       (m_blockOpenedHere && !inList && (!m_buffer.isEmpty() || m_lastKnown));
     if (!known) {
         flushText();
         applyParagraph(para);
@@ -224,17 +235,19 @@ void TextOutput::applyParagraph(const ParaState& para)
     m_lists.paragraph(para); // an old-style list ends at the first paragraph outside it
     if (para == ParaState{} && m_blockIsPlain)
         return;
-    if (!m_blockFormatValid || !(m_blockState == para)) {
-        m_blockFormat = blockFormat(para, m_document->indentWidth());
+    const bool item = (para.list >= 0 || para.legacyList >= 0) && m_lists.isItem(para);
+    if (!m_blockFormatValid || !(m_blockState == para) || m_blockInList != item) {
+        m_blockFormat = blockFormat(para, m_document->indentWidth(), item);
         m_blockState = para;
+        m_blockInList = item;
         m_blockFormatValid = true;
     }
     m_cursor.setBlockFormat(m_blockFormat);
     m_blockIsPlain = false;
-    if (para.list > 0) {
-        if (QTextList* list = m_lists.listFor(para, m_cursor))
-            list->add(m_cursor.block());
-    }
+    if (!item)
+        return;
+    if (QTextList* list = m_lists.listFor(para, m_cursor))
+        list->add(m_cursor.block());
 }
 
 } // namespace velko::rtf::reader

@@ -46,10 +46,14 @@ public:
     // Text held back goes in, so the parts that build structure (tables,
     // pictures) can use the cursor.
     void flushText();
-    // After flushText(): what moves the cursor or inserts at it leaves the
-    // character before it unknown here.
+    // The font table is about to change: text so far keeps the fonts it was
+    // read in, and formats are made anew with the new table.
+    void fontsChanging();
+    // The cursor after all text so far went in. What moves it or inserts at
+    // it leaves the character before it unknown here.
     QTextCursor& cursor()
     {
+        flushText();
         m_lastKnown = false;
         m_blockOpenedHere = false;
         return m_cursor;
@@ -99,16 +103,18 @@ private:
     bool m_paragraphEnded = false; // \par seen and nothing after it yet
 
     // Character formats made, by the hash of their state: a slot keeps the
-    // last one made for it.
+    // last one made for it, valid while its generation is the current one.
     struct CachedFormat
     {
         CharState state;
         QTextCharFormat format;
-        bool made = false;
+        quint32 generation = 0;
     };
     std::vector<CachedFormat> m_formats;
+    quint32 m_formatGeneration = 1;
     ParaState m_blockState;
     QTextBlockFormat m_blockFormat;
+    bool m_blockInList = false;
     bool m_blockFormatValid = false;
     bool m_blockIsPlain = true; // the current block still has the empty format
 };

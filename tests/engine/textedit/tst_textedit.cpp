@@ -4,10 +4,17 @@
 #include "engine/textedit/findreplace.h"
 #include "engine/textedit/textcounts.h"
 #include "engine/textedit/textformat.h"
+#include "engine/textedit/textinsert.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QTest>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextImageFormat>
 #include <QTextList>
+#include <QTextTable>
+#include <QUrl>
 
 using namespace velko;
 namespace tf = velko::textformat;
@@ -309,6 +316,11 @@ private slots:
 
     // The status bar's counts: breaks between paragraphs are no characters, a
     // character outside the BMP is one, runs of spaces and tabs part words.
+    void tablesChangeAsOneUndoStep_data();
+    void tablesChangeAsOneUndoStep();
+    void tabWalksTheCells();
+    void picturesKeepTheirBytes();
+
     void countsWordsAndCharacters()
     {
         QTextDocument document;
@@ -317,8 +329,143 @@ private slots:
         QCOMPARE(counts.words, 4);
         QCOMPARE(counts.characters, 20);
         QCOMPARE(textedit::countText(QString()).words, 0);
+        // Table and cell edges and pictures neither count nor join words.
+        QTextCursor cursor(&document);
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertImage(QStringLiteral("picture"));
+        textinsert::insertTable(cursor, 2, 2);
+        cursor.insertText(QStringLiteral("cell"));
+        QCOMPARE(textedit::countText(document).words, 5);
+        QCOMPARE(textedit::countText(document).characters, 24);
     }
 };
+
+// The table at the start of `document` as rows x columns, with its column shares.
+QString tableShape(QTextDocument& document)
+{
+    const auto* table = qobject_cast<QTextTable*>(document.rootFrame()->childFrames().value(0));
+    if (!table)
+        return QStringLiteral("none");
+    QString shape = QStringLiteral("%1x%2").arg(table->rows()).arg(table->columns());
+    for (const QTextLength& share : table->format().columnWidthConstraints())
+        shape += QLatin1Char(' ') + QString::number(share.rawValue(), 'f', 1);
+    return shape;
+}
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+void TestTextEdit::tablesChangeAsOneUndoStep_data()
+{
+    QTest::addColumn<int>("change"); // -1: none
+    QTest::addColumn<int>("rows");   // of the table inserted
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<QString>("shape"); // after the change
+    using C = textinsert::TableChange;
+    QTest::newRow("insert") << -1 << 2 << 3 << "2x3 33.3 33.3 33.3";
+    QTest::newRow("bounded") << -1 << 0 << 100 << "1x64" + QString(" 1.6").repeated(64);
+    QTest::newRow("row above") << int(C::RowAbove) << 2 << 2 << "3x2 50.0 50.0";
+    QTest::newRow("row below") << int(C::RowBelow) << 2 << 2 << "3x2 50.0 50.0";
+    QTest::newRow("column left") << int(C::ColumnLeft) << 2 << 3 << "2x4 25.0 25.0 25.0 25.0";
+    QTest::newRow("column right") << int(C::ColumnRight) << 2 << 1 << "2x2 50.0 50.0";
+    QTest::newRow("remove row") << int(C::RemoveRow) << 2 << 2 << "1x2 50.0 50.0";
+    QTest::newRow("remove column") << int(C::RemoveColumn) << 1 << 4 << "1x3 33.3 33.3 33.3";
+    QTest::newRow("last row stays") << int(C::RemoveRow) << 1 << 2 << "1x2 50.0 50.0";
+    QTest::newRow("last column stays") << int(C::RemoveColumn) << 3 << 1 << "3x1 100.0";
+}
+
+// Each insert or change of a table is one step for Undo; a table never
+// loses its last row or column.
+void TestTextEdit::tablesChangeAsOneUndoStep()
+{
+    QFETCH(int, change);
+    QFETCH(int, rows);
+    QFETCH(int, columns);
+    QFETCH(QString, shape);
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    QVERIFY(textinsert::insertTable(cursor, rows, columns));
+    QTextCursor outside(&document);
+    outside.movePosition(QTextCursor::End);
+    QVERIFY(!textinsert::changeTable(outside, textinsert::TableChange::RowAbove));
+    const QString inserted = tableShape(document);
+    const bool changed =
+        change >= 0 && textinsert::changeTable(cursor, textinsert::TableChange(change));
+    QCOMPARE(tableShape(document), shape);
+    document.undo();
+    QCOMPARE(tableShape(document), changed ? inserted : QStringLiteral("none"));
+}
+
+// Tab's walk through a table: row by row, past a merged cell's parts, a new
+// row after the last cell; back from the first cell goes nowhere.
+void TestTextEdit::tabWalksTheCells()
+{
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    QTextTable* table = textinsert::insertTable(cursor, 2, 3);
+    table->mergeCells(0, 1, 1, 2);
+    QString walk;
+    const auto cell = [&] {
+        const QTextTableCell at = table->cellAt(cursor);
+        walk += QStringLiteral(" %1,%2").arg(at.row()).arg(at.column());
+    };
+    QVERIFY(textinsert::moveToNextCell(cursor, true));
+    cell();
+    for (int i = 0; i < 5; ++i) {
+        QVERIFY(textinsert::moveToNextCell(cursor, false));
+        cell();
+    }
+    QVERIFY(textinsert::moveToNextCell(cursor, true));
+    cell();
+    QCOMPARE(walk, QStringLiteral(" 0,0 0,1 1,0 1,1 1,2 2,0 1,2"));
+    document.undo();
+    QCOMPARE(table->rows(), 2);
+    QTextCursor before(&document);
+    QVERIFY(!textinsert::moveToNextCell(before, false));
+}
+
+// Pictures keep PNG and JPEG bytes as they are and other formats as PNG, are
+// made to fit the text width, and what is no picture inserts nothing.
+void TestTextEdit::picturesKeepTheirBytes()
+{
+    QImage small(40, 20, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    QImage wide(2000, 100, QImage::Format_RGB32);
+    wide.fill(Qt::blue);
+    const struct
+    {
+        QByteArray bytes;
+        QByteArray kept; // the resource's bytes
+        QSizeF shown;
+    } cases[] = {{encoded(small, "PNG"), encoded(small, "PNG"), {30, 15}},
+                 {encoded(small, "JPEG"), encoded(small, "JPEG"), {30, 15}},
+                 {encoded(small, "BMP"), encoded(small, "PNG"), {30, 15}},
+                 {encoded(wide, "PNG"), encoded(wide, "PNG"), {481.9, 24.095}},
+                 {"\x89PNG but not really", {}, {}},
+                 {"plain text", {}, {}}};
+    for (const auto& picture : cases) {
+        QTextDocument document;
+        QTextCursor cursor(&document);
+        QCOMPARE(textinsert::insertPicture(cursor, picture.bytes), !picture.kept.isEmpty());
+        if (picture.kept.isEmpty()) {
+            QCOMPARE(document.characterCount(), 1);
+            continue;
+        }
+        const QTextImageFormat format =
+            QTextCursor(&document).block().begin().fragment().charFormat().toImageFormat();
+        QCOMPARE(document.resource(QTextDocument::ImageResource, QUrl(format.name())).toByteArray(),
+                 picture.kept);
+        QCOMPARE(QSizeF(format.width(), format.height()), picture.shown);
+        document.undo();
+        QCOMPARE(document.characterCount(), 1);
+    }
+}
 
 QTEST_MAIN(TestTextEdit)
 #include "tst_textedit.moc"
