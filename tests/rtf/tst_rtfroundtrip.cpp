@@ -405,6 +405,10 @@ void TestRtfRoundTrip::structures()
         QVERIFY(arial > 0);
         const QByteArray font = data.mid(data.lastIndexOf("{\\f", arial) + 1, 3);
         QVERIFY2(data.contains("{\\header\\pard" + font), font);
+        // A section that ends after a paragraph's end ends after that paragraph.
+        QTextDocument sections;
+        QVERIFY(rtf::read("{\\rtf1 a\\par b\\par\\sect c}", &sections).ok());
+        QVERIFY(rtf::write(sections).contains("b\\par\n\\sect\nc"));
     }
     if (builder == 0) {
         const auto* table = qobject_cast<QTextTable*>(back->rootFrame()->childFrames().value(0));

@@ -156,7 +156,7 @@ void TextOutput::fontsChanging()
 {
     flushText();
     ++m_formatGeneration; // every slot made before is stale, at no cost per slot
-    m_lastKnown = false; // its format was made with the table that goes
+    m_lastKnown = false;  // its format was made with the table that goes
 }
 
 void TextOutput::endParagraph(const ParaState& para)
