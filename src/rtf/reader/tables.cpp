@@ -143,8 +143,7 @@ void Tables::place(int depth)
     if (depth > 0 && m_open.size() == depth) {
         Open& table = m_open.last();
         if (table.rowEnded) {
-            table.table->appendRows(1);
-            ++table.row;
+            nextRow(table);
             table.cell = 0;
             table.rowEnded = false;
             startRow(table, m_rows[depth]);
@@ -201,9 +200,26 @@ void Tables::open(int depth)
     enterCell(m_open.last());
 }
 
+// Rows go in ahead, as many as the table has so far: Qt makes the table's
+// cell structure anew after rows are added, at a cost that grows with the
+// table, so it is made a few times for a long table rather than once a row.
+// close() removes the rows left over.
+void Tables::nextRow(Open& table)
+{
+    if (table.spareRows == 0) {
+        table.spareRows = table.row + 1;
+        table.table->appendRows(table.spareRows);
+    }
+    --table.spareRows;
+    ++table.row;
+}
+
 void Tables::close()
 {
-    joinVertically(m_open.last());
+    Open& table = m_open.last();
+    if (table.spareRows > 0)
+        table.table->removeRows(table.table->rows() - table.spareRows, table.spareRows);
+    joinVertically(table);
     m_output.cursor().setPosition(m_open.last().table->lastPosition() + 1);
     m_open.removeLast();
 }

@@ -81,6 +81,7 @@ private:
         int rowColumns = 0;    // the columns the current row's definition covers
         int left = 0;          // the first row's left edge
         int row = 0;
+        int spareRows = 0; // rows added ahead of the rows read (see nextRow())
         int cell = 0;
         bool rowEnded = false;
         bool cellEnded = false;
@@ -91,6 +92,7 @@ private:
 
     void open(int depth);
     void close();
+    void nextRow(Open& table);
     void joinVertically(Open& table);
     void startRow(Open& table, const Row& row);
     void splitColumns(Open& table, const QList<int>& rights);
