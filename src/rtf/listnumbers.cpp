@@ -168,20 +168,48 @@ QString listNumberText(int number, QTextListFormat::Style style)
 
 QString listItemText(const QTextList& list, const QTextBlock& block)
 {
+    return listItemText(list, block, list.itemNumber(block));
+}
+
+QString listItemText(const QTextList& list, const QTextBlock& block, int index)
+{
     const QTextListFormat format = list.format();
-    const int index = list.itemNumber(block);
-    const bool ownFormat = format.hasProperty(kListNumberFormat);
-    if ((!format.hasProperty(kListStart) && !ownFormat) || index < 0 ||
-        format.style() > QTextListFormat::ListDecimal)
+    const QTextListFormat::Style style = format.style();
+    if (index < 0 || style > QTextListFormat::ListDecimal)
         return list.itemText(block);
     const QString suffix = format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix()
                                                                              : QStringLiteral(".");
-    const int number =
-        (format.hasProperty(kListStart) ? format.intProperty(kListStart) : 1) + index;
-    return format.numberPrefix() +
-           (ownFormat ? listNumberText(number, format.intProperty(kListNumberFormat))
-                      : listNumberText(number, format.style())) +
-           suffix;
+    if (format.hasProperty(kListStart) || format.hasProperty(kListNumberFormat)) {
+        const int number =
+            (format.hasProperty(kListStart) ? format.intProperty(kListStart) : 1) + index;
+        return format.numberPrefix() +
+               (format.hasProperty(kListNumberFormat)
+                    ? listNumberText(number, format.intProperty(kListNumberFormat))
+                    : listNumberText(number, style)) +
+               suffix;
+    }
+    // As Qt labels it: counted from 1, "?" past the Roman numbers it writes,
+    // and the other way round in a right-to-left paragraph.
+    const int number = index + 1;
+    const bool roman =
+        style == QTextListFormat::ListLowerRoman || style == QTextListFormat::ListUpperRoman;
+    const QString text =
+        roman && number >= 5000 ? QStringLiteral("?") : listNumberText(number, style);
+    if (block.textDirection() == Qt::RightToLeft)
+        return suffix + text + format.numberPrefix();
+    return format.numberPrefix() + text + suffix;
+}
+
+int ListItemIndexes::indexOf(const QTextList& list, const QTextBlock& block)
+{
+    auto last = m_last.find(&list);
+    if (last == m_last.end())
+        last = m_last.insert(&list, -1);
+    if (list.item(*last + 1) != block)
+        *last = list.itemNumber(block);
+    else
+        ++*last;
+    return *last;
 }
 
 } // namespace velko::rtf

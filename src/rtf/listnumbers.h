@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QTextListFormat>
 
@@ -22,5 +23,19 @@ bool isExtraNumberFormat(int numberFormat);
 // first number (kListStart) and in its own number format (kListNumberFormat)
 // when it has them.
 QString listItemText(const QTextList& list, const QTextBlock& block);
+// The same for the item at `index` in its list, without looking for it
+// there (which takes as long as the list).
+QString listItemText(const QTextList& list, const QTextBlock& block, int index);
+
+// Finds the items of lists in a walk through a document: the item after the
+// last one found in its list is found at once, any other by a search.
+class ListItemIndexes
+{
+public:
+    int indexOf(const QTextList& list, const QTextBlock& block);
+
+private:
+    QHash<const QTextList*, int> m_last;
+};
 
 } // namespace velko::rtf

@@ -13,7 +13,7 @@ namespace velko::rtf {
 
 namespace {
 
-QString labelFor(const QTextList& list, const QTextBlock& block)
+QString labelFor(const QTextList& list, const QTextBlock& block, ListItemIndexes& items)
 {
     switch (list.format().style()) {
     case QTextListFormat::ListDisc:
@@ -23,7 +23,7 @@ QString labelFor(const QTextList& list, const QTextBlock& block)
     case QTextListFormat::ListSquare:
         return QStringLiteral("\u25AA");
     default:
-        return listItemText(list, block);
+        return listItemText(list, block, items.indexOf(list, block));
     }
 }
 
@@ -131,6 +131,7 @@ QString plainText(const QTextDocument& document)
         if (frame->frameFormat().hasProperty(kNotesArea))
             notes = frame;
     }
+    ListItemIndexes items;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         if (notes && block.position() >= notes->firstPosition() &&
             block.position() <= notes->lastPosition())
@@ -138,7 +139,7 @@ QString plainText(const QTextDocument& document)
         if (block != document.begin())
             out += u'\n';
         if (const QTextList* list = block.textList())
-            out += labelFor(*list, block) + u'\t';
+            out += labelFor(*list, block, items) + u'\t';
         QString text = block.text();
         if (notes || text.contains(QChar::ObjectReplacementCharacter))
             text = textOf(block);

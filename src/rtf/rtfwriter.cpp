@@ -427,7 +427,7 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
         const int style = list->format().style();
         const bool bullet = numberFormat(QTextListFormat::Style(style)) == 23;
         appendEscaped(m_out, bullet ? QString(QChar(bulletFor(QTextListFormat::Style(style))))
-                                    : listItemText(*list, block));
+                                    : listItemText(*list, block, m_items.indexOf(*list, block)));
         m_out += "\\tab}";
     }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rtf/listnumbers.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QHash>
@@ -122,6 +124,7 @@ private:
     QList<QColor> m_colors;         // index 0 is the automatic colour
     QHash<QRgb, int> m_colorIndex;
     QList<const QTextList*> m_lists;
+    ListItemIndexes m_items;
     QHash<const QTextList*, int> m_listIndex;
 
     std::vector<FormatInfo> m_formats;   // slots by the document's format index

@@ -1,4 +1,5 @@
 #include "rtf/grammar/rtfgrammar.h"
+#include "rtf/listnumbers.h"
 #include "rtf/rtf.h"
 #include "rtf/textproperties.h"
 #include "structure.h"
@@ -219,6 +220,7 @@ private slots:
     void structures();
     void keptObjectsOutliveEditing();
     void lastParagraph();
+    void listLabelsAsQtGivesThem();
     void rangeIsCompleteDocument();
 };
 
@@ -478,6 +480,42 @@ void TestRtfRoundTrip::lastParagraph()
 
     cursor.insertBlock(QTextBlockFormat());
     QCOMPARE(readBack(rtf::write(document))->blockCount(), 3);
+}
+
+// Labels are made without Qt's search through the list, as Qt makes them:
+// letters and Roman numbers past the simple ones, prefixes and suffixes,
+// and a right-to-left paragraph's label the other way round.
+void TestRtfRoundTrip::listLabelsAsQtGivesThem()
+{
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    for (const auto style : {QTextListFormat::ListDecimal, QTextListFormat::ListLowerAlpha,
+                             QTextListFormat::ListUpperAlpha, QTextListFormat::ListLowerRoman,
+                             QTextListFormat::ListUpperRoman}) {
+        QTextListFormat format;
+        format.setStyle(style);
+        if (style == QTextListFormat::ListUpperAlpha) {
+            format.setNumberPrefix("(");
+            format.setNumberSuffix(")");
+        }
+        cursor.insertBlock();
+        cursor.createList(format);
+        for (int item = 0; item < 60; ++item)
+            cursor.insertText(item % 7 == 0 ? QStringLiteral("\u05d0\u05d1\u05d2\u2029")
+                                            : QStringLiteral("text\u2029"));
+    }
+    rtf::ListItemIndexes items;
+    int labels = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (const QTextList* list = block.textList()) {
+            QCOMPARE(rtf::listItemText(*list, block, items.indexOf(*list, block)),
+                     list->itemText(block));
+            ++labels;
+        }
+    }
+    QCOMPARE(labels, 5 * 61); // each list's empty last paragraph is an item too
+    const QTextBlock rightToLeft = document.begin().next();
+    QCOMPARE(rtf::listItemText(*rightToLeft.textList(), rightToLeft), QStringLiteral(".1"));
 }
 
 void TestRtfRoundTrip::rangeIsCompleteDocument()

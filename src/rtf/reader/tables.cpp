@@ -200,14 +200,16 @@ void Tables::open(int depth)
     enterCell(m_open.last());
 }
 
-// Rows go in ahead, as many as the table has so far: Qt makes the table's
-// cell structure anew after rows are added, at a cost that grows with the
-// table, so it is made a few times for a long table rather than once a row.
-// close() removes the rows left over.
+// Rows go in ahead, as many as the table has so far up to kRowsAhead: Qt
+// makes the table's cell structure anew after rows are added, at a cost that
+// grows with the table, so it is made a few times for a long table rather
+// than once a row. close() removes the rows left over, which Qt does at a
+// cost that grows faster than their number: hence the bound.
 void Tables::nextRow(Open& table)
 {
+    constexpr int kRowsAhead = 1024;
     if (table.spareRows == 0) {
-        table.spareRows = table.row + 1;
+        table.spareRows = qMin(table.row + 1, kRowsAhead);
         table.table->appendRows(table.spareRows);
     }
     --table.spareRows;
