@@ -1,4 +1,5 @@
 #include "engine/documentbuilder.h"
+#include "feedback/childwindow.h"
 
 #include "rtf/rtf.h"
 
@@ -86,6 +87,7 @@ void DocumentBuilder::showProgress()
     m_dialog->setObjectName(QStringLiteral("documentProgress"));
     m_dialog->setWindowTitle(tr("Opening the document"));
     m_dialog->setAccessibleName(tr("Opening the document"));
+    m_dialog->setMinimumWidth(titleFittingWidth(m_dialog));
     // The bar is set directly: the dialog's own setValue() would run the
     // event loop inside it. Nor does the dialog show itself: it is shown here.
     m_bar = new QProgressBar(m_dialog);

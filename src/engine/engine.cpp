@@ -118,7 +118,7 @@ Status Engine::buildDocument(const QByteArray& rtf, PendingDocument pending, Bui
         documentBuilt(document);
         return {};
     }
-    m_builder = new DocumentBuilder(mainWindow, rtf, font, VelkoField->documentPreparer(), this);
+    m_builder = new DocumentBuilder(mainWindow, rtf, font, VelkoField->preparerForBuild(), this);
     connect(m_builder, &DocumentBuilder::finished, this, &Engine::documentBuilt);
     m_builder->start(progressAfterMs);
     return {};

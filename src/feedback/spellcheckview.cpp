@@ -41,6 +41,10 @@ void SpellCheckView::useChecker(std::unique_ptr<SpellChecker> checker)
 void SpellCheckView::openDesktopDictionaryLater()
 {
     QMetaObject::invokeMethod(this, &SpellCheckView::openDesktopDictionary, Qt::QueuedConnection);
+    // A document built before then opens it at once, to be marked as it is built.
+    if (m_view)
+        connect(m_view, &VelkoTextView::documentBuildStarting, this,
+                &SpellCheckView::openDesktopDictionary, Qt::SingleShotConnection);
 }
 
 void SpellCheckView::openDesktopDictionary()

@@ -53,6 +53,14 @@ public:
     using DocumentPreparer = std::function<void(QTextDocument* document)>;
     void setDocumentPreparer(DocumentPreparer preparer) { m_preparer = std::move(preparer); }
     DocumentPreparer documentPreparer() const { return m_preparer; }
+    // The preparer for a build that starts now: what makes one (the spelling
+    // dictionary) is told first, so a document opened before it was ready
+    // is not marked afterwards, on this thread, block by block.
+    DocumentPreparer preparerForBuild()
+    {
+        emit documentBuildStarting();
+        return m_preparer;
+    }
     void setWholeTextColorFromCode(const QColor& color);
 
     QByteArray rtfOfWholeText() const;
@@ -72,6 +80,8 @@ signals:
     void userTextChanged();
     // setRtfFromCode() put a new document in the view.
     void documentReplaced(QTextDocument* document);
+    // A document is about to be built elsewhere for the view.
+    void documentBuildStarting();
     // A new document starts in another font than the last one.
     void defaultFontChanged();
 

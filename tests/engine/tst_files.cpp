@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "core/desktop/recentdocuments.h"
 #include "engine/documentbuilder.h"
+#include "feedback/childwindow.h"
 #include "feedback/spellcheckview.h"
 #include "rtf/rtf.h"
 
@@ -188,6 +189,7 @@ private slots:
         auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
         QVERIFY(progress);
         QCOMPARE(progress->windowModality(), Qt::WindowModal);
+        QVERIFY(progress->minimumWidth() >= titleFittingWidth(progress)); // the whole title shows
         QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
         QTRY_VERIFY(!m_engine->findChild<DocumentBuilder*>()); // its thread ended
         QCOMPARE(snapshotOf(*m_layout), before);

@@ -148,6 +148,15 @@ private slots:
         QVERIFY(view.setRtfFromCode("{\\rtf1\\ansi Nothng new.\\par}"));
         QTRY_COMPARE(marksOf(view.document()), (QList<std::pair<int, int>>{{0, 6}}));
         QCOMPARE(edits.count(), 0);
+
+        // A build that starts before the desktop's dictionary opened opens it
+        // first, to mark the document as it is built rather than afterwards.
+        VelkoTextView other;
+        SpellCheckView later(&other, nullptr, {});
+        later.openDesktopDictionaryLater();
+        QVERIFY(!later.checker() && !other.documentPreparer());
+        QVERIFY(other.preparerForBuild());
+        QVERIFY(later.checker());
     }
 
 private:
