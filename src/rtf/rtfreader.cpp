@@ -51,7 +51,7 @@ bool RtfReader::build(QByteArrayView data)
     const bool undo = m_document->isUndoRedoEnabled();
     m_document->setUndoRedoEnabled(false);
     m_document->clear();
-    m_output.begin();
+    m_output.begin(data.size());
     m_stack.reserve(64);
 
     const qsizetype start = signatureStart(data);

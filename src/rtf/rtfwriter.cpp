@@ -10,6 +10,7 @@
 #include <QTextFrame>
 #include <QTextList>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -217,9 +218,10 @@ int RtfWriter::colorIndex(const QColor& color)
 const RtfWriter::FormatInfo& RtfWriter::infoFor(const QTextFragment& fragment)
 {
     const int index = fragment.charFormatIndex();
-    if (m_formats.empty())
-        m_formats.resize(kFormatSlots);
-    FormatInfo& info = m_formats[size_t(index) & (kFormatSlots - 1)];
+    if (m_formats.empty()) // no more slots than the document has characters
+        m_formats.resize(
+            std::bit_ceil(size_t(qBound(64, m_document.characterCount(), kMaxFormatSlots))));
+    FormatInfo& info = m_formats[size_t(index) & (m_formats.size() - 1)];
     if (info.index != index) {
         const QTextCharFormat format = fragment.charFormat();
         info = FormatInfo{stateFor(format), hrefOf(format), format.isImageFormat(),

@@ -70,7 +70,7 @@ private:
         bool endnote = false;
         QList<NoteItem> items;
     };
-    static constexpr size_t kFormatSlots = 4096; // a power of two
+    static constexpr int kMaxFormatSlots = 4096; // a power of two
 
     void collectTables(int from, int to);
     // A block's heading level and list, for the style sheet and the list table.

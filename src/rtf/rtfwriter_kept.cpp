@@ -1,3 +1,4 @@
+#include "rtf/formatwords.h"
 #include "rtf/grammar/rtftokenizer.h"
 #include "rtf/keptproperties.h"
 #include "rtf/rtfwriter.h"
@@ -99,6 +100,7 @@ int RtfWriter::keptFontIndex(const QString& family, int charset)
     m_fonts.append(family);
     m_fontIndex.insert(key, index);
     m_fontCharsets.insert(index, charset);
+    m_symbolFonts.append(isSymbolFontName(family)); // by index, as for the text's fonts
     return index;
 }
 

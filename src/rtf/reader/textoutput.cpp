@@ -9,13 +9,18 @@
 #include <QTextDocument>
 #include <QTextList>
 
+#include <algorithm>
+#include <bit>
+
 namespace velko::rtf::reader {
 
 namespace {
 
-// Character formats kept for reuse (a power of two); a bound for documents of
-// endless variety.
+// Character formats kept for reuse: a bound for documents of endless
+// variety, and one format slot for so many bytes of RTF below it, so a small
+// document does not pay for the slots of a large one.
 constexpr size_t kMaxCachedFormats = 8192;
+constexpr size_t kBytesPerCachedFormat = 64;
 // Characters held back across paragraph ends before they go in.
 constexpr qsizetype kMaxBatch = 1 << 16;
 
@@ -46,8 +51,11 @@ TextOutput::TextOutput(QTextDocument* document, CodePages& codePages, const Font
 {
 }
 
-void TextOutput::begin()
+void TextOutput::begin(qsizetype bytes)
 {
+    m_formatSlots = std::bit_ceil(
+        std::clamp(size_t(bytes) / kBytesPerCachedFormat, size_t(64), kMaxCachedFormats));
+    m_formats.clear();
     m_cursor = QTextCursor(m_document);
     m_cursor.beginEditBlock();
     m_lastKnown = false;
@@ -122,8 +130,8 @@ void TextOutput::flushBytes()
 const QTextCharFormat& TextOutput::formatFor(const CharState& state)
 {
     if (m_formats.empty())
-        m_formats.resize(kMaxCachedFormats);
-    CachedFormat& slot = m_formats[qHash(state) & (kMaxCachedFormats - 1)];
+        m_formats.resize(m_formatSlots);
+    CachedFormat& slot = m_formats[qHash(state) & (m_formatSlots - 1)];
     if (slot.generation != m_formatGeneration || !(slot.state == state)) {
         slot.state = state;
         slot.format = compacted(charFormat(state, m_fonts, m_colors, m_fields));

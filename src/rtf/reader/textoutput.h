@@ -32,8 +32,9 @@ public:
     TextOutput(QTextDocument* document, CodePages& codePages, const FontTable& fonts,
                const ColorTable& colors, ListTables& lists, const Fields& fields);
 
-    // The output goes into one edit block, from the start of the document.
-    void begin();
+    // The output goes into one edit block, from the start of the document;
+    // `bytes` of RTF are to come (they size the cache of formats).
+    void begin(qsizetype bytes);
     void end();
 
     // Bytes of text in the code page of the state's font.
@@ -110,7 +111,8 @@ private:
         QTextCharFormat format;
         quint32 generation = 0;
     };
-    std::vector<CachedFormat> m_formats;
+    std::vector<CachedFormat> m_formats; // a power of two of them, made with the first
+    size_t m_formatSlots = 64;
     quint32 m_formatGeneration = 1;
     ParaState m_blockState;
     QTextBlockFormat m_blockFormat;
