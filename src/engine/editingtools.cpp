@@ -114,6 +114,8 @@ void EditingTools::showCharFormat(const QTextCharFormat& format)
     {
         const QSignalBlocker blocker(m_fontFamily);
         m_fontFamily->setCurrentFont(font);
+        // A name longer than the box shows from its start.
+        m_fontFamily->lineEdit()->setCursorPosition(0);
     }
     m_fontSize->setCurrentText(QLocale().toString(font.pointSizeF()));
     action(QStringLiteral("formatBold"))->setChecked(font.bold());

@@ -155,7 +155,8 @@ private slots:
         QCOMPARE(w.view()->toHtml(), before);
     }
 
-    // Nonsense typed into the size box changes nothing; the box shows the size again.
+    // Nonsense typed into the size box changes nothing; the box shows the size
+    // again. A family's name too long for its box shows from its start.
     void sizeBoxTakesTypedSizes()
     {
         Window w;
@@ -167,6 +168,12 @@ private slots:
         w.typeSize(QStringLiteral("huge"));
         QTRY_COMPARE(w.tools()->fontSizeBox()->currentText(), shown);
         QCOMPARE(w.view()->toHtml(), before);
+
+        QTextCharFormat longName;
+        longName.setFontFamilies({QStringLiteral("A Family Whose Name Runs Long Past Its Box")});
+        w.view()->textCursor().mergeCharFormat(longName);
+        w.select(1, 2);
+        QCOMPARE(w.tools()->fontFamilyBox()->lineEdit()->cursorPosition(), 0);
     }
 
     void readOnlyOutputDisablesChangingCommands()
