@@ -269,6 +269,9 @@ void RtfReader::controlWord(const RtfToken& token)
     case Word::FootnoteNumber:
         footnoteNumber();
         break;
+    case Word::CommentMark: // where a comment is anchored: kept unseen, as its groups are
+        insertKept("\\chatn ", true);
+        break;
     case Word::Line:
         placeOutput();
         m_output.character(group.chars, u'\u2028');

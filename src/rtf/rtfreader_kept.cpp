@@ -204,7 +204,7 @@ bool RtfReader::keptWord(const RtfToken& token, const WordEntry* entry, bool fir
     }
     if (kind == Kept::Kind::None)
         return entry && (entry->word == Word::KeptGroup || entry->word == Word::Setting);
-    m_keptKind = m_kept.inNote() ? Kept::Kind::Inline : kind;
+    m_keptKind = m_kept.inNote() && kind != Kept::Kind::Invisible ? Kept::Kind::Inline : kind;
     m_keptStart = group.start;
     m_keptDepth = 1;
     m_stack.removeLast();
@@ -257,6 +257,9 @@ void RtfReader::endKept()
         placeOutput();
         m_output.flushText();
         m_kept.addNote(rtf, m_output.cursor(), currentFormat());
+        break;
+    case Kept::Kind::Invisible:
+        insertKept(rtf, true);
         break;
     default:
         insertKept(rtf, false);

@@ -48,7 +48,7 @@ inline QString paragraphStructure(const QTextBlock& block)
         const QTextImageFormat image = format.toImageFormat();
         if (velko::rtf::isKeptName(image.name())) {
             QByteArray rtf = image.property(velko::rtf::kKeptRtf).toByteArray();
-            rtf = rtf.mid(rtf.startsWith("{\\*\\") ? 4 : 2);
+            rtf = rtf.mid(rtf.startsWith("{\\*\\") ? 4 : rtf.startsWith("{") ? 2 : 1);
             qsizetype letters = 0;
             while (letters < rtf.size() && std::isalpha(uchar(rtf.at(letters))))
                 ++letters;

@@ -106,16 +106,18 @@ void TestRtfLibreOffice::tablePictureAndHeading()
 }
 
 // A document LibreOffice wrote (from tests/rtf/data/libreoffice-kept.fodt):
-// an A4 page with a header and a footer, a footnote, hidden text and a page
-// break. All of it comes back from LibreOffice after our read and write.
+// an A4 page with a header and a footer, a footnote, hidden text, a page
+// break, a bookmark and a comment. All of it comes back from LibreOffice
+// after our read and write.
 void TestRtfLibreOffice::whatTheViewCannotShow()
 {
     QTextDocument document;
     QVERIFY(
         rtf::read(readFile(VELKO_SOURCE_DIR "/tests/rtf/data/libreoffice-kept.rtf"), &document));
     QCOMPARE(structureOf(document),
-             QStringLiteral("First page text^1 with a note, and {v}hidden./~Second page text./"
-                            "notes(@^1The footnote text.)/"));
+             QStringLiteral("First page text^1 with a note, and {v}hidden./~Second "
+                            "{bkmkstart}{bkmkend}page{atnid}{atnauthor}{chatn}{annotation} "
+                            "text./notes(@^1The footnote text.)/"));
     const QByteArray written = rtf::write(document);
     QTextDocument again;
     QVERIFY(rtf::read(written, &again));
@@ -133,7 +135,8 @@ void TestRtfLibreOffice::whatTheViewCannotShow()
     QCOMPARE(attribute("fo:break-before"), QStringLiteral("page"));
     QCOMPARE(attribute("text:display"), QStringLiteral("none"));
     for (const char* text :
-         {"Running head", "Running foot", "The footnote text.", "secret words", "<text:note "})
+         {"Running head", "Running foot", "The footnote text.", "secret words", "<text:note ",
+          "<text:bookmark text:name=\"mark1\"", "Jo Reviewer", "A comment on the page."})
         QVERIFY2(odt.contains(QLatin1String(text)), text);
 }
 

@@ -100,6 +100,8 @@ const std::unordered_map<std::string_view, WordEntry>& words()
             keep(name, kKeptDocument);
         for (std::string_view name : kKeptInlineGroups)
             keep(name, kKeptInline);
+        for (std::string_view name : kKeptInvisibleGroups)
+            keep(name, kKeptInvisible);
         keep("footnote", kKeptNote);
         for (std::string_view name : kKeptSettings)
             add(name, Word::Setting);
@@ -213,6 +215,7 @@ const std::unordered_map<std::string_view, WordEntry>& words()
         add("sect", Word::Section);
         add("page", Word::PageBreak);
         add("chftn", Word::FootnoteNumber);
+        add("chatn", Word::CommentMark);
         add("line", Word::Line);
         add("tab", Word::Tab);
         add("cell", Word::Cell);

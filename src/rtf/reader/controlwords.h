@@ -124,6 +124,7 @@ enum class Word {
     Section,
     PageBreak,
     FootnoteNumber, // \chftn
+    CommentMark,    // \chatn
     Character,
 };
 

@@ -26,9 +26,10 @@ public:
     // The kinds of kept group; the words that begin them are in keptwords.h.
     enum class Kind {
         None,
-        Document, // a group of the document: kept for the header area
-        Inline,   // a group kept where it stands, as an object in the text
-        Note,     // \footnote
+        Document,  // a group of the document: kept for the header area
+        Inline,    // a group kept where it stands, as an object in the text
+        Note,      // \footnote
+        Invisible, // kept where it stands, not shown (a bookmark)
     };
 
     // Reading a note's text (a footnote read on its own): its automatic

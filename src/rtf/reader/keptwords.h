@@ -9,6 +9,7 @@ namespace velko::rtf::reader {
 inline constexpr char16_t kKeptDocument = 1;
 inline constexpr char16_t kKeptInline = 2;
 inline constexpr char16_t kKeptNote = 3;
+inline constexpr char16_t kKeptInvisible = 4;
 
 // Groups of the document as a whole, kept for the header area.
 inline constexpr std::string_view kKeptDocumentGroups[] = {
@@ -20,9 +21,16 @@ inline constexpr std::string_view kKeptDocumentGroups[] = {
     "datastore", "mmathPr", "wgrffmtfilter", "protusertbl", "filetbl",
     "nextfile",  "private", "pnseclvl"};
 
-// Groups kept where they stand in the text: shapes, drawing objects, objects.
-inline constexpr std::string_view kKeptInlineGroups[] = {"shp", "shpgrp", "shpinst", "do",
-                                                         "object"};
+// Groups kept where they stand in the text: shapes, drawing objects,
+// objects, comments.
+inline constexpr std::string_view kKeptInlineGroups[] = {"shp", "shpgrp", "shpinst",
+                                                         "do",  "object", "annotation"};
+
+// Groups kept where they stand but not shown: bookmarks, and the parts of a
+// comment that say who made it and what it covers.
+inline constexpr std::string_view kKeptInvisibleGroups[] = {
+    "bkmkstart", "bkmkend", "atnid",     "atnauthor", "atnref",   "atndate",
+    "atntime",   "atnicn",  "atrfstart", "atrfend",   "atnparent"};
 
 // Settings of the document and its sections: page size and margins,
 // footnote and page numbering, columns, line numbers.
