@@ -104,6 +104,8 @@ bool RtfReader::build(QByteArrayView data)
     }
     if (!m_stack.isEmpty() && !calledOff) // truncated: keep what was read
         m_output.finish(top().para);
+    if (!m_unseen.isEmpty() && !calledOff) // at the end of the last paragraph
+        insertUnseen();
     m_tables.finish();
     m_kept.finish(m_document, m_fonts, m_colors);
     m_output.end();
@@ -270,7 +272,7 @@ void RtfReader::controlWord(const RtfToken& token)
         footnoteNumber();
         break;
     case Word::CommentMark: // where a comment is anchored: kept unseen, as its groups are
-        insertKept("\\chatn ", true);
+        keepUnseen("\\chatn ");
         break;
     case Word::Line:
         placeOutput();

@@ -85,10 +85,13 @@ private:
     void unicodeChar(char16_t c);
     void appendChar(char16_t c);
     // Content goes where the paragraph stands: in a table's cell or after it.
+    // Kept objects that are not shown go in first.
     void placeOutput()
     {
         if (const int depth = top().para.tableDepth(); m_tables.needsPlacing(depth))
             m_tables.place(depth);
+        if (!m_unseen.isEmpty())
+            insertUnseen();
     }
     void endPicture();
 
@@ -112,6 +115,10 @@ private:
     void skipHidden();
     void flushHidden();
     void insertKept(const QByteArray& rtf, bool hidden);
+    // A kept object not shown (a bookmark) waits for the content it stands
+    // before, so it neither opens a paragraph nor moves a table's cell.
+    void keepUnseen(const QByteArray& rtf);
+    void insertUnseen();
     QTextCharFormat currentFormat() const;
     void footnoteNumber();
     void pageBreak();
@@ -143,6 +150,7 @@ private:
         int characters;  // in the document when it began
     };
     QList<FieldStart> m_fieldStarts;
+    QList<QTextImageFormat> m_unseen; // see keepUnseen()
 
     reader::CodePages m_codePages;
     reader::FontTable m_fonts{m_codePages};

@@ -259,7 +259,7 @@ void RtfReader::endKept()
         m_kept.addNote(rtf, m_output.cursor(), currentFormat());
         break;
     case Kept::Kind::Invisible:
-        insertKept(rtf, true);
+        keepUnseen(rtf);
         break;
     default:
         insertKept(rtf, false);
@@ -272,6 +272,19 @@ QTextCharFormat RtfReader::currentFormat() const
     CharState state = top().chars;
     state.hidden = false;
     return charFormat(state, m_fonts, m_colors, m_fields);
+}
+
+void RtfReader::keepUnseen(const QByteArray& rtf)
+{
+    m_unseen.append(m_kept.object(rtf, currentFormat(), true, m_document));
+}
+
+void RtfReader::insertUnseen()
+{
+    QTextCursor& cursor = m_output.cursor();
+    for (const QTextImageFormat& format : std::as_const(m_unseen))
+        cursor.insertImage(format);
+    m_unseen.clear();
 }
 
 void RtfReader::insertKept(const QByteArray& rtf, bool hidden)

@@ -375,6 +375,13 @@ void TestRtfReader::structure_data()
         "{\\field{\\*\\fldinst PAGE}}{\\field{\\*\\fldinst N}{\\fldrslt }}{\\field}}",
         "a{shp}b{do}c{object}{field}{field}");
     row("page breaks", "{\\rtf1 a\\page b\\par\\page\\pard\\pagebb c\\par\\pard d}", "a/~b/~c/d");
+    // Unseen, a bookmark goes in with what follows it: in the cell, not
+    // between the tables; at the end, in the last paragraph.
+    row("comments and bookmarks",
+        "{\\rtf1 a{\\*\\atnid J}\\chatn{\\*\\annotation\\chatn note}\\par"
+        "\\trowd\\cellx900\\pard\\intbl x\\cell\\row\\trowd\\cellx900{\\*\\bkmkstart m}"
+        "\\pard\\intbl y\\cell\\row\\pard z\\par{\\*\\bkmkend m}}",
+        "a{atnid}{chatn}{annotation}/[(x)({bkmkstart}y)]/z{bkmkend}");
     row("footnotes, an endnote with a mark of its own",
         "{\\rtf1 a{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} one\\par two}b*"
         "{\\footnote\\ftnalt\\pard end}c{\\super\\chftn{\\footnote {\\chftn}x}}}",
