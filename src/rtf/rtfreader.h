@@ -118,6 +118,7 @@ private:
     // A kept object not shown (a bookmark) waits for the content it stands
     // before, so it neither opens a paragraph nor moves a table's cell.
     void keepUnseen(const QByteArray& rtf);
+    void unmarkFieldResult(int from, int to);
     void insertUnseen();
     QTextCharFormat currentFormat() const;
     void footnoteNumber();
@@ -148,6 +149,7 @@ private:
     {
         qsizetype depth; // of the \field group
         int characters;  // in the document when it began
+        int blocks;      // in the document when it began
     };
     QList<FieldStart> m_fieldStarts;
     QList<QTextImageFormat> m_unseen; // see keepUnseen()

@@ -1,5 +1,6 @@
 #include "rtf/keptproperties.h"
 #include "rtf/rtfreader.h"
+#include "rtf/textproperties.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -200,7 +201,8 @@ bool RtfReader::keptWord(const RtfToken& token, const WordEntry* entry, bool fir
     } else if (entry && entry->word == Word::Field && first) {
         placeOutput();
         m_output.flushText();
-        m_fieldStarts.append(FieldStart{m_stack.size(), m_document->characterCount()});
+        m_fieldStarts.append(
+            FieldStart{m_stack.size(), m_document->characterCount(), m_document->blockCount()});
     }
     if (kind == Kept::Kind::None)
         return entry && (entry->word == Word::KeptGroup || entry->word == Word::Setting);
@@ -215,13 +217,19 @@ bool RtfReader::keptWord(const RtfToken& token, const WordEntry* entry, bool fir
 }
 
 // A field group closes: one whose result put nothing in the text is kept.
+// The result of one is written back as that field's when it stands in one
+// paragraph; a result of several (a table of contents) stays their text.
 void RtfReader::keptFieldEnd()
 {
     if (m_fieldStarts.isEmpty() || m_fieldStarts.last().depth != m_stack.size())
         return;
-    const int characters = m_fieldStarts.takeLast().characters;
+    const FieldStart start = m_fieldStarts.takeLast();
     m_output.flushText();
-    if (m_document->characterCount() != characters)
+    if (m_document->blockCount() != start.blocks) {
+        unmarkFieldResult(start.characters - 1, m_document->characterCount() - 1);
+        return;
+    }
+    if (m_document->characterCount() != start.characters)
         return;
     const QByteArrayView rtf = m_data.sliced(top().start, m_tokenEnd - top().start);
     if (rtf.contains(QByteArrayView("fldinst")))
@@ -272,6 +280,29 @@ QTextCharFormat RtfReader::currentFormat() const
     CharState state = top().chars;
     state.hidden = false;
     return charFormat(state, m_fonts, m_colors, m_fields);
+}
+
+void RtfReader::unmarkFieldResult(int from, int to)
+{
+    // The fragments first: formats set merge them.
+    QList<std::pair<int, int>> marked; // position, length
+    for (QTextBlock block = m_document->findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() >= from && fragment.charFormat().hasProperty(kFieldInstruction))
+                marked.append({fragment.position(), fragment.length()});
+        }
+    }
+    QTextCursor cursor = m_output.cursor(); // which then knows the text before it no more
+    for (const auto& [position, length] : std::as_const(marked)) {
+        cursor.setPosition(position);
+        cursor.setPosition(position + length, QTextCursor::KeepAnchor);
+        QTextCharFormat format = cursor.charFormat();
+        format.clearProperty(kFieldInstruction);
+        format.clearProperty(kFieldNumber);
+        cursor.setCharFormat(format);
+    }
 }
 
 void RtfReader::keepUnseen(const QByteArray& rtf)

@@ -224,7 +224,11 @@ const RtfWriter::FormatInfo& RtfWriter::infoFor(const QTextFragment& fragment)
     FormatInfo& info = m_formats[size_t(index) & (m_formats.size() - 1)];
     if (info.index != index) {
         const QTextCharFormat format = fragment.charFormat();
-        info = FormatInfo{stateFor(format), hrefOf(format), format.isImageFormat(),
+        info = FormatInfo{stateFor(format),
+                          hrefOf(format),
+                          format.stringProperty(kFieldInstruction),
+                          format.intProperty(kFieldNumber),
+                          format.isImageFormat(),
                           format.hasProperty(kFootnoteMark) || format.hasProperty(kFootnoteNumber),
                           index};
     }
@@ -445,10 +449,10 @@ void RtfWriter::writeBlock(const QTextBlock& block, int from, int to, int depth)
         if (start >= end)
             continue;
         const FormatInfo& info = infoFor(fragment);
-        if (m_inLink && info.href != m_linkHref)
+        if (m_inLink && inOtherLink(info))
             closeLink();
-        if (!m_inLink && !info.href.isEmpty())
-            openLink(info.href);
+        if (!m_inLink && (!info.href.isEmpty() || !info.field.isEmpty()))
+            openLink(info);
         writeCharState(info.state);
         if (info.image) {
             const QTextImageFormat image = fragment.charFormat().toImageFormat();
@@ -495,19 +499,33 @@ void RtfWriter::writeCharState(const CharState& state)
     m_state = state;
 }
 
-void RtfWriter::openLink(const QString& href)
+void RtfWriter::openLink(const FormatInfo& info)
 {
-    // A field argument in quotes: backslashes doubled, quotes as in URLs.
-    QString target = href;
-    target.replace(u'\\', QLatin1String("\\\\"));
-    target.replace(u'"', QLatin1String("%22"));
-    m_out += "{\\field{\\*\\fldinst{HYPERLINK \"";
-    appendEscaped(m_out, target);
-    m_out += "\"}}{\\fldrslt{";
+    if (!info.href.isEmpty()) {
+        // A field argument in quotes: backslashes doubled, quotes as in URLs.
+        QString target = info.href;
+        target.replace(u'\\', QLatin1String("\\\\"));
+        target.replace(u'"', QLatin1String("%22"));
+        m_out += "{\\field{\\*\\fldinst{HYPERLINK \"";
+        appendEscaped(m_out, target);
+        m_out += "\"}}{\\fldrslt{";
+    } else {
+        m_out += "{\\field{\\*\\fldinst{";
+        appendEscaped(m_out, info.field);
+        m_out += "}}{\\fldrslt{";
+    }
     m_needDelimiter = false;
     m_stateBeforeLink = m_state;
     m_inLink = true;
-    m_linkHref = href;
+    m_linkHref = info.href;
+    m_linkField = info.field;
+    m_linkFieldNumber = info.fieldNumber;
+}
+
+bool RtfWriter::inOtherLink(const FormatInfo& info) const
+{
+    return info.href != m_linkHref || info.field != m_linkField ||
+           info.fieldNumber != m_linkFieldNumber;
 }
 
 void RtfWriter::closeLink()
@@ -517,6 +535,8 @@ void RtfWriter::closeLink()
     m_state = m_stateBeforeLink;
     m_inLink = false;
     m_linkHref.clear();
+    m_linkField.clear();
+    m_linkFieldNumber = 0;
 }
 
 void RtfWriter::writeControl(const char* word)

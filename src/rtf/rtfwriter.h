@@ -53,7 +53,9 @@ private:
     struct FormatInfo
     {
         CharState state;
-        QString href; // empty: not a link
+        QString href;  // empty: not a link
+        QString field; // the instruction of another field the text is the result of
+        int fieldNumber = 0;
         bool image = false;
         bool note = false; // a footnote's mark or automatic number
         int index = -1;    // the document's format index
@@ -105,7 +107,9 @@ private:
     void writeUnmarkedNotes();
     QByteArray paragraphProperties(const QTextBlock& block) const;
     void writeCharState(const CharState& state);
-    void openLink(const QString& href);
+    // A hyperlink's or another field's result begins; closeLink() ends it.
+    void openLink(const FormatInfo& info);
+    bool inOtherLink(const FormatInfo& info) const;
     void closeLink();
     void writeControl(const char* word);
     void writeControl(const char* word, int parameter);
@@ -140,6 +144,8 @@ private:
     CharState m_stateBeforeLink;
     bool m_inLink = false;
     QString m_linkHref;
+    QString m_linkField;
+    int m_linkFieldNumber = 0;
     QByteArray m_lastParagraph;
 
     QHash<int, QByteArray> m_paragraphEnds; // by block format index; empty: \par

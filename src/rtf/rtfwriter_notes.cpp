@@ -76,9 +76,13 @@ void RtfWriter::writeNote(const Note& note)
     const QByteArray lastParagraph = m_lastParagraph;
     const bool inLink = m_inLink;
     const QString linkHref = m_linkHref;
+    const QString linkField = m_linkField;
+    const int linkFieldNumber = m_linkFieldNumber;
     const CharState stateBeforeLink = m_stateBeforeLink;
     m_inLink = false;
     m_linkHref.clear();
+    m_linkField.clear();
+    m_linkFieldNumber = 0;
     m_lastParagraph.clear();
     // A note is read on its own, so it starts from plain characters.
     m_out += note.endnote ? "{\\footnote\\ftnalt\\plain" : "{\\footnote\\plain";
@@ -106,6 +110,8 @@ void RtfWriter::writeNote(const Note& note)
     m_lastParagraph = lastParagraph;
     m_inLink = inLink;
     m_linkHref = linkHref;
+    m_linkField = linkField;
+    m_linkFieldNumber = linkFieldNumber;
     m_stateBeforeLink = stateBeforeLink;
 }
 

@@ -21,6 +21,12 @@ inline constexpr int kListStart = QTextFormat::UserProperty + 0x5212;
 // int on a QTextListFormat: the RTF number format (\levelnfc) of a numbering
 // Qt has no style for, such as Chinese counting; Qt draws decimal numbers.
 inline constexpr int kListNumberFormat = QTextFormat::UserProperty + 0x5213;
+// QString on a QTextCharFormat: the instruction of the field (other than a
+// hyperlink) the text is the result of, as its \fldinst gave it ("PAGE").
+inline constexpr int kFieldInstruction = QTextFormat::UserProperty + 0x5214;
+// int on a QTextCharFormat: which field of its document's reading the text
+// is the result of, so two like fields side by side stay two.
+inline constexpr int kFieldNumber = QTextFormat::UserProperty + 0x5215;
 
 // The RTF underline words, and the style Qt draws each with.
 struct UnderlineKind

@@ -107,8 +107,8 @@ void TestRtfLibreOffice::tablePictureAndHeading()
 
 // A document LibreOffice wrote (from tests/rtf/data/libreoffice-kept.fodt):
 // an A4 page with a header and a footer, a footnote, hidden text, a page
-// break, a bookmark and a comment. All of it comes back from LibreOffice
-// after our read and write.
+// break, a bookmark, a comment and a page number field. All of it comes back
+// from LibreOffice after our read and write.
 void TestRtfLibreOffice::whatTheViewCannotShow()
 {
     QTextDocument document;
@@ -117,7 +117,7 @@ void TestRtfLibreOffice::whatTheViewCannotShow()
     QCOMPARE(structureOf(document),
              QStringLiteral("First page text^1 with a note, and {v}hidden./~Second "
                             "{bkmkstart}{bkmkend}page{atnid}{atnauthor}{chatn}{annotation} "
-                            "text./notes(@^1The footnote text.)/"));
+                            "text, page 2./notes(@^1The footnote text.)/"));
     const QByteArray written = rtf::write(document);
     QTextDocument again;
     QVERIFY(rtf::read(written, &again));
@@ -134,9 +134,9 @@ void TestRtfLibreOffice::whatTheViewCannotShow()
     QCOMPARE(qRound(centimetres(attribute("fo:page-height")) * 10), 297);
     QCOMPARE(attribute("fo:break-before"), QStringLiteral("page"));
     QCOMPARE(attribute("text:display"), QStringLiteral("none"));
-    for (const char* text :
-         {"Running head", "Running foot", "The footnote text.", "secret words", "<text:note ",
-          "<text:bookmark text:name=\"mark1\"", "Jo Reviewer", "A comment on the page."})
+    for (const char* text : {"Running head", "Running foot", "The footnote text.", "secret words",
+                             "<text:note ", "<text:bookmark text:name=\"mark1\"", "Jo Reviewer",
+                             "A comment on the page.", "<text:page-number "})
         QVERIFY2(odt.contains(QLatin1String(text)), text);
 }
 

@@ -221,6 +221,7 @@ private slots:
     void keptObjectsOutliveEditing();
     void lastParagraph();
     void listLabelsAsQtGivesThem();
+    void fieldResults();
     void rangeIsCompleteDocument();
 };
 
@@ -516,6 +517,24 @@ void TestRtfRoundTrip::listLabelsAsQtGivesThem()
     QCOMPARE(labels, 5 * 61); // each list's empty last paragraph is an item too
     const QTextBlock rightToLeft = document.begin().next();
     QCOMPARE(rtf::listItemText(*rightToLeft.textList(), rightToLeft), QStringLiteral(".1"));
+}
+
+// A field's result in one paragraph is written back as that field's, two
+// like fields side by side as two; a result over several paragraphs (a table
+// of contents) stays their text.
+void TestRtfRoundTrip::fieldResults()
+{
+    QTextDocument document;
+    QVERIFY(
+        rtf::read("{\\rtf1 p{\\field{\\*\\fldinst PAGE}{\\fldrslt 3}}{\\field{\\*\\fldinst  PAGE }"
+                  "{\\fldrslt 4}}.{\\field{\\*\\fldinst TOC \\\\o}{\\fldrslt a\\par b}}c}",
+                  &document)
+            .ok());
+    const QByteArray data = rtf::write(document);
+    QVERIFY2(data.contains("p{\\field{\\*\\fldinst{PAGE}}{\\fldrslt{3}}}"
+                           "{\\field{\\*\\fldinst{PAGE}}{\\fldrslt{4}}}.a\\par\nbc\\par"),
+             data.constData());
+    QCOMPARE(rtf::write(*readBack(data)), data);
 }
 
 void TestRtfRoundTrip::rangeIsCompleteDocument()

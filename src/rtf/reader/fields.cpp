@@ -76,11 +76,14 @@ int Fields::beginResult()
 {
     if (m_fields.isEmpty())
         return 0;
-    const QString target = hyperlinkTarget(m_fields.last().instruction);
-    if (target.isEmpty())
+    const QString instruction = m_fields.last().instruction.trimmed();
+    if (instruction.isEmpty())
         return 0;
-    m_links.append(target);
-    return int(m_links.size() - 1);
+    const QString target = hyperlinkTarget(instruction);
+    if (target.isEmpty() && instruction.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
+        return 0; // a link to nowhere: its text alone
+    m_results.append(target.isEmpty() ? Result{QString(), instruction} : Result{target, QString()});
+    return int(m_results.size() - 1);
 }
 
 void Fields::closeGroup(qsizetype depth)

@@ -6,24 +6,31 @@
 
 namespace velko::rtf::reader {
 
-// The fields being read (\field groups) and the hyperlinks their results
-// become. Links are numbered from 1; 0 stands for no link.
+// The fields being read (\field groups) and what their results are: a
+// hyperlink, or the result of another instruction. Results are numbered from
+// 1; 0 stands for none.
 class Fields
 {
 public:
-    Fields() : m_links{QString()} {}
+    struct Result
+    {
+        QString href;        // of a hyperlink
+        QString instruction; // of any other field
+    };
+
+    Fields() : m_results{Result{}} {}
 
     // \field in the group at `depth` (the size of the group stack).
     void begin(qsizetype depth);
     bool isOpen() const { return !m_fields.isEmpty(); }
     // A character of the innermost field's instruction (\fldinst).
     void instructionCharacter(char16_t c);
-    // \fldrslt: the link the result's text takes; 0 when the field is no hyperlink.
+    // \fldrslt: the result the text takes; 0 when the field has no instruction.
     int beginResult();
     // The group at `depth` closes, and the fields it began end.
     void closeGroup(qsizetype depth);
 
-    const QString& link(int index) const { return m_links.at(index); }
+    const Result& result(int index) const { return m_results.at(index); }
 
 private:
     struct Field
@@ -33,7 +40,7 @@ private:
     };
 
     QList<Field> m_fields;
-    QStringList m_links;
+    QList<Result> m_results;
 };
 
 } // namespace velko::rtf::reader

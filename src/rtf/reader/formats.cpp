@@ -215,8 +215,13 @@ QTextCharFormat charFormat(const CharState& state, const FontTable& fonts, const
     else if (state.verticalAlignment == 2)
         format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
     if (state.link > 0) {
-        format.setAnchor(true);
-        format.setAnchorHref(fields.link(state.link));
+        if (const Fields::Result& result = fields.result(state.link); !result.href.isEmpty()) {
+            format.setAnchor(true);
+            format.setAnchorHref(result.href);
+        } else {
+            format.setProperty(kFieldInstruction, result.instruction);
+            format.setProperty(kFieldNumber, state.link);
+        }
     }
     return format;
 }
