@@ -4,12 +4,14 @@
 #include "engine/textedit/textinsert.h"
 #include "feedback/clipboardguard.h"
 #include "rtf/rtf.h"
+#include "rtf/textproperties.h"
 
 #include <QImage>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPointer>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -20,6 +22,27 @@ VelkoTextView::VelkoTextView(QWidget* parent) : QTextEdit(parent)
     setAcceptRichText(true);
     m_newDocumentFont = document()->defaultFont();
     adoptDocument(document());
+    connect(this, &QTextEdit::cursorPositionChanged, this,
+            &VelkoTextView::leaveFieldResultAtItsEnd);
+}
+
+// Text typed right after a field's result (a page number) is the user's
+// own, not part of the result, which the field's next update replaces.
+void VelkoTextView::leaveFieldResultAtItsEnd()
+{
+    const QTextCursor cursor = textCursor();
+    const QTextCharFormat before = cursor.charFormat();
+    if (cursor.hasSelection() || !before.hasProperty(rtf::kFieldInstruction))
+        return;
+    QTextCursor next(cursor);
+    next.movePosition(QTextCursor::NextCharacter);
+    if (next.position() != cursor.position() && next.block() == cursor.block() &&
+        next.charFormat().intProperty(rtf::kFieldNumber) == before.intProperty(rtf::kFieldNumber))
+        return; // inside the result: typing edits it
+    QTextCharFormat own = before;
+    own.clearProperty(rtf::kFieldInstruction);
+    own.clearProperty(rtf::kFieldNumber);
+    setCurrentCharFormat(own); // what is typed next, changing no text
 }
 
 void VelkoTextView::adoptDocument(QTextDocument* doc)

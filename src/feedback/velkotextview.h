@@ -96,6 +96,7 @@ protected:
 private:
     void adoptDocument(QTextDocument* document);
     void onContentsChange(int position, int charsRemoved, int charsAdded);
+    void leaveFieldResultAtItsEnd();
 
     DocumentPreparer m_preparer;
     int m_codeChangeDepth = 0;

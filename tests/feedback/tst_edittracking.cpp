@@ -110,6 +110,23 @@ private slots:
         QTest::keyClicks(w.view, "!");
         QCOMPARE(flagsOf(*w.layout), "edited plain");
     }
+
+    // Typed inside a field's result, text edits the result; typed right
+    // after it (by mouse or by keys), the text is the user's own.
+    void typingAfterAFieldResultIsNoPartOfIt()
+    {
+        Window w;
+        QVERIFY(
+            w.view->setRtfFromCode("{\\rtf1 p{\\field{\\*\\fldinst PAGE}{\\fldrslt 12}}\\par}"));
+        QTextCursor cursor = w.view->textCursor();
+        cursor.setPosition(2);
+        w.view->setTextCursor(cursor);
+        QTest::keyClicks(w.view, "x");
+        QTest::keyClick(w.view, Qt::Key_End);
+        QTest::keyClicks(w.view, " of 9");
+        QVERIFY2(w.view->rtfOfWholeText().contains("{\\fldrslt{1x2}}} of 9"),
+                 w.view->rtfOfWholeText().constData());
+    }
 };
 
 QTEST_MAIN(EditTrackingTest)
