@@ -408,6 +408,12 @@ void TestRtfRoundTrip::structures()
         QVERIFY(arial > 0);
         const QByteArray font = data.mid(data.lastIndexOf("{\\f", arial) + 1, 3);
         QVERIFY2(data.contains("{\\header\\pard" + font), font);
+        // The text box shows its text, where a shape without one is a small marker.
+        auto fragment = document.begin().begin();
+        const QTextImageFormat box = (++fragment).fragment().charFormat().toImageFormat();
+        QVERIFY2(box.width() > 2 * 12 && box.height() > 12, qPrintable(box.name()));
+        QCOMPARE(document.resource(QTextDocument::ImageResource, box.name()).value<QImage>().size(),
+                 QSize(int(box.width()), int(box.height())));
         // A section that ends after a paragraph's end ends after that paragraph.
         QTextDocument sections;
         QVERIFY(rtf::read("{\\rtf1 a\\par b\\par\\sect c}", &sections).ok());

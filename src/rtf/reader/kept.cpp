@@ -6,6 +6,7 @@
 #include "rtf/rtfreader.h"
 
 #include <QCryptographicHash>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QTextBlock>
@@ -28,6 +29,99 @@ QImage marker()
     painter.setPen(pen);
     painter.drawRect(1, 1, 13, 13);
     painter.fillRect(6, 6, 4, 4, QColor(0x80, 0x80, 0x80));
+    return image;
+}
+
+// The text of a shape's text box (\shptxt), paragraphs on lines of their
+// own; empty for a shape without one. Bytes are taken as Latin-1.
+QString textBoxText(QByteArrayView rtf)
+{
+    // Longest text shown, in characters.
+    constexpr qsizetype kMaxText = 400;
+    QString out;
+    RtfTokenizer tokenizer(rtf);
+    int depth = 0;
+    int boxDepth = 0; // the depth of the \shptxt group, 0: not in it
+    int skipFrom = 0; // the depth of a group skipped inside it, 0: none
+    int fallback = 0; // characters after \u that stand for it
+    bool groupStart = false;
+    for (RtfToken token = tokenizer.next();
+         token.type != RtfToken::Type::End && out.size() < kMaxText; token = tokenizer.next()) {
+        const bool first = groupStart;
+        groupStart = token.type == RtfToken::Type::GroupOpen;
+        if (token.type == RtfToken::Type::GroupOpen) {
+            ++depth;
+            continue;
+        }
+        if (token.type == RtfToken::Type::GroupClose) {
+            if (depth == skipFrom)
+                skipFrom = 0;
+            if (depth == boxDepth)
+                boxDepth = 0;
+            --depth;
+            continue;
+        }
+        const bool word = token.type == RtfToken::Type::ControlWord;
+        if (word && first && token.name == QByteArrayView("shptxt")) {
+            boxDepth = depth;
+            continue;
+        }
+        if (boxDepth == 0 || skipFrom != 0)
+            continue;
+        if (first && (token.type == RtfToken::Type::ControlSymbol ||
+                      (word && (token.name == QByteArrayView("fldinst") ||
+                                token.name == QByteArrayView("pict"))))) {
+            skipFrom = depth; // \* destinations and field instructions are no text
+            continue;
+        }
+        if (token.type == RtfToken::Type::Text || token.type == RtfToken::Type::HexByte) {
+            const char byte = char(token.parameter);
+            const QByteArrayView bytes =
+                token.type == RtfToken::Type::Text ? token.name : QByteArrayView(&byte, 1);
+            for (const char c : bytes) {
+                if (fallback > 0)
+                    --fallback;
+                else
+                    out += QChar::fromLatin1(c);
+            }
+        } else if (word && token.name == QByteArrayView("u")) {
+            out += QChar(char16_t(token.parameter));
+            fallback = 1;
+        } else if (word &&
+                   (token.name == QByteArrayView("par") || token.name == QByteArrayView("line"))) {
+            out += u'\n';
+        } else if (word && token.name == QByteArrayView("tab")) {
+            out += u' ';
+        }
+    }
+    return out.trimmed();
+}
+
+// A text box shown as its text in a dashed frame, as wide as the text
+// needs up to a bound.
+QImage textBoxImage(const QString& text)
+{
+    constexpr int kMaxWidth = 240;
+    constexpr int kMaxHeight = 160;
+    constexpr int kPadding = 4;
+    QFont font;
+    font.setPointSizeF(9);
+    const QFontMetrics metrics(font);
+    const QRect bounds =
+        metrics.boundingRect(QRect(0, 0, kMaxWidth, kMaxHeight), Qt::TextWordWrap, text);
+    QImage image(bounds.width() + 2 * kPadding + 2,
+                 qMin(bounds.height(), kMaxHeight) + 2 * kPadding + 2, QImage::Format_ARGB32);
+    image.fill(QColor(0xfa, 0xfa, 0xfa)); // dark text on it reads on any window colours
+    QPainter painter(&image);
+    QPen pen(QColor(0x80, 0x80, 0x80));
+    pen.setStyle(Qt::DashLine);
+    painter.setPen(pen);
+    painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
+    painter.setPen(QColor(0x30, 0x30, 0x30));
+    painter.setFont(font);
+    painter.drawText(
+        image.rect().adjusted(kPadding + 1, kPadding + 1, -kPadding - 1, -kPadding - 1),
+        Qt::TextWordWrap, text);
     return image;
 }
 
@@ -116,16 +210,23 @@ QTextImageFormat Kept::object(const QByteArray& rtf, const QTextCharFormat& arou
         QLatin1String(kKeptScheme) + u':' +
         QString::fromLatin1(
             QCryptographicHash::hash(rtf, QCryptographicHash::Sha1).toHex().left(24));
+    static const QImage shown = marker();
+    static const QImage none = nothing();
+    // A text box shows its text; anything else a marker.
+    const QString boxText = hidden ? QString() : textBoxText(rtf);
+    const QImage image = hidden ? none : boxText.isEmpty() ? shown : textBoxImage(boxText);
     QTextCharFormat format = around;
     format.setObjectType(QTextFormat::ImageObject);
     format.setProperty(QTextFormat::ImageName, name);
-    format.setProperty(QTextFormat::ImageWidth, hidden ? 0.0 : 12.0);
-    format.setProperty(QTextFormat::ImageHeight, hidden ? 0.0 : 12.0);
+    format.setProperty(QTextFormat::ImageWidth, hidden              ? 0.0
+                                                : boxText.isEmpty() ? 12.0
+                                                                    : double(image.width()));
+    format.setProperty(QTextFormat::ImageHeight, hidden              ? 0.0
+                                                 : boxText.isEmpty() ? 12.0
+                                                                     : double(image.height()));
     format.setProperty(kKeptRtf, rtf);
     document->addResource(kKeptResource, keptRtfUrl(name), rtf);
-    static const QImage shown = marker();
-    static const QImage none = nothing();
-    document->addResource(QTextDocument::ImageResource, QUrl(name), hidden ? none : shown);
+    document->addResource(QTextDocument::ImageResource, QUrl(name), image);
     return format.toImageFormat();
 }
 
