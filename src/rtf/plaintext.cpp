@@ -38,9 +38,9 @@ bool isDestination(QByteArrayView word)
     return false;
 }
 
-// The text of hidden text kept as RTF: its characters, without the
-// destinations it holds.
-QString hiddenText(QByteArrayView rtf)
+} // namespace
+
+QString keptText(QByteArrayView rtf, bool lineEnds)
 {
     QString out;
     RtfTokenizer tokenizer(rtf);
@@ -89,6 +89,9 @@ QString hiddenText(QByteArrayView rtf)
                 fallback = 1;
             } else if (token.name == QByteArrayView("tab")) {
                 out += u'\t';
+            } else if (lineEnds && (token.name == QByteArrayView("par") ||
+                                    token.name == QByteArrayView("line"))) {
+                out += u'\n';
             } else if (first && isDestination(token.name)) {
                 skipFrom = depth;
             }
@@ -99,6 +102,8 @@ QString hiddenText(QByteArrayView rtf)
     }
     return out;
 }
+
+namespace {
 
 // A block's text with hidden text in its place and the marks of notes left
 // out, as other readers give the text.
@@ -112,7 +117,7 @@ QString textOf(const QTextBlock& block)
         if (format.isImageFormat() && format.hasProperty(kKeptRtf)) {
             const QByteArray rtf = format.property(kKeptRtf).toByteArray();
             if (rtf.startsWith("{\\v"))
-                out += hiddenText(rtf).repeated(it.fragment().length());
+                out += keptText(rtf).repeated(it.fragment().length());
             continue;
         }
         out += it.fragment().text();

@@ -1,6 +1,7 @@
 #include "rtf/reader/kept.h"
 
 #include "rtf/keptproperties.h"
+#include "rtf/plaintext.h"
 #include "rtf/reader/codepages.h"
 #include "rtf/reader/fontsandcolors.h"
 #include "rtf/rtfreader.h"
@@ -32,69 +33,37 @@ QImage marker()
     return image;
 }
 
-// The text of a shape's text box (\shptxt), paragraphs on lines of their
-// own; empty for a shape without one. Bytes are taken as Latin-1.
+// The text of a shape's text box (its \shptxt group), paragraphs on lines
+// of their own; empty for a shape without one.
 QString textBoxText(QByteArrayView rtf)
 {
     // Longest text shown, in characters.
     constexpr qsizetype kMaxText = 400;
-    QString out;
     RtfTokenizer tokenizer(rtf);
     int depth = 0;
     int boxDepth = 0; // the depth of the \shptxt group, 0: not in it
-    int skipFrom = 0; // the depth of a group skipped inside it, 0: none
-    int fallback = 0; // characters after \u that stand for it
+    qsizetype boxStart = 0;
     bool groupStart = false;
-    for (RtfToken token = tokenizer.next();
-         token.type != RtfToken::Type::End && out.size() < kMaxText; token = tokenizer.next()) {
+    for (;;) {
+        const qsizetype before = tokenizer.position();
+        const RtfToken token = tokenizer.next();
         const bool first = groupStart;
         groupStart = token.type == RtfToken::Type::GroupOpen;
+        if (token.type == RtfToken::Type::End)
+            return {};
         if (token.type == RtfToken::Type::GroupOpen) {
             ++depth;
-            continue;
-        }
-        if (token.type == RtfToken::Type::GroupClose) {
-            if (depth == skipFrom)
-                skipFrom = 0;
-            if (depth == boxDepth)
-                boxDepth = 0;
-            --depth;
-            continue;
-        }
-        const bool word = token.type == RtfToken::Type::ControlWord;
-        if (word && first && token.name == QByteArrayView("shptxt")) {
+        } else if (token.type == RtfToken::Type::GroupClose) {
+            if (depth-- == boxDepth)
+                return keptText(rtf.sliced(boxStart, before - boxStart), true)
+                    .trimmed()
+                    .left(kMaxText);
+        } else if (boxDepth == 0 && first && token.type == RtfToken::Type::ControlWord &&
+                   token.name == QByteArrayView("shptxt")) {
             boxDepth = depth;
-            continue;
-        }
-        if (boxDepth == 0 || skipFrom != 0)
-            continue;
-        if (first && (token.type == RtfToken::Type::ControlSymbol ||
-                      (word && (token.name == QByteArrayView("fldinst") ||
-                                token.name == QByteArrayView("pict"))))) {
-            skipFrom = depth; // \* destinations and field instructions are no text
-            continue;
-        }
-        if (token.type == RtfToken::Type::Text || token.type == RtfToken::Type::HexByte) {
-            const char byte = char(token.parameter);
-            const QByteArrayView bytes =
-                token.type == RtfToken::Type::Text ? token.name : QByteArrayView(&byte, 1);
-            for (const char c : bytes) {
-                if (fallback > 0)
-                    --fallback;
-                else
-                    out += QChar::fromLatin1(c);
-            }
-        } else if (word && token.name == QByteArrayView("u")) {
-            out += QChar(char16_t(token.parameter));
-            fallback = 1;
-        } else if (word &&
-                   (token.name == QByteArrayView("par") || token.name == QByteArrayView("line"))) {
-            out += u'\n';
-        } else if (word && token.name == QByteArrayView("tab")) {
-            out += u' ';
+            boxStart = tokenizer.position();
         }
     }
-    return out.trimmed();
 }
 
 // A text box shown as its text in a dashed frame, as wide as the text

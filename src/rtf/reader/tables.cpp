@@ -222,7 +222,7 @@ void Tables::close()
     if (table.spareRows > 0)
         table.table->removeRows(table.table->rows() - table.spareRows, table.spareRows);
     joinVertically(table);
-    m_output.cursor().setPosition(m_open.last().table->lastPosition() + 1);
+    m_output.cursor().setPosition(table.table->lastPosition() + 1);
     m_open.removeLast();
 }
 
