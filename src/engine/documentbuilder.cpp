@@ -1,6 +1,6 @@
 #include "engine/documentbuilder.h"
-#include "feedback/childwindow.h"
 
+#include "feedback/childwindow.h"
 #include "rtf/rtf.h"
 
 #include <QProgressBar>
